@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace tarnwell {
+
+// A run-time error of the program: the serial layer, a number conversion or the settings file
+// failed. The description is plain text for the person at the keyboard; the trapping handlers
+// show it in the error dialog.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &description)
+        : std::runtime_error(description.toStdString()), m_description(description) {}
+
+    QString description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+} // namespace tarnwell

@@ -1,0 +1,62 @@
+#include "support/fakeserialcontrol.h"
+
+#include "console/error.h"
+
+#include <QTimer>
+
+namespace tarnwell::test {
+
+FakeSerialControl::FakeSerialControl()
+{
+    m_timer.start();
+    clock = [this] { return m_timer.elapsed(); };
+}
+
+void FakeSerialControl::setSettings(const QString &settings)
+{
+    if (acceptSettings && !acceptSettings(settings))
+        throw Error(QStringLiteral("无效的端口设置 \"%1\"").arg(settings));
+    m_settings = settings;
+}
+
+void FakeSerialControl::setPortOpen(bool open)
+{
+    if (open && !m_open && !failOpenWith.isEmpty())
+        throw Error(failOpenWith);
+    if (open && !m_open)
+        ++openCount;
+    m_open = open;
+}
+
+void FakeSerialControl::output(const QString &text)
+{
+    if (!m_open)
+        throw Error(QStringLiteral("端口未打开"));
+    writes.append({text, clock()});
+}
+
+QString FakeSerialControl::input()
+{
+    QString out;
+    out.swap(m_pending);
+    return out;
+}
+
+void FakeSerialControl::receive(const QString &text)
+{
+    m_pending += text;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_pending.isEmpty())
+            emit onComm();
+    });
+}
+
+QString FakeSerialControl::written() const
+{
+    QString all;
+    for (const Write &w : writes)
+        all += w.text;
+    return all;
+}
+
+} // namespace tarnwell::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "console/messagebox.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace tarnwell::test {
+
+// Installs itself as the message-box function for its lifetime and records every box instead of
+// showing it. onShown, when set, runs while the "box is open" (inside the handler), as a user
+// would act before pressing OK.
+class MessageRecorder {
+public:
+    struct Box {
+        QString text;
+        QString title;
+    };
+
+    MessageRecorder()
+    {
+        m_previous = setMessageBoxHandler([this](const QString &text, const QString &title) {
+            boxes.append({text, title});
+            if (onShown)
+                onShown(boxes.last());
+        });
+    }
+    ~MessageRecorder() { setMessageBoxHandler(m_previous); }
+    MessageRecorder(const MessageRecorder &) = delete;
+    MessageRecorder &operator=(const MessageRecorder &) = delete;
+
+    QList<Box> boxes;
+    std::function<void(const Box &)> onShown;
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Box &b : boxes)
+            out << b.text;
+        return out;
+    }
+
+private:
+    MessageBoxHandler m_previous;
+};
+
+} // namespace tarnwell::test

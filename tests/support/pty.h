@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTemporaryDir>
+
+class QSocketNotifier;
+
+namespace tarnwell::test {
+
+// A pseudo-terminal pair for tests: the program opens slavePath() as its serial device, the
+// test plays the switch at the master end. Bytes from the program collect in received() while
+// the event loop runs. The slave is put in raw mode and kept open, so the line discipline never
+// echoes or translates anything.
+class Pty : public QObject {
+    Q_OBJECT
+public:
+    Pty();
+    ~Pty() override;
+
+    QString slavePath() const { return m_slavePath; }
+    int masterFd() const { return m_master; }
+
+    void write(const QByteArray &bytes);
+    QByteArray received() const { return m_received; }
+    void clearReceived() { m_received.clear(); }
+    // Processes events until at least n bytes have arrived in total or the timeout passed.
+    bool waitForReceived(int n, int timeoutMs = 5000);
+    // Closes the master end: the program sees its device vanish.
+    void closeMaster();
+
+signals:
+    void bytesReceived(const QByteArray &bytes);
+
+private:
+    void readMaster();
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    QByteArray m_received;
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+// A throw-away configuration directory set as XDG_CONFIG_HOME for the test's lifetime, with
+// helpers to point COMn at a device.
+class ConfigHome {
+public:
+    ConfigHome();
+    ~ConfigHome();
+    QString path() const { return m_dir.path(); }
+    QString appDir() const;                  // <home>/tarnwell
+    void linkPort(int n, const QString &device);
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    bool m_hadPrevious = false;
+};
+
+} // namespace tarnwell::test
