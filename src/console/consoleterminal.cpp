@@ -1,0 +1,158 @@
+#include "console/consoleterminal.h"
+
+#include "console/messagebox.h"
+#include "console/portsettings.h"
+#include "console/serialcontrol.h"
+#include "console/terminal.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tarnwell {
+
+namespace {
+
+bool onlySpaces(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
+}
+
+} // namespace
+
+ConsoleTerminal::ConsoleTerminal(SerialControl &serial, Terminal &terminal, PortSettings &settings,
+                                 const Controls &controls, QObject *parent)
+    : QObject(parent), m_serial(serial), m_terminal(terminal), m_settings(settings), m_c(controls)
+{
+    m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+    m_c.Timer2->setInterval(500);
+    connect(m_c.Timer2, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
+    connect(&m_serial, &SerialControl::onComm, this, &ConsoleTerminal::receive);
+    connect(&m_serial, &SerialControl::portLost, this, &ConsoleTerminal::onPortLost);
+    connect(m_c.Combo1, &QComboBox::currentIndexChanged, this, &ConsoleTerminal::applyFontSize);
+    m_c.Text2->installEventFilter(this);
+}
+
+void ConsoleTerminal::populateFontSizes(QComboBox *combo1)
+{
+    combo1->addItems({"10", "12", "14", "16", "18", "20", "22", "24", "26", "28"});
+    combo1->setEditable(false);
+    combo1->setCurrentIndex(-1);
+}
+
+void ConsoleTerminal::openOrClose()
+{
+    const bool ok = trapErrors([this] {
+        if (m_c.Cmd_Switch->text() == QString::fromUtf8(kOpenCaption)) {
+            if (!m_serial.portOpen())
+                m_serial.setPortOpen(true);
+            m_settings.setListsEnabled(false);
+            m_c.Timer2->start();
+            m_c.Cmd_Switch->setText(QString::fromUtf8(kCloseCaption));
+            m_settings.ApplyEnabled = false;
+        } else {
+            m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+            m_settings.ApplyEnabled = true;
+            if (m_serial.portOpen())
+                m_serial.setPortOpen(false);
+            enterClosedState();
+        }
+    });
+    if (!ok)
+        m_settings.ApplyEnabled = true;
+}
+
+void ConsoleTerminal::enterClosedState()
+{
+    m_c.Timer2->stop();
+    m_c.Image2->setVisible(true);
+    m_c.Image3->setVisible(false);
+    m_settings.setListsEnabled(true);
+}
+
+void ConsoleTerminal::onPortLost(const QString &description)
+{
+    // The serial control has closed the device already; show the Closed state and say why once.
+    m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+    m_settings.ApplyEnabled = true;
+    enterClosedState();
+    errorDialog(description);
+}
+
+void ConsoleTerminal::receive()
+{
+    m_terminal.append(m_serial.input());
+}
+
+void ConsoleTerminal::send(const QString &text)
+{
+    trapErrors([&] {
+        m_serial.output(text);
+        m_c.Text2->clear();
+        m_c.Text2->setFocus();
+    });
+}
+
+void ConsoleTerminal::sendLineWithCr()
+{
+    send(m_c.Text2->text() + u'\r');
+}
+
+void ConsoleTerminal::sendSpace()
+{
+    send(QStringLiteral(" "));
+}
+
+void ConsoleTerminal::sendLineWithTab()
+{
+    send(m_c.Text2->text() + u'\t');
+}
+
+void ConsoleTerminal::sendLineWithHint()
+{
+    send(m_c.Text2->text() + QStringLiteral(" ?"));
+}
+
+void ConsoleTerminal::sendBreak()
+{
+    send(QString(QChar(11)));
+}
+
+bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
+{
+    // A space typed into a blank input line pages the switch: send one space, then let the
+    // key take its ordinary effect.
+    if (watched == m_c.Text2 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()))
+            sendSpace();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ConsoleTerminal::applyFontSize()
+{
+    bool ok = false;
+    const float size = m_c.Combo1->currentText().toFloat(&ok);
+    if (!ok || size <= 0)
+        return;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_c.Lbl_FontSize, m_c.Text1, m_c.Text2, m_c.Text3}) {
+        QFont f = w->font();
+        f.setPointSizeF(size);
+        w->setFont(f);
+    }
+}
+
+void ConsoleTerminal::lampTick()
+{
+    // isHidden() is the control's own flag, independent of whether the window is on screen.
+    m_c.Image2->setVisible(m_c.Image2->isHidden());
+    m_c.Image3->setVisible(m_c.Image3->isHidden());
+}
+
+} // namespace tarnwell

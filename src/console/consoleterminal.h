@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+namespace tarnwell {
+
+class PortSettings;
+class SerialControl;
+class Terminal;
+
+// Open/close, receive, the line and key sends, the space rule of the input line, the font size
+// and the communication lamp. Each handler that acts on the port traps its errors with the
+// error dialog.
+class ConsoleTerminal : public QObject {
+    Q_OBJECT
+public:
+    struct Controls {
+        QPushButton *Cmd_Switch = nullptr;
+        QLineEdit *Text2 = nullptr;
+        QTimer *Timer2 = nullptr;
+        QWidget *Image2 = nullptr; // unlit lamp
+        QWidget *Image3 = nullptr; // lit lamp
+        QComboBox *Combo1 = nullptr;
+        QLabel *Lbl_FontSize = nullptr;
+        QWidget *Text1 = nullptr;
+        QWidget *Text3 = nullptr;
+    };
+
+    static constexpr char kOpenCaption[] = "点击开启";
+    static constexpr char kCloseCaption[] = "点击关闭";
+
+    ConsoleTerminal(SerialControl &serial, Terminal &terminal, PortSettings &settings,
+                    const Controls &controls, QObject *parent = nullptr);
+
+    static void populateFontSizes(QComboBox *combo1);
+
+    void openOrClose();     // Cmd_Switch
+    void receive();         // serial control's onComm
+    void sendLineWithCr();  // Cmd_Send_Enter
+    void sendSpace();       // CmdSendSpace
+    void sendLineWithTab(); // Cmd_Tab
+    void sendLineWithHint();// Cmd_WenHao
+    void sendBreak();       // Cmd_Break
+    void applyFontSize();   // Combo1 selection
+    void lampTick();        // Timer2
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void send(const QString &text);
+    void enterClosedState();
+    void onPortLost(const QString &description);
+
+    SerialControl &m_serial;
+    Terminal &m_terminal;
+    PortSettings &m_settings;
+    Controls m_c;
+};
+
+} // namespace tarnwell

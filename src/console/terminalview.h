@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+namespace tarnwell {
+
+class Terminal;
+
+// The terminal pane: draws a Terminal's text, white on black, read-only. Received text is
+// batched and drawn at most every few milliseconds, so a flood neither starves input nor
+// re-lays-out the document per chunk; the caret then goes to the end to show the newest output.
+class TerminalView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TerminalView(QWidget *parent = nullptr);
+
+    void attach(Terminal *terminal);
+    // Draws whatever is still pending now (tests and the capture use it).
+    void flush();
+    bool hasPending() const { return !m_pending.isEmpty(); }
+
+    static constexpr int kBatchMs = 15;
+
+private:
+    void queue(const QString &text);
+    void clearAll();
+
+    QPointer<Terminal> m_terminal;
+    QString m_pending;
+    QTimer m_batch;
+};
+
+} // namespace tarnwell
