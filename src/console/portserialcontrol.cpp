@@ -152,10 +152,11 @@ QString PortSerialControl::input()
 
 void PortSerialControl::onError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+    // A vanished device shows as ResourceError, or as ReadError (EIO) when a pty's far end
+    // closes; both repeat in a tight loop until the port is closed. Close at once: that also
+    // lets a USB adapter get its old name back when it is plugged in again.
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !m_port.isOpen())
         return;
-    // Close at once: writing to a vanished device raises errors in a tight loop, and a USB
-    // adapter only gets its old name back once nothing holds it open.
     const QString device = m_device;
     const QString why = m_port.errorString();
     close();
