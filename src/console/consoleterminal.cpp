@@ -123,6 +123,11 @@ void ConsoleTerminal::sendBreak()
     send(QString(QChar(11)));
 }
 
+void ConsoleTerminal::sendBackspace()
+{
+    send(QString(QChar(8)));
+}
+
 bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
 {
     // A space typed into a blank input line pages the switch: send one space, then let the

@@ -48,6 +48,7 @@ public:
     void sendLineWithTab(); // Cmd_Tab
     void sendLineWithHint();// Cmd_WenHao
     void sendBreak();       // Cmd_Break
+    void sendBackspace();   // Cmd_Back: one BS, as its tooltip and the help text say
     void applyFontSize();   // Combo1 selection
     void lampTick();        // Timer2
 

@@ -1,0 +1,244 @@
+#include "ui/frmmain.h"
+
+#include "console/consoleterminal.h"
+#include "console/messagebox.h"
+#include "console/portserialcontrol.h"
+#include "console/terminalview.h"
+#include "scripts/delay.h"
+#include "scripts/switchmodel.h"
+#include "settings/commsettingsstore.h"
+#include "settings/settingsfile.h"
+#include "tarnwell_version.h"
+#include "ui/memoryinfo.h"
+#include "ui/module1.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace tarnwell {
+
+namespace {
+
+QString caption()
+{
+    return QStringLiteral("%1 V%2.%3.%4     -  %5")
+        .arg(QString::fromUtf8(version::kAppTitle))
+        .arg(version::kMajor)
+        .arg(version::kMinor)
+        .arg(version::kRevision)
+        .arg(QString::fromUtf8(version::kFileDescription));
+}
+
+} // namespace
+
+FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
+    : QWidget(parent), MSComm1(serial ? std::move(serial) : std::make_unique<PortSerialControl>())
+{
+    createControls();
+    const PortSettings::Controls lists{Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Lbl_ComSettings};
+    PortSettings::populate(lists);
+    m_portSettings = std::make_unique<PortSettings>(*MSComm1, lists);
+    Text1->attach(&m_terminal);
+    m_console = new ConsoleTerminal(*MSComm1, m_terminal, *m_portSettings,
+                                    {Cmd_Switch, Text2, Timer2, Image2, Image3, Combo1, Lbl_FontSize,
+                                     Text1, Text3},
+                                    this);
+
+    m_scriptInputs.setBox(ScriptBox::ManageIP, Txt_ManageIP);
+    m_scriptInputs.setBox(ScriptBox::UserName, Txt_User_Name);
+    m_scriptInputs.setBox(ScriptBox::UserPassword, Txt_User_PSD);
+    m_scriptInputs.setBox(ScriptBox::SuperName, Txt_Super_Name);
+    m_scriptInputs.setBox(ScriptBox::SuperPassword, Txt_Super_PSD);
+    m_scriptInputs.setBox(ScriptBox::PortNum, Txt_PortNum);
+    m_scriptInputs.setBox(ScriptBox::Vlan, Txt_Vlan);
+    m_scriptInputs.setBox(ScriptBox::Mac, Txt_Mac);
+    m_scriptInputs.setBox(ScriptBox::IP, Txt_IP);
+    m_scriptInputs.setInputLine(Text2);
+    m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
+    m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs);
+    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel);
+    Timer1 = &m_capture->timer1();
+
+    wireControls();
+    Form_Load();
+}
+
+FrmMain::~FrmMain()
+{
+    // Scripts or a capture may still wait inside a pause further up the stack.
+    m_scripts->cancel();
+    m_capture->cancel();
+    m_help.closeHelpWindow();
+}
+
+void FrmMain::wireControls()
+{
+    m_portSettings->connectLists();
+    ConsoleTerminal *c = m_console;
+    connect(Cmd_Switch, &QPushButton::clicked, c, &ConsoleTerminal::openOrClose);
+    connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
+    connect(Text2, &QLineEdit::returnPressed, Cmd_Send_Enter, &QPushButton::click);
+    connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
+    connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
+    connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
+    connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
+    connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
+    connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
+
+    connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_capture->run(); }); });
+    connect(Cmd_Login, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->login(); }); });
+    connect(Cmd_Try_Bind, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->bind(); }); });
+    connect(Cmd_Try_Undo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->unbind(); }); });
+    connect(Cmd_Save, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->save(); }); });
+    connect(Cmd_Reboot, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->reboot(); }); });
+
+    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { optSw3100Click(SwitchModel); });
+    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { optSw3600Click(SwitchModel); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { option2Click([this] { Option1->setChecked(true); }); });
+    connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
+}
+
+void FrmMain::Form_Load()
+{
+    trapErrors([this] {
+        setWindowTitle(caption());
+        if (MSComm1->portOpen())
+            MSComm1->setPortOpen(false);
+        Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("12")));
+        Timer2->stop();
+        SwitchModel = initialSwitchModel();
+        LoadSystemDirectory();
+        m_portSettings->ApplyEnabled = false;
+        Image2->setVisible(true);
+        Image3->setVisible(false);
+        try {
+            LoadCommSettings(m_portSettings->CommSettings, m_portSettings->SettingsLoaded);
+        } catch (...) {
+            // The record now holds a mix of loaded and initial values: never save it over the file.
+            m_settingsLoadFailed = true;
+            throw;
+        }
+        m_portSettings->FillCommLists();
+        m_portSettings->ApplyEnabled = true;
+        m_startedUp = true;
+    });
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void FrmMain::Form_Unload()
+{
+    // An interrupted script or capture sends nothing more once the window goes.
+    m_scripts->cancel();
+    m_capture->cancel();
+    trapErrors([this] {
+        m_help.closeHelpWindow();
+        if (MSComm1->portOpen())
+            MSComm1->setPortOpen(false);
+        if (!m_settingsLoadFailed || m_portSettings->applied())
+            SaveCommSettings(m_portSettings->CommSettings);
+        const bool unitMiB = true;
+        if (GetMemoryInfo(1, unitMiB) >= 1020) {
+            for (int i = 1; i <= 51; ++i) {
+                SetWindowAlpha(this, qint16(255 - 5 * i));
+                Delay(10);
+            }
+        }
+    });
+}
+
+double FrmMain::GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const
+{
+    const std::optional<MemoryStatus> status = currentMemoryStatus();
+    if (!status)
+        return -1;
+    return memoryFigure(*status, vMemoryStatus, vMEMUnitType);
+}
+
+void FrmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    if (const QScreen *s = screen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
+    Text1->setFocus();
+}
+
+void FrmMain::togglePasswordDisplay()
+{
+    if (Cmd_PSD->text() == QStringLiteral("明文")) {
+        Text2->setEchoMode(QLineEdit::Password);
+        Cmd_PSD->setText(QStringLiteral("密文"));
+    } else {
+        Text2->setEchoMode(QLineEdit::Normal);
+        Cmd_PSD->setText(QStringLiteral("明文"));
+    }
+}
+
+void FrmMain::ShowHelp()
+{
+    m_help.showHelp();
+}
+
+void FrmMain::setInputLine(const QString &text)
+{
+    Text2->setText(text);
+}
+
+void FrmMain::clearReport()
+{
+    m_report.clear();
+    Text3->clear();
+}
+
+void FrmMain::setReport(const QString &text)
+{
+    m_report = text;
+    // One row per line on screen; copying gives tab-separated rows with plain line ends.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(u'\n'))
+        shown.chop(1);
+    Text3->setPlainText(shown);
+}
+
+void FrmMain::clearTerminal()
+{
+    m_terminal.clear();
+}
+
+QString FrmMain::terminalText() const
+{
+    return m_terminal.text();
+}
+
+void FrmMain::selectModelButton(ModelButton button)
+{
+    QRadioButton *target = button == ModelButton::Sw3600 ? Opt_Sw3600 : Opt_Sw3100;
+    target->setChecked(true);
+    if (button == ModelButton::Sw3600)
+        optSw3600Click(SwitchModel);
+    else
+        optSw3100Click(SwitchModel);
+}
+
+} // namespace tarnwell

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "console/portsettings.h"
+#include "console/serialcontrol.h"
+#include "console/terminal.h"
+#include "report/bindinfocapture.h"
+#include "scripts/commandscripts.h"
+#include "scripts/scriptinputs.h"
+#include "ui/help/helpwindowholder.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tarnwell {
+
+class ConsoleTerminal;
+class TerminalView;
+
+// The one working window: owns every control and the window's state, and wires the controls
+// to the behaviour classes of the subsystems. Start-up runs in the constructor (the window's
+// load), shutdown in closeEvent (its unload).
+class FrmMain : public QWidget, public BindInfoView {
+    Q_OBJECT
+public:
+    // serial: the serial control to use (tests pass a fake); nullptr makes the real one.
+    explicit FrmMain(std::unique_ptr<SerialControl> serial = nullptr, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    // Selector 0: memory load in percent; 1 to 9: the physical, page-file and virtual figures
+    // (in MiB when unitMiB, else KiB), rounded to two decimals; -1 on any error.
+    double GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const;
+
+    SerialControl &serial() { return *MSComm1; }
+    Terminal &terminal() { return m_terminal; }
+    QString SwitchModel;
+
+    // --- controls, named as on the form ---
+    TerminalView *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text12 = nullptr;
+    QPushButton *Cmd_Send_Enter = nullptr;
+    QPushButton *CmdSendSpace = nullptr;
+    QPushButton *Cmd_Back = nullptr;
+    QPushButton *Cmd_WenHao = nullptr;
+    QPushButton *Cmd_Tab = nullptr;
+    QPushButton *Cmd_Break = nullptr;
+    QPushButton *Cmd_PSD = nullptr;
+    QPushButton *Cmd_GetBindInfo = nullptr;
+    QLabel *Lbl_FontSize = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QPlainTextEdit *Text3 = nullptr;
+    QLabel *Image4 = nullptr;
+    QGroupBox *FrameSettings = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QTimer *Timer1 = nullptr; // owned by the capture
+    QTimer *Timer2 = nullptr;
+
+    QLabel *Label3 = nullptr;
+    QComboBox *Combo2 = nullptr;
+    QLabel *Label11 = nullptr;
+    QComboBox *Combo3 = nullptr;
+    QLabel *Label12 = nullptr;
+    QComboBox *Combo4 = nullptr;
+    QLabel *Label13 = nullptr;
+    QComboBox *Combo5 = nullptr;
+    QLabel *Label14 = nullptr;
+    QComboBox *Combo6 = nullptr;
+    QLabel *Label16 = nullptr;
+    QComboBox *Combo7 = nullptr;
+    QLabel *Image3 = nullptr;
+    QLabel *Image2 = nullptr;
+    QPushButton *Cmd_Switch = nullptr;
+    QLabel *Lbl_ComSettings = nullptr;
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *Txt_ManageIP = nullptr;
+    QLabel *Label6 = nullptr;
+    QLineEdit *Txt_User_Name = nullptr;
+    QLabel *Label7 = nullptr;
+    QLineEdit *Txt_User_PSD = nullptr;
+    QLabel *Label8 = nullptr;
+    QLineEdit *Txt_Super_Name = nullptr;
+    QLabel *Label9 = nullptr;
+    QLineEdit *Txt_Super_PSD = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QRadioButton *Opt_Sw3100 = nullptr;
+    QRadioButton *Opt_Sw3600 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Txt_PortNum = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *Txt_Mac = nullptr;
+    QLabel *Label5 = nullptr;
+    QLineEdit *Txt_IP = nullptr;
+    QLabel *Label10 = nullptr;
+    QLineEdit *Txt_Vlan = nullptr;
+    QPushButton *Cmd_Reboot = nullptr;
+    QPushButton *Cmd_Try_Undo = nullptr;
+    QPushButton *Cmd_Login = nullptr;
+    QPushButton *Cmd_Try_Bind = nullptr;
+    QPushButton *Cmd_Save = nullptr;
+    QPushButton *C买的 = nullptr;
+
+    PortSettings &portSettings() { return *m_portSettings; }
+    BindInfoCapture &capture() { return *m_capture; }
+    CommandScripts &scripts() { return *m_scripts; }
+    HelpWindowHolder &helpWindow() { return m_help; }
+    // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
+    QString reportText() const { return m_report; }
+    // True when the start-up sequence ran to its end.
+    bool startedUp() const { return m_startedUp; }
+
+public slots:
+    void ShowHelp();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void createTerminalArea();
+    void createSettingsFrame();
+    void createBindingFrame();
+    void setFocusOrder();
+    void wireControls();
+    void togglePasswordDisplay(); // Cmd_PSD
+    void Form_Load();
+    void Form_Unload();
+
+    // BindInfoView
+    void setInputLine(const QString &text) override;
+    void clearReport() override;
+    void setReport(const QString &text) override;
+    void clearTerminal() override;
+    QString terminalText() const override;
+    void selectModelButton(ModelButton button) override;
+
+    std::unique_ptr<SerialControl> MSComm1;
+    Terminal m_terminal;
+    std::unique_ptr<PortSettings> m_portSettings;
+    ConsoleTerminal *m_console = nullptr;
+    LineEditInputs m_scriptInputs;
+    std::unique_ptr<CommandScripts> m_scripts;
+    std::unique_ptr<BindInfoCapture> m_capture;
+    HelpWindowHolder m_help;
+    QString m_report;
+    bool m_startedUp = false;
+    bool m_settingsLoadFailed = false;
+    bool m_shownOnce = false;
+    bool m_unloaded = false;
+};
+
+} // namespace tarnwell

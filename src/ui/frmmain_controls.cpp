@@ -1,0 +1,276 @@
+// The control inventory of the main window: names, kinds, captions, tooltips, list contents,
+// initial values, fonts, colours and geometry (in twips, see geometry.h).
+#include "ui/frmmain.h"
+
+#include "console/consoleterminal.h"
+#include "console/terminalview.h"
+#include "ui/art/pictures.h"
+#include "ui/art/windowfont.h"
+#include "ui/geometry.h"
+#include "ui/keybutton.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <type_traits>
+
+namespace tarnwell {
+
+namespace {
+
+// Masked boxes show every character as "*".
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle *starPasswordStyle(QObject *owner)
+{
+    auto *style = new StarPasswordStyle;
+    style->setParent(owner);
+    return style;
+}
+
+template <typename W>
+W *make(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QString::fromUtf8(name));
+    placeTwips(w, left, top, width, height);
+    return w;
+}
+
+QLabel *label(QWidget *parent, const char *name, const char *caption, int left, int top, int width,
+              int height, bool autoSize)
+{
+    auto *l = make<QLabel>(parent, name, left, top, width, height);
+    l->setText(QString::fromUtf8(caption));
+    if (autoSize)
+        l->adjustSize();
+    return l;
+}
+
+template <typename B = QPushButton>
+B *button(QWidget *parent, const char *name, const char *caption, const char *tooltip, int left,
+          int top, int width, int height)
+{
+    auto *b = make<B>(parent, name, left, top, width, height);
+    b->setText(QString::fromUtf8(caption));
+    if (tooltip)
+        b->setToolTip(QString::fromUtf8(tooltip));
+    if constexpr (std::is_base_of_v<QPushButton, B>)
+        b->setAutoDefault(false);
+    return b;
+}
+
+void setTextColor(QWidget *w, QColor color)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Text, color);
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::ButtonText, color);
+    w->setPalette(pal);
+}
+
+void setBaseColor(QWidget *w, QColor color)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, color);
+    w->setPalette(pal);
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const char *caption, int left, int top,
+                 int width, int height)
+{
+    auto *f = make<QGroupBox>(parent, name, left, top, width, height);
+    f->setTitle(QString::fromUtf8(caption));
+    if (caption[0])
+        f->setStyleSheet(QStringLiteral("QGroupBox::title { color: #0000C0; }"));
+    return f;
+}
+
+QLineEdit *textBox(QWidget *parent, const char *name, int left, int top, int width, int height,
+                   QColor color = QColor())
+{
+    auto *t = make<QLineEdit>(parent, name, left, top, width, height);
+    if (color.isValid())
+        setTextColor(t, color);
+    return t;
+}
+
+QComboBox *list(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *c = make<QComboBox>(parent, name, left, top, width, height);
+    c->setEditable(false);
+    return c;
+}
+
+QLabel *picture(QWidget *parent, const char *name, const QPixmap &pixmap, int left, int top,
+                int width, int height)
+{
+    auto *p = make<QLabel>(parent, name, left, top, width, height);
+    p->setPixmap(pixmap);
+    p->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return p;
+}
+
+} // namespace
+
+void FrmMain::createControls()
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    setFont(windowFont(12));
+    setWindowIcon(programIcon());
+    setFixedSize(twips(14715), twips(9735));
+    createTerminalArea();
+    createSettingsFrame();
+    createBindingFrame();
+    Text12->raise(); // the caption lies over the input line's lower right corner
+    setFocusOrder();
+}
+
+void FrmMain::createTerminalArea()
+{
+    Text1 = make<TerminalView>(this, "Text1", 240, 120, 14295, 3615);
+    Text1->setFocusPolicy(Qt::StrongFocus);
+    Text2 = textBox(this, "Text2", 240, 3840, 7215, 615);
+    Text2->setStyle(starPasswordStyle(this));
+    Text12 = textBox(this, "Text12", 6600, 4200, 735, 240, QColor(0x00, 0x00, 0xC0));
+    Text12->setText(QStringLiteral("输入区"));
+    Text12->setReadOnly(true);
+    Text12->setFocusPolicy(Qt::NoFocus);
+    Text12->setFrame(false);
+
+    Cmd_Send_Enter = button<KeyButton>(this, "Cmd_Send_Enter", "回车", nullptr, 7560, 3840, 375, 615);
+    CmdSendSpace = button<KeyButton>(this, "CmdSendSpace", "空格", "Sp发送一个空格", 7920, 3840, 375, 615);
+    Cmd_Back = button<KeyButton>(this, "Cmd_Back", "退格", "Bs发送一个删除", 8280, 3840, 375, 615);
+    Cmd_WenHao = button<KeyButton>(this, "Cmd_WenHao", "提示", "?提示当前可以用的命令", 8640, 3840, 375, 615);
+    Cmd_Tab = button<KeyButton>(this, "Cmd_Tab", "补齐", "Tab健补全命令", 9000, 3840, 375, 615);
+    Cmd_Break = button<KeyButton>(this, "Cmd_Break", "中断", "相当于Ctrl + K", 9360, 3840, 375, 615);
+    Cmd_PSD = button<KeyButton>(this, "Cmd_PSD", "明文", nullptr, 9720, 3840, 375, 615);
+    Cmd_Send_Enter->setDefault(true);
+    Cmd_GetBindInfo = button(this, "Cmd_GetBindInfo", "端口列表", "自动提炼当前交换机绑定信息", 10080, 3840,
+                             1095, 615);
+    Lbl_FontSize = label(this, "Lbl_FontSize", "字号", 11280, 3840, 480, 240, true);
+    Combo1 = list(this, "Combo1", 12480, 3840, 1215, 480);
+    Combo1->setFont(windowFont(18));
+    ConsoleTerminal::populateFontSizes(Combo1);
+    Image1 = picture(this, "Image1", programIconPixmap(), 13680, 3720, 900, 705);
+
+    Text3 = make<QPlainTextEdit>(this, "Text3", 240, 4560, 12375, 2295);
+    Text3->setReadOnly(true);
+    Text3->setFocusPolicy(Qt::StrongFocus);
+    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text3->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text3->setTabStopDistance(Text3->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 12);
+    setBaseColor(Text3, QColor(0xFF, 0xC0, 0xC0));
+    Image4 = picture(this, "Image4", decorationPixmap(), 12600, 4920, 1950, 1695);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(500);
+}
+
+void FrmMain::createSettingsFrame()
+{
+    FrameSettings = frame(this, "FrameSettings", "通讯设置", 9480, 6960, 5055, 2655);
+    QWidget *f = FrameSettings;
+    Label3 = label(f, "Label3", "通讯端口:", 120, 480, 1080, 240, true);
+    Combo2 = list(f, "Combo2", 1800, 480, 1215, 360);
+    Label11 = label(f, "Label11", "波特率:", 120, 840, 840, 240, true);
+    Combo3 = list(f, "Combo3", 1800, 840, 1215, 360);
+    Label12 = label(f, "Label12", "校验位:", 120, 1200, 840, 240, true);
+    Combo4 = list(f, "Combo4", 1800, 1200, 1215, 360);
+    Label13 = label(f, "Label13", "数据位:", 120, 1560, 840, 240, true);
+    Combo5 = list(f, "Combo5", 1800, 1560, 1215, 360);
+    Label14 = label(f, "Label14", "停止位:", 120, 1920, 840, 240, true);
+    Combo6 = list(f, "Combo6", 1800, 1920, 1215, 360);
+    Label16 = label(f, "Label16", "数据流控制:", 3240, 480, 1320, 240, true);
+    Combo7 = list(f, "Combo7", 3240, 840, 1335, 360);
+    Image3 = picture(f, "Image3", bulbLitPixmap(), 3720, 1320, 480, 480);
+    Image3->setVisible(false);
+    Image2 = picture(f, "Image2", bulbUnlitPixmap(), 3720, 1320, 480, 480);
+    Cmd_Switch = button(f, "Cmd_Switch", ConsoleTerminal::kOpenCaption, nullptr, 3240, 1800, 1455, 375);
+    Lbl_ComSettings = label(f, "Lbl_ComSettings", "", 120, 2280, 4815, 255, false);
+    setTextColor(Lbl_ComSettings, QColor(0x00, 0x00, 0xC0));
+}
+
+void FrmMain::createBindingFrame()
+{
+    Frame1 = frame(this, "Frame1", "绑定", 240, 6960, 9135, 2655);
+    QWidget *f = Frame1;
+    Label1 = label(f, "Label1", "管理IP", 120, 480, 720, 240, true);
+    Txt_ManageIP = textBox(f, "Txt_ManageIP", 1560, 360, 2295, 375, QColor(0x00, 0x00, 0xFF));
+    Label6 = label(f, "Label6", "用户名", 120, 960, 720, 240, true);
+    Txt_User_Name = textBox(f, "Txt_User_Name", 1560, 840, 2295, 375, QColor(0x00, 0x40, 0x00));
+    Label7 = label(f, "Label7", "密码", 120, 1320, 480, 240, true);
+    Txt_User_PSD = textBox(f, "Txt_User_PSD", 1560, 1200, 2295, 375, QColor(0x00, 0x40, 0x00));
+    Label8 = label(f, "Label8", "高级用户名", 120, 1920, 1200, 240, true);
+    Txt_Super_Name = textBox(f, "Txt_Super_Name", 1560, 1800, 2295, 375, QColor(0x80, 0x00, 0x00));
+    Label9 = label(f, "Label9", "高级密码", 120, 2280, 960, 240, true);
+    Txt_Super_PSD = textBox(f, "Txt_Super_PSD", 1560, 2160, 2295, 360, QColor(0x80, 0x00, 0x00));
+    for (QLineEdit *masked : {Txt_User_PSD, Txt_Super_PSD}) {
+        masked->setStyle(starPasswordStyle(this));
+        masked->setEchoMode(QLineEdit::Password);
+    }
+
+    Frame3 = frame(f, "Frame3", "", 3960, 240, 4935, 615);
+    Opt_Sw3100 = button<QRadioButton>(Frame3, "Opt_Sw3100", "3100", nullptr, 120, 240, 855, 255);
+    Opt_Sw3600 = button<QRadioButton>(Frame3, "Opt_Sw3600", "3600", nullptr, 1680, 240, 855, 255);
+    Opt_Sw3100->setChecked(true);
+    Label2 = label(Frame3, "Label2", "端口号", 3360, 240, 720, 240, true);
+    Txt_PortNum = textBox(Frame3, "Txt_PortNum", 4200, 120, 735, 480, QColor(0xFF, 0x00, 0x00));
+    Txt_PortNum->setFont(windowFont(18));
+    Txt_PortNum->setAlignment(Qt::AlignCenter);
+    Txt_PortNum->setText(QStringLiteral("1"));
+
+    Frame2 = frame(f, "Frame2", "", 3960, 720, 4935, 615);
+    Frame2->setFont(windowFont(14.25));
+    Option1 = button<QRadioButton>(Frame2, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2295, 255);
+    Option2 = button<QRadioButton>(Frame2, "Option2", "Trunk(接交换机)", nullptr, 2640, 240, 2175, 255);
+    Option1->setChecked(true);
+
+    Label4 = label(f, "Label4", "Mac地址", 3960, 1560, 855, 255, false);
+    Txt_Mac = textBox(f, "Txt_Mac", 5040, 1440, 2295, 375);
+    Txt_Mac->setToolTip(QStringLiteral("格式xxxx-xxxx-xxxx"));
+    Label5 = label(f, "Label5", "IP", 4200, 1920, 615, 375, false);
+    Txt_IP = textBox(f, "Txt_IP", 5040, 1800, 2295, 375);
+    Label10 = label(f, "Label10", "Vlan", 4080, 2280, 480, 240, true);
+    Txt_Vlan = textBox(f, "Txt_Vlan", 5040, 2160, 855, 375);
+
+    Cmd_Reboot = button(f, "Cmd_Reboot", "重启", nullptr, 7560, 1440, 735, 375);
+    Cmd_Try_Undo = button(f, "Cmd_Try_Undo", "解绑", "根据输入的mac等形成解绑定命令并执行", 8280, 1440, 735, 375);
+    Cmd_Login = button(f, "Cmd_Login", "登录", nullptr, 7560, 1800, 735, 375);
+    Cmd_Try_Bind = button(f, "Cmd_Try_Bind", "绑定", "根据输入的mac等形成绑定命令并执行", 8280, 1800, 735, 375);
+    Cmd_Save = button(f, "Cmd_Save", "保存", "]状态下保存当前交换机配置", 7560, 2160, 735, 375);
+    C买的 = button(f, "C买的", "帮助", nullptr, 8280, 2160, 735, 375);
+}
+
+void FrmMain::setFocusOrder()
+{
+    const QList<QWidget *> order = {
+        Text1, Text2, Cmd_Send_Enter, Text3, Cmd_GetBindInfo, Combo1, CmdSendSpace, Txt_ManageIP,
+        Option1, Option2, Txt_Mac, Txt_User_Name, Txt_User_PSD, Txt_Super_Name, Txt_Super_PSD,
+        Cmd_Try_Bind, Txt_Vlan, Txt_IP, Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Cmd_WenHao,
+        Cmd_Tab, Cmd_Switch, Cmd_PSD, Cmd_Break, Cmd_Try_Undo, Txt_PortNum, Opt_Sw3100, Opt_Sw3600,
+        Cmd_Back, Cmd_Save, Cmd_Reboot, Cmd_Login, C买的};
+    for (QWidget *w : order)
+        if (w->focusPolicy() == Qt::NoFocus)
+            w->setFocusPolicy(Qt::StrongFocus);
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+} // namespace tarnwell

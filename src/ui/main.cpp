@@ -1,0 +1,14 @@
+#include "tarnwell_version.h"
+#include "ui/frmmain.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(tarnwell::version::kAppTitle));
+    QApplication::setApplicationVersion(QString::fromUtf8(tarnwell::version::kVersion));
+    tarnwell::FrmMain window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,17 @@
+#include "ui/module1.h"
+
+#include <QWidget>
+
+namespace tarnwell {
+
+qint32 SetWindowAlpha(QWidget *window, qint16 opacity)
+{
+    if (opacity < 0 || opacity > 255)
+        return 1;
+    if (!window || !window->isWindow())
+        return 2;
+    window->setWindowOpacity(opacity / 255.0);
+    return 0;
+}
+
+} // namespace tarnwell
