@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Shared set-up of run.sh and test.sh: installs the Debian packages the project needs (only
+# those missing, as root or through sudo), then configures and builds into the given folder.
+# Idempotent: a second run installs nothing and rebuilds only what changed.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-serialport-dev   # Qt 6 Widgets, SerialPort, Test
+  fonts-wqy-zenhei                  # CJK glyphs for every caption
+  clang libclang-rt-14-dev          # sanitizer runtime and libFuzzer
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+# build_tree DIR [cmake options...]
+build_tree() {
+  local dir=$1; shift
+  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
+
+install_missing
