@@ -2,6 +2,7 @@
 
 #include "console/consoleterminal.h"
 #include "console/messagebox.h"
+#include "console/portlistcombobox.h"
 #include "console/portserialcontrol.h"
 #include "console/terminalview.h"
 #include "scripts/delay.h"
@@ -45,6 +46,10 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     const PortSettings::Controls lists{Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Lbl_ComSettings};
     PortSettings::populate(lists);
     m_portSettings = std::make_unique<PortSettings>(*MSComm1, lists);
+    if (auto *ports = qobject_cast<PortListComboBox *>(Combo2)) {
+        auto *real = qobject_cast<PortSerialControl *>(MSComm1.get());
+        ports->setDescriber([real](int n) { return (real ? real->resolver() : PortResolver()).describe(n); });
+    }
     Text1->attach(&m_terminal);
     m_console = new ConsoleTerminal(*MSComm1, m_terminal, *m_portSettings,
                                     {Cmd_Switch, Text2, Timer2, Image2, Image3, Combo1, Lbl_FontSize,

@@ -3,6 +3,7 @@
 #include "ui/frmmain.h"
 
 #include "console/consoleterminal.h"
+#include "console/portlistcombobox.h"
 #include "console/terminalview.h"
 #include "ui/art/pictures.h"
 #include "ui/art/windowfont.h"
@@ -188,7 +189,9 @@ void FrmMain::createSettingsFrame()
     FrameSettings = frame(this, "FrameSettings", "通讯设置", 9480, 6960, 5055, 2655);
     QWidget *f = FrameSettings;
     Label3 = label(f, "Label3", "通讯端口:", 120, 480, 1080, 240, true);
-    Combo2 = list(f, "Combo2", 1800, 480, 1215, 360);
+    auto *ports = make<PortListComboBox>(f, "Combo2", 1800, 480, 1215, 360);
+    ports->setEditable(false);
+    Combo2 = ports;
     Label11 = label(f, "Label11", "波特率:", 120, 840, 840, 240, true);
     Combo3 = list(f, "Combo3", 1800, 840, 1215, 360);
     Label12 = label(f, "Label12", "校验位:", 120, 1200, 840, 240, true);

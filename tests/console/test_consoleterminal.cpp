@@ -72,6 +72,7 @@ private slots:
     void openingMissingDeviceChangesNothing();
     void fontSizeAppliesToFourControls();
     void lampBlinksAndEndsUnlit();
+    void portToolTipsFollowTheDevices();
 };
 
 void TestConsoleTerminal::openAndClose()
@@ -262,5 +263,19 @@ void TestConsoleTerminal::lampBlinksAndEndsUnlit()
     QVERIFY(closedState(*t.w));
 }
 
+void TestConsoleTerminal::portToolTipsFollowTheDevices()
+{
+    Window t;
+    auto *ports = t.w->Combo2;
+    ports->showPopup();
+    QVERIFY(ports->itemData(2, Qt::ToolTipRole).toString().contains(t.pty.slavePath()));
+    ports->hidePopup();
+    t.home.linkPort(3, QStringLiteral("/nonexistent/ttyUSB7")); // re-pointed while running
+    ports->showPopup();
+    QVERIFY(ports->itemData(2, Qt::ToolTipRole).toString().contains(QStringLiteral("/nonexistent/ttyUSB7")));
+    ports->hidePopup();
+}
+
 QTEST_MAIN(TestConsoleTerminal)
 #include "test_consoleterminal.moc"
+
