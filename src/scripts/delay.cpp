@@ -1,8 +1,8 @@
 #include "scripts/delay.h"
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 namespace tarnwell {
@@ -15,16 +15,28 @@ public:
 
     quint32 tickCount() override { return quint32(m_timer.elapsed()); }
 
-    void processEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+    void processEvents() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
 
     void waitForEvents(quint32 ms) override
     {
-        // The timer only wakes the dispatcher when nothing else arrives first.
+        const int wait = int(qMin<quint32>(ms, 0x7fffffff));
+        if (!QCoreApplication::instance()) {
+            // No event loop to sleep in: a plain sleep, never a spin.
+            QThread::msleep(ulong(wait));
+            return;
+        }
+        // The timer wakes the dispatcher when nothing else arrives first. The wait goes through
+        // processEvents rather than a local QEventLoop: after QCoreApplication::quit() every new
+        // QEventLoop::exec() returns at once, which would turn the wait into a spin.
         QTimer wake;
         wake.setSingleShot(true);
         wake.setTimerType(Qt::PreciseTimer);
         QObject::connect(&wake, &QTimer::timeout, [] {});
-        wake.start(int(qMin<quint32>(ms, 0x7fffffff)));
+        wake.start(wait);
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 
@@ -32,19 +44,19 @@ private:
     QElapsedTimer m_timer;
 };
 
-RealClock &realClock()
+DelayClock *g_clock = nullptr;
+
+} // namespace
+
+DelayClock &realDelayClock()
 {
     static RealClock clock;
     return clock;
 }
 
-DelayClock *g_clock = nullptr;
-
-} // namespace
-
 DelayClock &delayClock()
 {
-    return g_clock ? *g_clock : realClock();
+    return g_clock ? *g_clock : realDelayClock();
 }
 
 DelayClock *setDelayClock(DelayClock *clock)
@@ -63,6 +75,7 @@ void Delay(qint32 ms)
         const quint32 elapsed = clock.tickCount() - start; // modulo 2^32
         if (qint64(elapsed) > qint64(ms))
             return;
+        // Sleep until just past the deadline unless an event comes first.
         clock.waitForEvents(quint32(qint64(ms) - qint64(elapsed) + 1));
     }
 }

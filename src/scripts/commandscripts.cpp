@@ -1,0 +1,158 @@
+#include "scripts/commandscripts.h"
+
+#include "console/messagebox.h"
+#include "console/serialcontrol.h"
+#include "scripts/delay.h"
+#include "scripts/switchmodel.h"
+
+namespace tarnwell {
+
+namespace {
+
+constexpr qint32 kNoPause = -1;
+constexpr qint32 kStep = 500;
+constexpr qint32 kPassword = 1000;
+
+} // namespace
+
+CommandScripts::CommandScripts(SerialControl &serial, ScriptInputs &inputs)
+    : m_serial(serial), m_inputs(inputs)
+{
+}
+
+CommandScripts::~CommandScripts()
+{
+    m_cancel.cancel();
+}
+
+bool CommandScripts::send(const QString &text, qint32 pauseMs, const CancelToken &token)
+{
+    m_serial.output(text + QLatin1Char('\r'));
+    if (pauseMs != kNoPause)
+        Delay(pauseMs);
+    return !token.cancelled();
+}
+
+bool CommandScripts::loginSteps(qint32 passwordPause, const CancelToken &token)
+{
+    struct Step {
+        ScriptBox box;
+        const char *prefix;
+        qint32 pause;
+    };
+    const Step steps[] = {
+        {ScriptBox::ManageIP, "tel ", kStep},
+        {ScriptBox::UserName, "", kStep},
+        {ScriptBox::UserPassword, "", passwordPause},
+        {ScriptBox::SuperName, "", kStep},
+        {ScriptBox::SuperPassword, "", passwordPause},
+    };
+    for (const Step &step : steps) {
+        const QString text = box(step.box);
+        if (text.isEmpty())
+            continue;
+        if (!send(QLatin1String(step.prefix) + text, step.pause, token))
+            return false;
+    }
+    return true;
+}
+
+void CommandScripts::login()
+{
+    const CancelToken token = m_cancel;
+    if (token.cancelled())
+        return;
+    if (!loginSteps(kPassword, token))
+        return;
+    messageBox(QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"));
+}
+
+void CommandScripts::bind()
+{
+    portScript(PortScript::Bind);
+}
+
+void CommandScripts::unbind()
+{
+    portScript(PortScript::Unbind);
+}
+
+void CommandScripts::portScript(PortScript kind)
+{
+    const CancelToken token = m_cancel;
+    if (token.cancelled())
+        return;
+    const bool bind = kind == PortScript::Bind;
+
+    if (box(ScriptBox::PortNum).isEmpty()) {
+        messageBox(QStringLiteral("请先输入正确端口号！"));
+        return;
+    }
+    if (!loginSteps(bind ? kPassword : kStep, token))
+        return;
+
+    const QString model = m_inputs.switchModel();
+    const QString refusedTitle = QStringLiteral("无法操作");
+    if (model == model5500()) {
+        messageBox(QStringLiteral("5500好多光口，绑定方法学习中"), refusedTitle);
+        return;
+    }
+    if (model == model9512()) {
+        messageBox(QStringLiteral("9512好多光口，绑定方法学习中"), refusedTitle);
+        return;
+    }
+    if (model != model3100() && model != model3600()) {
+        messageBox(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"), refusedTitle);
+        return;
+    }
+    const bool is3100 = model == model3100();
+    const QString undo = bind ? QString() : QStringLiteral("undo ");
+
+    if (!send(QStringLiteral("sys"), kStep, token))
+        return;
+    if (!send(QStringLiteral("int eth 1/0/") + box(ScriptBox::PortNum), kStep, token))
+        return;
+    if (!send(bind ? QStringLiteral("undo shut") : QStringLiteral("shut"), kStep, token))
+        return;
+    if (!send(undo + QStringLiteral("port acc vlan ") + box(ScriptBox::Vlan), kStep, token))
+        return;
+    // Both boxes of the last line are read as it is sent.
+    const QString last = is3100
+        ? undo + QStringLiteral("mac-addr static ") + box(ScriptBox::Mac) + QStringLiteral(" vlan ")
+            + box(ScriptBox::Vlan)
+        : undo + QStringLiteral("am user-bind mac-addr ") + box(ScriptBox::Mac)
+            + QStringLiteral(" ip-addr ") + box(ScriptBox::IP);
+    if (!send(last, kNoPause, token))
+        return;
+    messageBox(QStringLiteral("操作完毕！"));
+}
+
+void CommandScripts::save()
+{
+    const CancelToken token = m_cancel;
+    if (token.cancelled())
+        return;
+    if (!send(QStringLiteral("save"), kStep, token) || !send(QStringLiteral("y "), kStep, token)
+        || !send(QString(), kStep, token))
+        return;
+    messageBox(QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"));
+    // The window may have closed while the box was open.
+    if (token.cancelled())
+        return;
+    m_inputs.clearInputLine();
+}
+
+void CommandScripts::reboot()
+{
+    const CancelToken token = m_cancel;
+    if (token.cancelled())
+        return;
+    if (!send(QStringLiteral("sys"), kStep, token) || !send(QStringLiteral("reboot "), kStep, token))
+        return;
+    messageBox(QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"));
+    if (token.cancelled())
+        return;
+    m_inputs.clearInputLine();
+}
+
+} // namespace tarnwell

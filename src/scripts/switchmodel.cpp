@@ -1,0 +1,24 @@
+#include "scripts/switchmodel.h"
+
+#include "console/messagebox.h"
+
+namespace tarnwell {
+
+void optSw3100Click(QString &switchModel)
+{
+    switchModel = model3100();
+}
+
+void optSw3600Click(QString &switchModel)
+{
+    switchModel = model3600();
+}
+
+void option2Click(const std::function<void()> &selectOption1)
+{
+    messageBox(QStringLiteral("此版本暂不支持Trunk口的绑定操作！"), QStringLiteral("端口类型"));
+    if (selectOption1)
+        selectOption1();
+}
+
+} // namespace tarnwell
