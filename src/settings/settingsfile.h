@@ -1,0 +1,45 @@
+#pragma once
+
+#include "settings/inidocument.h"
+
+#include <QString>
+#include <optional>
+
+namespace tarnwell {
+
+// The folder that holds the settings file, without a trailing separator; filled once at
+// start-up by LoadSystemDirectory(). Empty until then, and while empty nothing is read or written.
+extern QString SystemDirectory;
+
+inline constexpr char kSettingsFileName[] = "h3c_config.ini";
+// A settings file is a few hundred bytes; anything larger than this is not read.
+inline constexpr qint64 kMaxSettingsFileSize = 1024 * 1024;
+
+// SystemDirectory := $XDG_CONFIG_HOME/tarnwell, or ~/.config/tarnwell when the variable is unset,
+// empty or not an absolute path; the folder is created when missing. A folder that cannot be
+// created is not an error here: reading then finds no file and writing fails quietly.
+void LoadSystemDirectory();
+
+// SystemDirectory + "/h3c_config.ini"; empty while SystemDirectory is empty.
+QString settingsFilePath();
+
+// Reads an INI file. Nothing when no file is at the path. Throws Error, without touching the
+// file, when something is there that cannot be used: a folder or other non-regular file, a file
+// larger than kMaxSettingsFileSize, one that cannot be opened or read, or binary data.
+std::optional<IniDocument> readIniFile(const QString &path);
+
+// Replaces the file with the document: the bytes go to a new file beside it, which is renamed
+// over the old one only when completely written. False when that failed; the old file is then
+// unchanged.
+bool writeIniFile(const QString &path, const IniDocument &doc);
+
+// The value of the key in the section of the settings file, as IniDocument::value gives it;
+// empty when the file, the section or the key is missing or the file cannot be used.
+QString ReadIni(const QString &section, const QString &key);
+
+// Sets the key in the section of the settings file (value cut to 128 characters), creating the
+// file, the section or the key when missing. True when written. A file that cannot be read as
+// settings is left alone (false), so that a write never destroys what is there.
+bool WriteIni(const QString &section, const QString &key, const QString &value);
+
+} // namespace tarnwell
