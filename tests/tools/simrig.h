@@ -1,0 +1,94 @@
+#pragma once
+
+#include "manualclock.h"
+#include "simulator.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace tarnwell::test {
+
+// What the rig's two switches are: the entry switch's class, ports and login, the managed
+// switch's class, advanced password and login level.
+struct SimSetup {
+    sim::Model model = sim::Model::S3100;
+    int ports = 24;
+    std::string user, password;
+    sim::Model remoteModel = sim::Model::S3600;
+    std::string remoteSuperPassword = "secret";
+    int remoteLevel = 3;
+    int lineDelayMs = 0;
+};
+
+// An entry switch with a managed switch behind it, driven byte by byte without a terminal.
+struct SimRig {
+    using Setup = SimSetup;
+
+    static std::vector<sim::Simulator::Switch> switches(const Setup &s)
+    {
+        sim::SwitchProfile entry;
+        entry.model = s.model;
+        entry.ports = s.ports;
+        entry.address = "10.0.0.1";
+        entry.user = s.user;
+        entry.password = s.password;
+        sim::SwitchProfile remote;
+        remote.model = s.remoteModel;
+        remote.address = "10.0.0.2";
+        remote.user = "admin";
+        remote.password = "adminpw";
+        remote.userLevel = s.remoteLevel;
+        remote.superPassword = s.remoteSuperPassword;
+        const std::string a = std::string("SW") + sim::modelNumber(s.model) + "-A";
+        const std::string b = std::string("SW") + sim::modelNumber(s.remoteModel) + "-B";
+        return {{entry, sim::SwitchConfig(a, s.ports)}, {remote, sim::SwitchConfig(b, 24)}};
+    }
+
+    explicit SimRig(const Setup &s = {})
+        : sim(clock, switches(s), s.lineDelayMs, [this](std::string_view t) { out.append(t.data(), qsizetype(t.size())); })
+    {
+    }
+
+    // Types bytes and returns what the switch wrote in answer.
+    QByteArray type(const QByteArray &bytes)
+    {
+        out.clear();
+        sim.input(std::string_view(bytes.constData(), size_t(bytes.size())));
+        return out;
+    }
+    QByteArray wait(long ms)
+    {
+        out.clear();
+        clock.advance(ms);
+        return out;
+    }
+    // Lists the running configuration, paging with spaces, and returns its lines.
+    QStringList listing()
+    {
+        QByteArray all = type("dis cu\r");
+        for (int i = 0; i < 20 && all.endsWith("  ---- More ----"); ++i)
+            all += type(" ");
+        all.replace("  ---- More ----\x1b[42D                                          \x1b[42D", "");
+        QStringList lines = QString::fromLatin1(all).split("\r\n");
+        lines.removeFirst(); // the echoed command
+        lines.removeLast();  // the prompt
+        return lines;
+    }
+    // The lines of one port's block, without its header and closing "#".
+    QStringList portBlock(int port)
+    {
+        const QStringList lines = listing();
+        const qsizetype start = lines.indexOf(QString("interface Ethernet1/0/%1").arg(port));
+        QStringList block;
+        for (qsizetype i = start + 1; start >= 0 && i < lines.size() && lines[i] != "#"; ++i)
+            block << lines[i];
+        return block;
+    }
+
+    ManualClock clock;
+    QByteArray out;
+    sim::Simulator sim;
+};
+
+} // namespace tarnwell::test

@@ -1,0 +1,126 @@
+// tarnwell-switchsim: a simulated H3C switch console on a pseudo-terminal.
+#include "options.h"
+#include "ptyendpoint.h"
+#include "qtclock.h"
+#include "simulator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+using namespace tarnwell::sim;
+
+namespace {
+
+// SIGTERM and SIGINT end the event loop, so the link is removed on the way out.
+int watchSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    return signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+QByteArray escaped(const QByteArray &bytes)
+{
+    QByteArray out;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7f && c != '\\')
+            out += c;
+        else
+            out += "\\x" + QByteArray::number(b, 16).rightJustified(2, '0');
+    }
+    return out;
+}
+
+bool makeLink(const QString &link, const QString &target, QString &error)
+{
+    const QFileInfo existing(link);
+    if (existing.isSymLink()) {
+        QFile::remove(link);
+    } else if (existing.exists()) {
+        error = link + " exists and is not a symbolic link";
+        return false;
+    }
+    QDir().mkpath(existing.absolutePath()); // e.g. a fresh configuration directory's ports/
+    if (!QFile::link(target, link)) {
+        error = "cannot create the link " + link;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    Options options;
+    QString message;
+    switch (parseOptions(app.arguments(), options, message)) {
+    case OptionsResult::Exit:
+        std::fputs(qPrintable(message + "\n"), stdout);
+        return 0;
+    case OptionsResult::Error:
+        std::fprintf(stderr, "tarnwell-switchsim: %s\n(see --help)\n", qPrintable(message));
+        return 2;
+    case OptionsResult::Run:
+        break;
+    }
+
+    const int signalFd = watchSignals();
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        signalfd_siginfo info;
+        while (::read(signalFd, &info, sizeof info) > 0) {
+        }
+        app.quit();
+    });
+
+    PtyEndpoint pty;
+    if (!pty.open(message)) {
+        std::fprintf(stderr, "tarnwell-switchsim: %s\n", qPrintable(message));
+        return 1;
+    }
+    QtClock clock(&app);
+    Simulator simulator(clock, std::move(options.switches), options.lineDelayMs,
+                        [&pty](std::string_view text) { pty.write(QByteArray(text.data(), qsizetype(text.size()))); });
+    QObject::connect(&pty, &PtyEndpoint::received, &app, [&](const QByteArray &bytes) {
+        if (options.trace)
+            std::fprintf(stderr, "in: %s\n", escaped(bytes).constData());
+        simulator.input(std::string_view(bytes.constData(), size_t(bytes.size())));
+    });
+
+    if (!options.link.isEmpty() && !makeLink(options.link, pty.slavePath(), message)) {
+        std::fprintf(stderr, "tarnwell-switchsim: %s\n", qPrintable(message));
+        return 1;
+    }
+    if (!options.pathFile.isEmpty()) {
+        // Written whole under its final name, so a script that waits for the file reads a full line.
+        QSaveFile file(options.pathFile);
+        if (!file.open(QIODevice::WriteOnly) || file.write((pty.slavePath() + "\n").toLocal8Bit()) < 0
+            || !file.commit()) {
+            std::fprintf(stderr, "tarnwell-switchsim: cannot write %s\n", qPrintable(options.pathFile));
+            return 1;
+        }
+    }
+    std::printf("%s\n", qPrintable(pty.slavePath()));
+    std::fflush(stdout);
+
+    const int rc = app.exec();
+    if (!options.link.isEmpty() && QFileInfo(options.link).symLinkTarget() == pty.slavePath())
+        QFile::remove(options.link);
+    ::close(signalFd);
+    return rc;
+}

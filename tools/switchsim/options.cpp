@@ -1,0 +1,177 @@
+#include "options.h"
+
+#include "configreader.h"
+#include "commandset.h"
+
+#include "tarnwell_version.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+namespace tarnwell::sim {
+
+namespace {
+
+struct SwitchOptions {
+    QString prefix; // "" for the entry switch, "remote-" for the managed one
+    QString who;
+    QCommandLineOption model, ports, sysname, address, user, password, userLevel, superUser,
+        superPassword, config;
+
+    SwitchOptions(const QString &p, const QString &w, const QString &address, const QString &user,
+                  const QString &password)
+        : prefix(p), who(w),
+          model(p + "model", "Switch class of the " + w + ": 3100 or 3600.", "model"),
+          ports(p + "ports", "Ethernet ports of the " + w + ": 24 or 48.", "count", "24"),
+          sysname(p + "sysname", "System name of the " + w + " (default SW3100-" + (p.isEmpty() ? "A" : "B")
+                                     + " or SW3600-" + (p.isEmpty() ? "A" : "B") + ").", "name"),
+          address(p + "address", "Management address of the " + w + ".", "ip", address),
+          user(p + "user", "Login user name of the " + w + " (empty: none).", "name", user),
+          password(p + "password", "Login password of the " + w + " (empty with no user: no login).",
+                   "password", password),
+          userLevel(p + "user-level", "Command level after login on the " + w + " (0-3).", "level", "3"),
+          superUser(p + "super-user", "A user-view line equal to this starts the level change on the "
+                                          + w + ".", "name", "super"),
+          superPassword(p + "super-password", "Password of the level change on the " + w
+                                                  + " (empty: not asked).", "password"),
+          config(p + "config", "Starting configuration of the " + w
+                                   + ", in the layout of display current-configuration.", "file")
+    {
+    }
+    QList<QCommandLineOption> all() const
+    {
+        return {model, ports, sysname, address, user, password, userLevel, superUser, superPassword, config};
+    }
+};
+
+bool number(const QString &text, int min, int max, int &value)
+{
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= min && value <= max;
+}
+
+bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const QString &defaultModel,
+                int saveDelay, int bootDelay, Simulator::Switch &out, QString &message)
+{
+    SwitchProfile &p = out.profile;
+    const QString model = parser.isSet(o.model) ? parser.value(o.model) : defaultModel;
+    if (model != "3100" && model != "3600") {
+        message = "--" + o.prefix + "model must be 3100 or 3600, not " + model;
+        return false;
+    }
+    p.model = model == "3100" ? Model::S3100 : Model::S3600;
+    const QString ports = parser.value(o.ports);
+    if (ports != "24" && ports != "48") {
+        message = "--" + o.prefix + "ports must be 24 or 48, not " + ports;
+        return false;
+    }
+    p.ports = ports.toInt();
+    if (!number(parser.value(o.userLevel), 0, 3, p.userLevel)) {
+        message = "--" + o.prefix + "user-level must be 0 to 3";
+        return false;
+    }
+    p.address = parser.value(o.address).toStdString();
+    p.user = parser.value(o.user).toStdString();
+    p.password = parser.value(o.password).toStdString();
+    p.superUser = parser.value(o.superUser).toStdString();
+    p.superPassword = parser.value(o.superPassword).toStdString();
+    p.saveDelayMs = saveDelay;
+    p.bootDelayMs = bootDelay;
+    const std::string defaultName = std::string("SW") + modelNumber(p.model) + (o.prefix.isEmpty() ? "-A" : "-B");
+    out.startup = SwitchConfig(defaultName, p.ports);
+    if (parser.isSet(o.config)) {
+        QFile file(parser.value(o.config));
+        if (!file.open(QIODevice::ReadOnly)) {
+            message = file.fileName() + ": " + file.errorString();
+            return false;
+        }
+        const QByteArray text = file.readAll();
+        std::string error;
+        if (!readConfig(text.toStdString(), buildCommandSet(p.model, p.ports), out.startup, error)) {
+            message = file.fileName() + ": " + QString::fromStdString(error);
+            return false;
+        }
+    }
+    if (parser.isSet(o.sysname))
+        out.startup.sysname = parser.value(o.sysname).toStdString();
+    if (out.startup.sysname.empty()) {
+        message = "--" + o.prefix + "sysname must not be empty";
+        return false;
+    }
+    p.sysname = out.startup.sysname;
+    return true;
+}
+
+} // namespace
+
+OptionsResult parseOptions(const QStringList &arguments, Options &options, QString &message)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Simulated console of an H3C 3100 or 3600 class Ethernet switch on a pseudo-terminal.\n"
+        "Prints the terminal's path on the first line of standard output and runs until SIGTERM or\n"
+        "SIGINT. The entry switch answers on the console; from its user view, telnet to\n"
+        "--remote-address reaches the managed switch.");
+    const QCommandLineOption help({"h", "help"}, "Shows this help.");
+    const QCommandLineOption versionOption("version", "Shows the version.");
+    SwitchOptions entry("", "entry switch", "10.0.0.1", "", "");
+    SwitchOptions remote("remote-", "managed switch", "10.0.0.2", "admin", "admin");
+    const QCommandLineOption noRemote("no-remote", "No managed switch: every telnet gets no answer.");
+    const QCommandLineOption lineDelay("line-delay", "Pause after each output line, in milliseconds.", "ms", "0");
+    const QCommandLineOption saveDelay("save-delay", "How long saving takes, in milliseconds.", "ms", "1500");
+    const QCommandLineOption bootDelay("boot-delay", "How long a reboot takes, in milliseconds.", "ms", "3000");
+    const QCommandLineOption pathFile("path-file", "Also write the terminal's path to this file.", "file");
+    const QCommandLineOption link("link", "Make a symbolic link to the terminal at this path.", "path");
+    const QCommandLineOption trace("trace", "Log the bytes received from the console to standard error.");
+    parser.addOption(help);
+    parser.addOption(versionOption);
+    parser.addOptions(entry.all());
+    parser.addOption(noRemote);
+    parser.addOptions(remote.all());
+    parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace});
+
+    if (!parser.parse(arguments)) {
+        message = parser.errorText();
+        return OptionsResult::Error;
+    }
+    if (parser.isSet(help)) {
+        message = parser.helpText();
+        return OptionsResult::Exit;
+    }
+    if (parser.isSet(versionOption)) {
+        message = QString("tarnwell-switchsim ") + tarnwell::version::kVersion;
+        return OptionsResult::Exit;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        message = "unexpected argument " + parser.positionalArguments().front();
+        return OptionsResult::Error;
+    }
+    int save = 0, boot = 0;
+    if (!number(parser.value(lineDelay), 0, 10000, options.lineDelayMs)
+        || !number(parser.value(saveDelay), 0, 600000, save) || !number(parser.value(bootDelay), 0, 600000, boot)) {
+        message = "--line-delay, --save-delay and --boot-delay take milliseconds";
+        return OptionsResult::Error;
+    }
+    Simulator::Switch first;
+    if (!readSwitch(parser, entry, "3100", save, boot, first, message))
+        return OptionsResult::Error;
+    options.switches.push_back(std::move(first));
+    if (!parser.isSet(noRemote)) {
+        Simulator::Switch second;
+        const QString entryModel = modelNumber(options.switches.front().profile.model);
+        if (!readSwitch(parser, remote, entryModel, save, boot, second, message))
+            return OptionsResult::Error;
+        if (second.profile.address == options.switches.front().profile.address) {
+            message = "the entry and the managed switch need different addresses";
+            return OptionsResult::Error;
+        }
+        options.switches.push_back(std::move(second));
+    }
+    options.pathFile = parser.value(pathFile);
+    options.link = parser.value(link);
+    options.trace = parser.isSet(trace);
+    return OptionsResult::Run;
+}
+
+} // namespace tarnwell::sim

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "clock.h"
+#include "device.h"
+#include "outputpacer.h"
+#include "session.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace tarnwell::sim {
+
+// The switches of a simulated site: the first is the entry switch on the console cable, the
+// others are managed switches reached from it by telnet. Bytes typed at the console go in,
+// the console's output comes out through the sink, paced by the line delay.
+class Simulator : public Network {
+public:
+    struct Switch {
+        SwitchProfile profile;
+        SwitchConfig startup;
+    };
+
+    Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs, OutputPacer::Sink sink);
+    ~Simulator() override;
+
+    void input(std::string_view bytes) { m_console->input(bytes); }
+    Device &device(size_t index) { return *m_devices.at(index); }
+    const Session &console() const { return *m_console; }
+
+    Device *find(const std::string &address) override;
+
+private:
+    std::vector<std::unique_ptr<Device>> m_devices;
+    OutputPacer m_pacer;
+    std::unique_ptr<Session> m_console;
+};
+
+} // namespace tarnwell::sim

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace tarnwell::sim {
+
+enum class Model { S3100, S3600 };
+
+// What a simulated switch is, as opposed to what it is configured to do: fixed at start.
+struct SwitchProfile {
+    Model model = Model::S3100;
+    int ports = 24;               // Ethernet1/0/1 .. Ethernet1/0/<ports>
+    std::string sysname;          // default sysname; a starting configuration may replace it
+    std::string address;          // its management address, reachable by telnet
+    std::string user;             // login user name; empty: no user name asked
+    std::string password;         // login password; empty with an empty user: no login
+    int userLevel = 3;            // command level after login
+    std::string superUser = "super"; // a user-view line equal to this starts the level change
+    std::string superPassword;    // empty: "super" raises the level without asking
+    int saveDelayMs = 1500;
+    int bootDelayMs = 3000;
+};
+
+inline const char *modelNumber(Model m)
+{
+    return m == Model::S3100 ? "3100" : "3600";
+}
+
+} // namespace tarnwell::sim
