@@ -35,11 +35,20 @@ QString DisplayFilter::filter(const QString &chunk)
         }
     }
     const qsizetype n = chunk.size();
+    const QChar *data = chunk.constData();
     for (; i < n; ++i) {
-        const char16_t c = chunk.at(i).unicode();
-        if (!isControl(c)) {
-            out += QChar(c);
-        } else if (c == u'\n') {
+        // Copy a run of ordinary characters in one go.
+        qsizetype run = i;
+        while (run < n && !isControl(data[run].unicode()))
+            ++run;
+        if (run > i) {
+            out.append(data + i, run - i);
+            i = run;
+            if (i == n)
+                break;
+        }
+        const char16_t c = data[i].unicode();
+        if (c == u'\n') {
             out += u'\n';
         } else if (c == u'\r') {
             if (i + 1 < n) {

@@ -20,7 +20,7 @@ TerminalView::TerminalView(QWidget *parent) : QPlainTextEdit(parent)
     setPalette(pal);
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);
-    connect(&m_batch, &QTimer::timeout, this, &TerminalView::flush);
+    connect(&m_batch, &QTimer::timeout, this, &TerminalView::drawBatch);
 }
 
 void TerminalView::attach(Terminal *terminal)
@@ -36,20 +36,43 @@ void TerminalView::queue(const QString &text)
 {
     m_pending += text;
     if (!m_batch.isActive())
-        m_batch.start();
+        m_batch.start(kBatchMs);
 }
 
 void TerminalView::flush()
 {
     m_batch.stop();
+    while (drawSome()) {
+    }
+}
+
+bool TerminalView::drawSome()
+{
     if (m_pending.isEmpty())
-        return;
+        return false;
+    QString part;
+    if (m_pending.size() <= kMaxDrawChars) {
+        part.swap(m_pending);
+    } else {
+        part = m_pending.left(kMaxDrawChars);
+        m_pending.remove(0, kMaxDrawChars);
+    }
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(m_pending);
-    m_pending.clear();
+    end.insertText(part);
+    if (!m_pending.isEmpty())
+        return true;
+    // Caret and view follow the newest output once everything is drawn.
     setTextCursor(end);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    return false;
+}
+
+void TerminalView::drawBatch()
+{
+    // Draw a bounded piece per event-loop round, so typed keys are never stuck behind a flood.
+    if (drawSome())
+        m_batch.start(0);
 }
 
 void TerminalView::clearAll()

@@ -22,8 +22,11 @@ public:
     bool hasPending() const { return !m_pending.isEmpty(); }
 
     static constexpr int kBatchMs = 15;
+    static constexpr qsizetype kMaxDrawChars = 32 * 1024;
 
 private:
+    bool drawSome(); // draws one bounded piece; true while more is pending
+    void drawBatch();
     void queue(const QString &text);
     void clearAll();
 

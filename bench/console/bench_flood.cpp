@@ -1,0 +1,166 @@
+// A flood of switch output into the open port: 5 MiB written into a pseudo-terminal as fast as
+// the program reads it, while keys are typed into the input line. Prints the time until all of
+// it is read and shown, the CPU time, the growth of resident memory, the delay from a key typed
+// during the flood to its byte on the line (median and p95), and the idle CPU with the port open.
+#include "../common/benchutil.h"
+#include "console/serialcontrol.h"
+#include "console/terminalview.h"
+#include "ui/frmmain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextDocument>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace tarnwell;
+using Clock = std::chrono::steady_clock;
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master);
+    unlockpt(master);
+    const QString slave = QString::fromLocal8Bit(ptsname(master));
+    const int keepSlave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+    termios tio{};
+    tcgetattr(keepSlave, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(keepSlave, TCSANOW, &tio);
+    QDir().mkpath(config.path() + "/tarnwell/ports");
+    QFile::link(slave, config.path() + "/tarnwell/ports/COM3");
+
+    FrmMain w;
+    w.show();
+    QCoreApplication::processEvents();
+    const double rssBefore = bench::rssMiB();
+    w.Cmd_Switch->click();
+    if (!w.serial().portOpen()) {
+        std::fprintf(stderr, "could not open the port\n");
+        return 1;
+    }
+
+    QByteArray text;
+    const qsizetype total = qEnvironmentVariableIsSet("FLOOD_BYTES") ? qEnvironmentVariableIntValue("FLOOD_BYTES") : 5 * 1024 * 1024;
+    for (int port = 1; text.size() < total; ++port)
+        text += "interface Ethernet1/0/" + QByteArray::number(port % 48 + 1)
+                + "\r\n port access vlan 10\r\n mac-address static 000f-e212-3456 vlan 10\r\n#\r\n";
+    text.truncate(total);
+
+    std::atomic<bool> flooding{true};
+    std::mutex m;
+    std::vector<Clock::time_point> posted, arrived;
+
+    std::thread reader([&] {
+        char buf[4096];
+        pollfd p{master, POLLIN, 0};
+        while (flooding || arrived.size() < posted.size()) {
+            if (poll(&p, 1, 200) <= 0)
+                continue;
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            const auto now = Clock::now();
+            std::lock_guard<std::mutex> lock(m);
+            for (ssize_t i = 0; i < n; ++i)
+                if (buf[i] == ' ')
+                    arrived.push_back(now);
+        }
+    });
+    const double cpu0 = bench::cpuSeconds();
+    const auto start = Clock::now();
+    std::thread writer([&] {
+        qsizetype done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(master, text.constData() + done, size_t(qMin<qsizetype>(4096, text.size() - done)));
+            if (n > 0)
+                done += n;
+        }
+    });
+    std::thread typist([&] {
+        while (flooding) {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                posted.push_back(Clock::now());
+            }
+            QCoreApplication::postEvent(w.Text2, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    });
+
+    double shownSeconds = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (w.terminal().text().size() >= total && !w.Text1->hasPending()) {
+            shownSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+            flooding = false;
+            QCoreApplication::exit(0);
+        }
+    });
+    poll.start(5);
+    QTimer::singleShot(30000, &app, [&] {
+        std::fprintf(stderr, "gave up: terminal holds %lld of %lld characters\n",
+                     static_cast<long long>(w.terminal().text().size()), static_cast<long long>(total));
+        std::fprintf(stderr, "  shown %d characters, pending %d\n", w.Text1->document()->characterCount(),
+                     int(w.Text1->hasPending()));
+        flooding = false;
+        QCoreApplication::exit(0);
+    });
+    app.exec();
+    poll.stop();
+    const double cpuFlood = bench::cpuSeconds() - cpu0;
+    writer.join();
+    typist.join();
+    // Let the last keys arrive.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 100);
+    reader.join();
+    const double rssAfter = bench::rssMiB();
+
+    std::vector<double> delays;
+    for (size_t i = 0; i < std::min(posted.size(), arrived.size()); ++i)
+        delays.push_back(std::chrono::duration<double, std::milli>(arrived[i] - posted[i]).count());
+    std::sort(delays.begin(), delays.end());
+    auto pct = [&](double q) { return delays.empty() ? -1.0 : delays[size_t(q * (delays.size() - 1))]; };
+
+    // Idle with the port open: only the lamp timer runs.
+    const double idleCpu0 = bench::cpuSeconds();
+    QElapsedTimer idle;
+    idle.start();
+    QTimer::singleShot(5000, &app, [] { QCoreApplication::exit(0); });
+    app.exec();
+    const double idleShare = (bench::cpuSeconds() - idleCpu0) / (idle.elapsed() / 1000.0) * 100;
+
+    std::printf("flood: %.1f MiB of switch text through a pseudo-terminal\n", total / 1048576.0);
+    std::printf("  read and shown after: %.2f s (goal < 1.0 s)\n", shownSeconds);
+    std::printf("  CPU time during the flood: %.2f s\n", cpuFlood);
+    std::printf("  resident memory growth: %.0f MiB (goal < 100 MiB)\n", rssAfter - rssBefore);
+    std::printf("  keystroke to line: %zu keys, median %.1f ms, p95 %.1f ms (goal p95 < 100 ms)\n",
+                delays.size(), pct(0.5), pct(0.95));
+    std::printf("  idle CPU with the port open: %.3f %% (goal < 0.1 %%)\n", idleShare);
+    ::close(keepSlave);
+    ::close(master);
+    return 0;
+}

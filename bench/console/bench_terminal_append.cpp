@@ -1,0 +1,54 @@
+// Appends 4 KB chunks of switch-like text until the terminal holds 20 MB and prints the mean
+// time of the first and the last 100 appends (each drawn at once) and their ratio, plus the
+// resident memory at the end. A constant cost per append gives a ratio near 1.
+#include "../common/benchutil.h"
+#include "console/terminal.h"
+#include "console/terminalview.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <vector>
+
+using namespace tarnwell;
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Terminal terminal;
+    TerminalView view;
+    view.resize(953, 241);
+    view.attach(&terminal);
+    view.show();
+
+    QString chunk;
+    while (chunk.size() < 4096)
+        chunk += QStringLiteral(" port access vlan 10\r\n mac-address static 000f-e212-3456 vlan 10\r\n#\r\n");
+    chunk.truncate(4096);
+    const qsizetype target = 20 * 1000 * 1000;
+    const qsizetype appends = target / chunk.size();
+    std::vector<double> ms;
+    ms.reserve(size_t(appends));
+    QElapsedTimer t;
+    for (qsizetype i = 0; i < appends; ++i) {
+        t.start();
+        terminal.append(chunk);
+        view.flush();
+        QCoreApplication::processEvents();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    auto mean = [&](size_t from) {
+        double sum = 0;
+        for (size_t i = from; i < from + 100; ++i)
+            sum += ms[i];
+        return sum / 100;
+    };
+    const double first = mean(0), last = mean(ms.size() - 100);
+    std::printf("terminal append: %lld appends of 4 KB, terminal text %lld chars\n",
+                static_cast<long long>(appends), static_cast<long long>(terminal.text().size()));
+    std::printf("  mean of first 100: %.3f ms\n  mean of last 100:  %.3f ms\n  ratio last/first: %.2f (goal < 2)\n",
+                first, last, last / first);
+    std::printf("  resident memory at the end: %.0f MiB\n", bench::rssMiB());
+    return 0;
+}
