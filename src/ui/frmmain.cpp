@@ -147,9 +147,11 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 void FrmMain::Form_Unload()
 {
-    // An interrupted script or capture sends nothing more once the window goes.
+    // An interrupted script or capture sends nothing more once the window goes, and nothing
+    // can be clicked while the window fades out.
     m_scripts->cancel();
     m_capture->cancel();
+    setEnabled(false);
     trapErrors([this] {
         m_help.closeHelpWindow();
         if (MSComm1->portOpen())
