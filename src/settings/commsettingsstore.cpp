@@ -61,28 +61,17 @@ void LoadCommSettings(CommSettings &settings, bool &SettingsLoaded)
 
 bool SaveCommSettings(const CommSettings &settings)
 {
-    const QString path = settingsFilePath();
-    if (path.isEmpty())
-        return false;
-    IniDocument doc;
-    try {
-        if (std::optional<IniDocument> old = readIniFile(path))
-            doc = std::move(*old);
-    } catch (const Error &) {
-        return false; // not ours to overwrite
-    }
-    const QByteArray before = doc.serialize();
-    const QString section = QLatin1String(kCommSection);
-    // Like six separate writes, one unusable value does not keep the others from being stored.
-    doc.setValue(section, QStringLiteral("PortNum"), QString::number(settings.PortNum));
-    doc.setValue(section, QStringLiteral("Speed"), QString::number(settings.Speed));
-    doc.setValue(section, QStringLiteral("Check"), settings.Check);
-    doc.setValue(section, QStringLiteral("Data"), QString::number(settings.Data));
-    doc.setValue(section, QStringLiteral("Stop"), settings.Stop);
-    doc.setValue(section, QStringLiteral("HandShake"), QString::number(settings.HandShake));
-    if (!before.isEmpty() && doc.serialize() == before)
-        return true; // the file already says exactly this
-    return writeIniFile(path, doc);
+    return updateSettingsFile([&](IniDocument &doc) {
+        const QString section = QLatin1String(kCommSection);
+        // Like six separate writes, one unusable value does not keep the others from being stored.
+        doc.setValue(section, QStringLiteral("PortNum"), QString::number(settings.PortNum));
+        doc.setValue(section, QStringLiteral("Speed"), QString::number(settings.Speed));
+        doc.setValue(section, QStringLiteral("Check"), settings.Check);
+        doc.setValue(section, QStringLiteral("Data"), QString::number(settings.Data));
+        doc.setValue(section, QStringLiteral("Stop"), settings.Stop);
+        doc.setValue(section, QStringLiteral("HandShake"), QString::number(settings.HandShake));
+        return true;
+    });
 }
 
 } // namespace tarnwell

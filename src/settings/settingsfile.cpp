@@ -104,7 +104,7 @@ QString ReadIni(const QString &section, const QString &key)
     }
 }
 
-bool WriteIni(const QString &section, const QString &key, const QString &value)
+bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit)
 {
     const QString path = settingsFilePath();
     if (path.isEmpty())
@@ -114,11 +114,19 @@ bool WriteIni(const QString &section, const QString &key, const QString &value)
         if (std::optional<IniDocument> old = readIniFile(path))
             doc = std::move(*old);
     } catch (const Error &) {
-        return false;
+        return false; // not ours to overwrite
     }
-    if (!doc.setValue(section, key, value))
+    const QByteArray before = doc.serialize();
+    if (!edit(doc))
         return false;
+    if (!before.isEmpty() && doc.serialize() == before)
+        return true; // the file already says exactly this
     return writeIniFile(path, doc);
+}
+
+bool WriteIni(const QString &section, const QString &key, const QString &value)
+{
+    return updateSettingsFile([&](IniDocument &doc) { return doc.setValue(section, key, value); });
 }
 
 } // namespace tarnwell

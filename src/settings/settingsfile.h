@@ -3,6 +3,7 @@
 #include "settings/inidocument.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tarnwell {
@@ -32,6 +33,11 @@ std::optional<IniDocument> readIniFile(const QString &path);
 // over the old one only when completely written. False when that failed; the old file is then
 // unchanged.
 bool writeIniFile(const QString &path, const IniDocument &doc);
+
+// Reads the settings file (or starts an empty document when there is none), lets edit change
+// it, and writes it back when edit returned true and something changed. False when edit refused,
+// when the file cannot be read as settings (it is then left alone) or when the write failed.
+bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit);
 
 // The value of the key in the section of the settings file, as IniDocument::value gives it;
 // empty when the file, the section or the key is missing or the file cannot be used.

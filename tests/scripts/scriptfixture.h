@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/messagebox.h"
+#include "scripts/commandscripts.h"
 #include "scripts/scriptinputs.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
@@ -12,6 +13,23 @@
 #include <map>
 
 namespace tarnwell::test {
+
+// Runs the script named like its button's action ("login", "bind", "unbind", "save", "reboot").
+inline void runScript(CommandScripts &scripts, const QString &name)
+{
+    if (name == QLatin1String("login"))
+        scripts.login();
+    else if (name == QLatin1String("bind"))
+        scripts.bind();
+    else if (name == QLatin1String("unbind"))
+        scripts.unbind();
+    else if (name == QLatin1String("save"))
+        scripts.save();
+    else if (name == QLatin1String("reboot"))
+        scripts.reboot();
+    else
+        qFatal("unknown script %s", qPrintable(name));
+}
 
 // The window as the scripts see it: boxes, SwitchModel and the input line Text2.
 class FakeInputs : public ScriptInputs {

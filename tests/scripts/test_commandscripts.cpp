@@ -84,20 +84,7 @@ const QStringList kRebootLines = {line(QStringLiteral("sys"), 500),
 // Runs a script by name as the window's click handler does: inside the error trap.
 void click(CommandScripts &scripts, const QString &name)
 {
-    trapErrors([&] {
-        if (name == QLatin1String("login"))
-            scripts.login();
-        else if (name == QLatin1String("bind"))
-            scripts.bind();
-        else if (name == QLatin1String("unbind"))
-            scripts.unbind();
-        else if (name == QLatin1String("save"))
-            scripts.save();
-        else if (name == QLatin1String("reboot"))
-            scripts.reboot();
-        else
-            QFAIL("unknown script");
-    });
+    trapErrors([&] { test::runScript(scripts, name); });
 }
 
 bool clearsInputLine(const QString &script)

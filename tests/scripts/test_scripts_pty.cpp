@@ -15,24 +15,6 @@
 using namespace tarnwell;
 using tarnwell::test::PtyLink;
 
-namespace {
-
-void run(CommandScripts &scripts, const QString &name)
-{
-    if (name == QLatin1String("login"))
-        scripts.login();
-    else if (name == QLatin1String("bind"))
-        scripts.bind();
-    else if (name == QLatin1String("unbind"))
-        scripts.unbind();
-    else if (name == QLatin1String("save"))
-        scripts.save();
-    else
-        scripts.reboot();
-}
-
-} // namespace
-
 class TestScriptsPty : public QObject {
     Q_OBJECT
 private slots:
@@ -99,7 +81,7 @@ void TestScriptsPty::linesAndPausesOnTheWire()
     recorder.onShown = [&](const test::MessageRecorder::Box &) { boxAtNs = link.clock.nsecsElapsed(); };
 
     CommandScripts scripts(link, inputs);
-    run(scripts, script);
+    test::runScript(scripts, script);
 
     QCOMPARE(recorder.texts(), QStringList{message});
     const QByteArray wire = lines.join();
