@@ -244,6 +244,8 @@ void FrmMain::createBindingFrame()
     Option1 = button<QRadioButton>(Frame2, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2295, 255);
     Option2 = button<QRadioButton>(Frame2, "Option2", "Trunk(接交换机)", nullptr, 2640, 240, 2175, 255);
     Option1->setChecked(true);
+    // The two frames share a strip; the port number box reaches into it and must stay on top.
+    Frame3->raise();
 
     Label4 = label(f, "Label4", "Mac地址", 3960, 1560, 855, 255, false);
     Txt_Mac = textBox(f, "Txt_Mac", 5040, 1440, 2295, 375);
