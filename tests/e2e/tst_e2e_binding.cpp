@@ -1,0 +1,127 @@
+// Binding and unbinding a port of a simulated 3100 or 3600 switch through the real window, and
+// the binding report that shows the result; the offline report tool on the same captures.
+
+#include "simbench.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace tarnwell;
+using tarnwell::test::SimBench;
+
+namespace {
+
+// From the port selection on, the switch accepted every line: no error text. ("sys" typed in a
+// port view before it is refused, as on the real switch, and changes nothing.)
+bool portLinesAccepted(const QString &answer, const QString &port)
+{
+    const qsizetype at = answer.indexOf(u"int eth 1/0/"_qs + port + u"\r\n"_qs);
+    return at >= 0 && !answer.mid(at).contains(u"% "_qs);
+}
+
+} // namespace
+
+class TestE2eBinding : public QObject {
+    Q_OBJECT
+private slots:
+    void bindThenUnbind_data();
+    void bindThenUnbind();
+};
+
+void TestE2eBinding::bindThenUnbind_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("vlan");
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("lastLine"); // the script's last line, echoed by the switch
+    QTest::addColumn<QString>("boundRow");
+    QTest::addColumn<QString>("unboundRow");
+
+    QTest::newRow("3100: static MAC entry")
+        << "3100" << "5" << "10" << "000f-e212-3456" << ""
+        << "mac-addr static 000f-e212-3456 vlan 10"
+        << u"1/0/5\t开启状态\tAccess类型\t10\t000f-e212-3456\t无IP\t"_qs
+        << u"1/0/5\t关闭状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs;
+    // The window starts with 3100: the first report must recognise the 3600 before binding.
+    QTest::newRow("3600: MAC and IP, model learnt from the listing")
+        << "3600" << "12" << "30" << "00e0-fc01-a2b3" << "10.1.1.5"
+        << "am user-bind mac-addr 00e0-fc01-a2b3 ip-addr 10.1.1.5"
+        << u"1/0/12\t开启状态\tAccess类型\t30\t00e0-fc01-a2b3\t10.1.1.5\t"_qs
+        << u"1/0/12\t关闭状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs;
+}
+
+void TestE2eBinding::bindThenUnbind()
+{
+    QFETCH(QString, model);
+    QFETCH(QString, port);
+    QFETCH(QString, vlan);
+    QFETCH(QString, mac);
+    QFETCH(QString, ip);
+    QFETCH(QString, lastLine);
+    QFETCH(QString, boundRow);
+    QFETCH(QString, unboundRow);
+
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start({"--model", model}, error), qPrintable(error));
+    FrmMain &w = t.w();
+    QCOMPARE(w.SwitchModel, u"3100"_qs);
+
+    const QString userPrompt = u'<' + u"SW"_qs + model + u"-A>"_qs;
+    const QString portPrompt = u"[SW"_qs + model + u"-A-Ethernet1/0/"_qs + port + u']';
+    qsizetype from = t.typeLine(QString()); // Enter on the idle console: no login configured
+    QVERIFY2(t.waitForText(userPrompt, from), qPrintable(t.since(from)));
+
+    if (model == u"3600"_qs) {
+        const QString report = t.capture();
+        QVERIFY2(report.startsWith(u"这是个3600，详细信息如下：\r\n"_qs), qPrintable(report.left(200)));
+        QCOMPARE(w.SwitchModel, u"3600"_qs);
+        QVERIFY(w.Opt_Sw3600->isChecked());
+        QVERIFY(!w.Opt_Sw3100->isChecked());
+        QCOMPARE(test::reportRow(report, "1/0/" + port), u"1/0/"_qs + port + u"\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
+    }
+
+    w.Txt_PortNum->setText(port);
+    w.Txt_Vlan->setText(vlan);
+    w.Txt_Mac->setText(mac);
+    w.Txt_IP->setText(ip);
+    from = t.mark();
+    w.Cmd_Try_Bind->click();
+    QCOMPARE(t.boxes.texts(), QStringList{u"操作完毕！"_qs});
+    QVERIFY2(t.waitForText(lastLine + u"\r\n"_qs + portPrompt, from), qPrintable(t.since(from)));
+    QVERIFY2(portLinesAccepted(t.since(from), port), qPrintable(t.since(from)));
+
+    const QString bound = t.capture();
+    QVERIFY(!bound.isEmpty());
+    QVERIFY2(bound.startsWith(u"这是个"_qs + model + u"，详细信息如下：\r\n"_qs), qPrintable(bound.left(200)));
+    QCOMPARE(test::reportRow(bound, "1/0/" + port), boundRow);
+    QCOMPARE(test::reportPorts(bound).size(), 24);
+    QCOMPARE(bound, w.reportText());
+    // The rest of the switch is untouched.
+    QCOMPARE(test::reportRow(bound, "1/0/1"), u"1/0/1\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
+
+    // The same capture saved as a GBK log gives the same report offline.
+    bool ok = false;
+    const QByteArray offline = test::runReportTool(w.terminal().text(), {}, ok);
+    QVERIFY(ok);
+    QCOMPARE(offline, w.reportText().toUtf8());
+
+    t.boxes.boxes.clear();
+    from = t.mark();
+    w.Cmd_Try_Undo->click();
+    QCOMPARE(t.boxes.texts(), QStringList{u"操作完毕！"_qs});
+    QVERIFY2(t.waitForText(u"undo "_qs + lastLine + u"\r\n"_qs + portPrompt, from), qPrintable(t.since(from)));
+    QVERIFY2(portLinesAccepted(t.since(from), port), qPrintable(t.since(from)));
+
+    const QString unbound = t.capture();
+    QCOMPARE(test::reportRow(unbound, "1/0/" + port), unboundRow);
+    QCOMPARE(test::reportPorts(unbound).size(), 24);
+    QCOMPARE(w.SwitchModel, model);
+}
+
+QTEST_MAIN(TestE2eBinding)
+#include "tst_e2e_binding.moc"
