@@ -1,0 +1,113 @@
+// The far end of the console line vanishing (cable pulled, adapter gone): while the port is
+// merely open, and while a script waits in one of its pauses. Afterwards the user sees one error
+// dialog naming the device, the window in its Closed state (open caption, lamp unlit and still,
+// port lists usable again), the script or capture ended without a second dialog for its next
+// write, and the program idle rather than spinning on the dead device.
+#include "faultrig.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tarnwell;
+using namespace tarnwell::test;
+
+class TestPortLost : public QObject {
+    Q_OBJECT
+private slots:
+    void farEndVanishes_data();
+    void farEndVanishes();
+};
+
+void TestPortLost::farEndVanishes_data()
+{
+    QTest::addColumn<QString>("script");   // button clicked after opening; empty: none
+    QTest::addColumn<int>("vanishAtMs");   // after the click (or after opening)
+    QTest::addColumn<QByteArray>("sent");  // what reached the line before the loss
+
+    QTest::newRow("port open, idle") << QString() << 100 << QByteArray();
+    // tel, user (500 ms each), then the password and its 1000 ms pause: lost in that pause.
+    QTest::newRow("login waits after the user password")
+        << QStringLiteral("Cmd_Login") << 1400 << QByteArray("tel 10.0.0.2\radmin\rsecret1\r");
+    // save, "y ", then the empty line: lost in the pause after "y ".
+    QTest::newRow("save waits after its confirmation")
+        << QStringLiteral("Cmd_Save") << 750 << QByteArray("save\ry \r");
+    // "dis cu" and a paging space every second: lost after the third; no report follows.
+    QTest::newRow("capture waits between paging spaces")
+        << QStringLiteral("Cmd_GetBindInfo") << 2500 << QByteArray("dis cu\r   ");
+}
+
+void TestPortLost::farEndVanishes()
+{
+    QFETCH(QString, script);
+    QFETCH(int, vanishAtMs);
+    QFETCH(QByteArray, sent);
+
+    FaultRig rig;
+    FrmMain &w = rig.start();
+    w.Txt_ManageIP->setText(QStringLiteral("10.0.0.2"));
+    w.Txt_User_Name->setText(QStringLiteral("admin"));
+    w.Txt_User_PSD->setText(QStringLiteral("secret1"));
+    w.Txt_Super_Name->setText(QStringLiteral("super"));
+    w.Txt_Super_PSD->setText(QStringLiteral("secret2"));
+
+    w.Cmd_Switch->click();
+    QVERIFY(w.serial().portOpen());
+    QCOMPARE(w.Cmd_Switch->text(), QString::fromUtf8(kCloseCaption));
+    QVERIFY(!w.Combo2->isEnabled());
+
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(vanishAtMs, &rig.pty, [&] {
+        QVERIFY(rig.pty.waitForReceived(int(sent.size()), 5000));
+        rig.pty.closeMaster();
+    });
+    if (script.isEmpty()) {
+        QVERIFY(QTest::qWaitFor([&] { return !w.serial().portOpen(); }, 10000));
+    } else {
+        // The script runs inside the click and returns when it has ended.
+        QPushButton *button = w.findChild<QPushButton *>(script);
+        QVERIFY(button);
+        button->click();
+        QVERIFY(QTest::qWaitFor([&] { return !w.serial().portOpen(); }, 10000));
+    }
+    qInfo("ended after %lld ms", wall.elapsed());
+    QCOMPARE(rig.pty.received(), sent);
+
+    // One dialog, the error dialog, naming the device that went away.
+    QCOMPARE(rig.boxes.boxes.size(), 1);
+    QCOMPARE(rig.boxes.boxes[0].title, QStringLiteral("出错喽"));
+    QVERIFY2(rig.boxes.boxes[0].text.contains(rig.pty.slavePath()), qPrintable(rig.boxes.boxes[0].text));
+    QVERIFY(rig.boxes.boxes[0].text.endsWith(QStringLiteral(",请联系Dervik!")));
+
+    // The Closed state.
+    QCOMPARE(w.Cmd_Switch->text(), QString::fromUtf8(kOpenCaption));
+    QVERIFY(!w.Timer2->isActive());
+    QVERIFY(!w.Timer1->isActive());
+    QVERIFY(w.reportText().isEmpty());
+    QVERIFY(!w.Image2->isHidden());
+    QVERIFY(w.Image3->isHidden());
+    QVERIFY(w.Combo2->isEnabled());
+
+    // Idle, not spinning on the dead device: over one second of waiting in the event loop the
+    // process uses a small part of a core (a spin would use all of it).
+    const qint64 cpu0 = cpuMs();
+    QElapsedTimer idle;
+    idle.start();
+    QTest::qWait(1000);
+    const qint64 used = cpuMs() - cpu0;
+    qInfo("CPU while idle after the loss: %lld ms in %lld ms", used, idle.elapsed());
+    QVERIFY2(used < idle.elapsed() / 2, qPrintable(QString::number(used)));
+    QCOMPARE(rig.boxes.boxes.size(), 1);
+
+    // The window closes normally afterwards.
+    QVERIFY(w.close());
+    QCOMPARE(rig.boxes.boxes.size(), 1);
+}
+
+QTEST_MAIN(TestPortLost)
+#include "tst_portlost.moc"
