@@ -189,7 +189,9 @@ QString FormatBindReport(const BindInfoResult &result)
         if (row[0].isEmpty())
             continue;
         for (const QString &cell : row) {
-            out += withoutLineEnds(cell);
+            // A tab inside a cell (a port name or value cut from the listing) would shift every
+            // later column of the pasted table: it is shown as a blank instead.
+            out += withoutLineEnds(cell).replace(u'\t', u' ');
             out += u'\t';
         }
         out += QStringLiteral("\r\n");

@@ -32,7 +32,8 @@ struct BindInfoResult {
 BindInfoResult ParseBindInfo(const QString &text, const QString &switchModel);
 
 // The report text: the header line with the model, then one line per non-blank row, each of
-// the six cells with CR and LF removed and followed by a tab. Every line ends in CR LF.
+// the six cells with CR and LF removed, tabs turned into blanks, and followed by a tab, so that
+// every data line has exactly six tabs. Every line ends in CR LF.
 QString FormatBindReport(const BindInfoResult &result);
 
 } // namespace tarnwell

@@ -32,6 +32,13 @@ public:
     void reboot(); // Cmd_Reboot
 
     void cancel() { m_cancel.cancel(); }
+    // Ends the scripts waiting now as cancel() does, while scripts started later run as usual:
+    // for a port that went away, whose loss has already been reported.
+    void stopRunning()
+    {
+        m_cancel.cancel();
+        m_cancel = CancelToken();
+    }
     bool cancelled() const { return m_cancel.cancelled(); }
     CancelToken cancelToken() const { return m_cancel; }
 

@@ -108,6 +108,12 @@ void FrmMain::wireControls()
     connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { optSw3600Click(SwitchModel); });
     connect(Option2, &QRadioButton::clicked, this, [this] { option2Click([this] { Option1->setChecked(true); }); });
     connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
+    // A script or capture waiting when the port goes away would fail at its next write with a
+    // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
+    connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
+        m_scripts->stopRunning();
+        m_capture->cancel();
+    });
 }
 
 void FrmMain::Form_Load()
