@@ -48,20 +48,20 @@ void TerminalView::flush()
 
 bool TerminalView::drawSome()
 {
-    if (m_pending.isEmpty())
+    const qsizetype left = m_pending.size() - m_drawn;
+    if (left <= 0)
         return false;
-    QString part;
-    if (m_pending.size() <= kMaxDrawChars) {
-        part.swap(m_pending);
-    } else {
-        part = m_pending.left(kMaxDrawChars);
-        m_pending.remove(0, kMaxDrawChars);
-    }
+    // Draw from a read position; the backlog is dropped only once it is all drawn, so a large
+    // backlog is never moved piece by piece.
+    const qsizetype n = qMin(left, kMaxDrawChars);
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(part);
-    if (!m_pending.isEmpty())
+    end.insertText(m_pending.mid(m_drawn, n));
+    m_drawn += n;
+    if (m_drawn < m_pending.size())
         return true;
+    m_pending.clear();
+    m_drawn = 0;
     // Caret and view follow the newest output once everything is drawn.
     setTextCursor(end);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
@@ -79,6 +79,7 @@ void TerminalView::clearAll()
 {
     m_batch.stop();
     m_pending.clear();
+    m_drawn = 0;
     clear();
 }
 

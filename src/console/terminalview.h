@@ -19,7 +19,7 @@ public:
     void attach(Terminal *terminal);
     // Draws whatever is still pending now (tests and the capture use it).
     void flush();
-    bool hasPending() const { return !m_pending.isEmpty(); }
+    bool hasPending() const { return m_drawn < m_pending.size(); }
 
     static constexpr int kBatchMs = 15;
     static constexpr qsizetype kMaxDrawChars = 32 * 1024;
@@ -31,7 +31,8 @@ private:
     void clearAll();
 
     QPointer<Terminal> m_terminal;
-    QString m_pending;
+    QString m_pending; // received, not yet drawn from m_drawn on
+    qsizetype m_drawn = 0;
     QTimer m_batch;
 };
 
