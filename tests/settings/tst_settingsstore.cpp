@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "console/error.h"
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
@@ -16,6 +17,8 @@
 #include <sys/stat.h>
 
 using namespace tarnwell;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
@@ -31,21 +34,6 @@ QString fields(const CommSettings &s)
 {
     return QStringLiteral("%1|%2|%3|%4|%5|%6")
         .arg(s.PortNum).arg(s.Speed).arg(s.Check).arg(s.Data).arg(s.Stop).arg(s.HandShake);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.errorString()));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
 }
 
 QStringList entries(const QString &dir)

@@ -1,5 +1,6 @@
 // The port settings from one run to the next, through the whole window and a real settings
 // file: what start-up selects and applies, what shutdown writes, what a bad file does.
+#include "support/files.h"
 #include "console/messagebox.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
@@ -19,6 +20,8 @@
 #include <memory>
 
 using namespace tarnwell;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
@@ -47,22 +50,6 @@ struct Run {
 QString iniPath(const test::ConfigHome &home)
 {
     return home.appDir() + QStringLiteral("/h3c_config.ini");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(f.errorString()));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
 }
 
 // The six lists' selected texts, "-" where nothing is selected.
