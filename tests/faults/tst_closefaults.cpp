@@ -23,6 +23,8 @@ class TestCloseFaults : public QObject {
 private slots:
     void closeAtAwkwardMoments_data();
     void closeAtAwkwardMoments();
+    void closeDuringScriptPause_data();
+    void closeDuringScriptPause();
 };
 
 void TestCloseFaults::closeAtAwkwardMoments_data()
@@ -134,6 +136,50 @@ void TestCloseFaults::closeAtAwkwardMoments()
         QCOMPARE(w.windowOpacity(), 1.0);
         QVERIFY(!gradual);
     }
+}
+
+void TestCloseFaults::closeDuringScriptPause_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("closeAtMs");
+    QTest::addColumn<QByteArray>("sentBeforeClose");
+    // Login: the user name at 0 ms, the password at 500 ms, then a 1000 ms pause.
+    QTest::newRow("login, in the password pause") << "Cmd_Login" << 900 << QByteArray("admin\rpw\r");
+    // Save: "save" at 0 ms, "y " at 500 ms, the empty line at 1000 ms.
+    QTest::newRow("save, in the second pause") << "Cmd_Save" << 700 << QByteArray("save\ry \r");
+    // Binding: login lines, then the port lines; closed in the pause after "sys".
+    QTest::newRow("bind, after sys") << "Cmd_Try_Bind" << 1700 << QByteArray("admin\rpw\rsys\r");
+}
+
+// The real window closed while a script waits in one of its pauses, inside exec(): the script
+// sends nothing more and shows no message, and the program ends.
+void TestCloseFaults::closeDuringScriptPause()
+{
+    QFETCH(QString, button);
+    QFETCH(int, closeAtMs);
+    QFETCH(QByteArray, sentBeforeClose);
+    FaultRig rig;
+    FrmMain &w = rig.start();
+    w.Cmd_Switch->click();
+    QVERIFY(w.serial().portOpen());
+    w.Txt_User_Name->setText(QStringLiteral("admin"));
+    w.Txt_User_PSD->setText(QStringLiteral("pw"));
+    w.Txt_Vlan->setText(QStringLiteral("10"));
+    auto *target = w.findChild<QPushButton *>(button);
+    QVERIFY(target);
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(closeAtMs, &w, &QWidget::close);
+        target->click();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, this, [] { QApplication::exit(1); });
+    watchdog.start(20000);
+    QCOMPARE(QApplication::exec(), 0);
+    QTest::qWait(1200); // pauses still pending up the stack come back after exec() returned
+    QCOMPARE(rig.pty.received(), sentBeforeClose);
+    QVERIFY(rig.boxes.boxes.isEmpty());
+    QVERIFY(!w.serial().portOpen());
 }
 
 QTEST_MAIN(TestCloseFaults)
