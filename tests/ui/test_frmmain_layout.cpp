@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -138,6 +139,7 @@ private slots:
     void noOverlapsBetweenSiblings();
     void everyControlReachableWhereItIsDrawn();
     void lampPicturesShareOnePlace();
+    void opaqueLampLooksSeeThrough();
     void captionsFit();
     void captionsHaveGlyphs();
     void spotCheckTexts_data();
@@ -257,6 +259,29 @@ void TestFrmMainLayout::lampPicturesShareOnePlace()
     }
     w.Cmd_Switch->click();
     QVERIFY(w.Image2->isVisible() && !w.Image3->isVisible());
+}
+
+// The lamp pictures are filled so that a swap does not repaint the frame beneath them; the fill
+// must be exactly the colour the frame shows there, in either lamp state.
+void TestFrmMainLayout::opaqueLampLooksSeeThrough()
+{
+    Window t;
+    FrmMain &w = *t.w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (QLabel *lamp : {w.Image2, w.Image3})
+        QVERIFY2(lamp->autoFillBackground(), qPrintable(lamp->objectName()));
+    for (const bool lit : {false, true}) {
+        w.Image2->setVisible(!lit);
+        w.Image3->setVisible(lit);
+        const QImage opaque = w.FrameSettings->grab().toImage();
+        for (QLabel *lamp : {w.Image2, w.Image3})
+            lamp->setAutoFillBackground(false);
+        const QImage seeThrough = w.FrameSettings->grab().toImage();
+        for (QLabel *lamp : {w.Image2, w.Image3})
+            lamp->setAutoFillBackground(true);
+        QVERIFY2(opaque == seeThrough, lit ? "lit" : "unlit");
+    }
 }
 
 void TestFrmMainLayout::captionsFit()
