@@ -8,25 +8,20 @@
 #include "ui/frmmain.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QInputDevice>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTextDocument>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -37,21 +32,9 @@ using Clock = std::chrono::steady_clock;
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    bench::PtyOnCom3 pty;
+    const int master = pty.masterFd();
     QApplication app(argc, argv);
-
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master);
-    unlockpt(master);
-    const QString slave = QString::fromLocal8Bit(ptsname(master));
-    const int keepSlave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(keepSlave, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(keepSlave, TCSANOW, &tio);
-    QDir().mkpath(config.path() + "/tarnwell/ports");
-    QFile::link(slave, config.path() + "/tarnwell/ports/COM3");
 
     FrmMain w;
     w.show();
@@ -168,7 +151,5 @@ int main(int argc, char *argv[])
     std::printf("  keystroke to line: %zu keys, median %.1f ms, p95 %.1f ms (goal p95 < 100 ms)\n",
                 delays.size(), pct(0.5), pct(0.95));
     std::printf("  idle CPU with the port open: %.3f %% (goal < 0.1 %%)\n", idleShare);
-    ::close(keepSlave);
-    ::close(master);
     return 0;
 }

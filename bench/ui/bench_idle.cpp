@@ -6,17 +6,11 @@
 #include "ui/frmmain.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 using namespace tarnwell;
 
@@ -38,21 +32,10 @@ double idleShare(QApplication &app, int ms)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const bench::PtyOnCom3 pty; // quiet: nothing is ever written to it
     QApplication app(argc, argv);
     const int ms = 1000 * (qEnvironmentVariableIsSet("IDLE_SECONDS") ? qEnvironmentVariableIntValue("IDLE_SECONDS") : 10);
 
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master);
-    unlockpt(master);
-    const int keepSlave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(keepSlave, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(keepSlave, TCSANOW, &tio);
-    QDir().mkpath(config.path() + "/tarnwell/ports");
-    QFile::link(QString::fromLocal8Bit(ptsname(master)), config.path() + "/tarnwell/ports/COM3");
 
     FrmMain w;
     w.show();
@@ -70,7 +53,5 @@ int main(int argc, char *argv[])
     std::printf("idle CPU over %d s each:\n", ms / 1000);
     std::printf("  port closed: %.3f %%\n", closed);
     std::printf("  port open:   %.3f %% (goal < 0.1 %%)\n", open);
-    ::close(keepSlave);
-    ::close(master);
     return 0;
 }

@@ -5,6 +5,7 @@
 // more went out on the line, no dialog appeared, no report was made, the settings were saved,
 // the fade ran to its end once, and exec() returned.
 #include "faultrig.h"
+#include "support/watchdog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,14 +90,7 @@ void TestCloseFaults::closeAtAwkwardMoments()
             w.Cmd_GetBindInfo->click();
     });
 
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    bool timedOut = false;
-    connect(&watchdog, &QTimer::timeout, this, [&] {
-        timedOut = true;
-        QApplication::exit(1);
-    });
-    watchdog.start(30000);
+    const test::Watchdog watchdog(30000);
     clock.start();
     const int rc = QApplication::exec();
     const qint64 ms = clock.elapsed();
@@ -105,7 +99,7 @@ void TestCloseFaults::closeAtAwkwardMoments()
     QTest::qWait(1200);
     qInfo("exec returned after %lld ms, close at %lld ms", ms, closedAt);
 
-    QVERIFY(!timedOut);
+    QVERIFY(!watchdog.fired());
     QCOMPARE(rc, 0);
     QVERIFY(w.isHidden());
     QVERIFY(openAtClose);
@@ -171,10 +165,7 @@ void TestCloseFaults::closeDuringScriptPause()
         QTimer::singleShot(closeAtMs, &w, &QWidget::close);
         target->click();
     });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, this, [] { QApplication::exit(1); });
-    watchdog.start(20000);
+    const test::Watchdog watchdog(20000);
     QCOMPARE(QApplication::exec(), 0);
     QTest::qWait(1200); // pauses still pending up the stack come back after exec() returned
     QCOMPARE(rig.pty.received(), sentBeforeClose);

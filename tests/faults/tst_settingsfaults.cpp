@@ -3,6 +3,7 @@
 // program still starts and closes, says what is wrong at most once, and whatever was at the
 // path before is there afterwards byte for byte.
 #include "faultrig.h"
+#include "support/files.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -108,10 +109,7 @@ void TestSettingsFaults::unusableFile()
 
     FaultRig rig;
     const QString path = rig.home.appDir() + QStringLiteral("/h3c_config.ini");
-    QFile good(path);
-    QVERIFY(good.open(QIODevice::WriteOnly));
-    good.write(kGoodFile);
-    good.close();
+    writeFile(path, kGoodFile);
     const auto replace = [&] {
         if (what == QLatin1String("junk"))
             putJunk(path);
@@ -146,10 +144,7 @@ void TestSettingsFaults::unreadableFile()
 {
     FaultRig rig;
     const QString path = rig.home.appDir() + QStringLiteral("/h3c_config.ini");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kGoodFile);
-    f.close();
+    writeFile(path, kGoodFile);
     QVERIFY(::chmod(QFile::encodeName(path).constData(), 0) == 0);
     if (!permissionsBindUs() || ::access(QFile::encodeName(path).constData(), R_OK) == 0)
         QSKIP("running as root: a file without read permission is still readable here");
@@ -160,9 +155,7 @@ void TestSettingsFaults::unreadableFile()
     QVERIFY(w.close());
     QCOMPARE(rig.boxes.boxes.size(), 1);
     QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
-    QFile back(path);
-    QVERIFY(back.open(QIODevice::ReadOnly));
-    QCOMPARE(back.readAll(), kGoodFile);
+    QCOMPARE(readFile(path), kGoodFile);
 }
 
 void TestSettingsFaults::unwritableFolder()
@@ -170,10 +163,7 @@ void TestSettingsFaults::unwritableFolder()
     FaultRig rig;
     const QString dir = rig.home.appDir();
     const QString path = dir + QStringLiteral("/h3c_config.ini");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kGoodFile);
-    f.close();
+    writeFile(path, kGoodFile);
     QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0555) == 0);
     const bool writable = ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
     if (!permissionsBindUs() || writable) {
@@ -199,10 +189,7 @@ void TestSettingsFaults::folderIsAFile()
     ConfigHome home;
     MessageRecorder boxes;
     QDir(home.appDir()).removeRecursively();
-    QFile f(home.appDir());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kGoodFile);
-    f.close();
+    writeFile(home.appDir(), kGoodFile);
     {
         FrmMain w;
         w.show();
@@ -212,8 +199,7 @@ void TestSettingsFaults::folderIsAFile()
     }
     QVERIFY(boxes.boxes.isEmpty());
     QVERIFY(QFileInfo(home.appDir()).isFile());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), kGoodFile);
+    QCOMPARE(readFile(home.appDir()), kGoodFile);
 }
 
 QTEST_MAIN(TestSettingsFaults)

@@ -9,6 +9,7 @@
 #include "scripts/delay.h"
 #include "ptylink.h"
 #include "scriptfixture.h"
+#include "support/watchdog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -127,14 +128,7 @@ void TestScriptClose::closeDuringPause()
     else
         recorder.onShown = [&window](const test::MessageRecorder::Box &) { window->close(); };
     // Stops a hung run; never fires when the close ends the application as it should.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    bool timedOut = false;
-    connect(&watchdog, &QTimer::timeout, this, [&] {
-        timedOut = true;
-        QApplication::exit(1);
-    });
-    watchdog.start(20000);
+    const test::Watchdog watchdog(20000);
 
     CountingRealClock clock;
     QElapsedTimer wall;
@@ -143,7 +137,7 @@ void TestScriptClose::closeDuringPause()
     const qint64 ms = wall.elapsed();
 
     qInfo("exec took %lld ms, %d rounds", ms, clock.rounds);
-    QVERIFY(!timedOut);
+    QVERIFY(!watchdog.fired());
     QCOMPARE(rc, 0);
     QVERIFY2(!window, "the window deleted itself");
     QCOMPARE(received, wire);
