@@ -4,6 +4,7 @@
 #include "scripts/delay.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 
 namespace tarnwell {
 
@@ -20,6 +21,11 @@ void BindInfoCapture::run()
 {
     const QPointer<BindInfoCapture> alive(this);
     const quint64 generation = m_generation;
+    ++m_running;
+    const auto done = qScopeGuard([&] {
+        if (alive)
+            --m_running;
+    });
 
     m_view.setInputLine(QStringLiteral("稍等，结果出来~~"));
     m_view.clearReport();
@@ -42,6 +48,14 @@ void BindInfoCapture::cancel()
 {
     ++m_generation;
     m_timer1.stop();
+}
+
+void BindInfoCapture::stopRunning()
+{
+    const bool waiting = m_running > 0;
+    cancel();
+    if (waiting)
+        m_view.setInputLine(QString());
 }
 
 void BindInfoCapture::report()

@@ -47,6 +47,9 @@ public:
     // Ends every capture in progress at its next pause (nothing further is sent and nothing is
     // touched) and stops a pending report. For the window's close; later runs work as usual.
     void cancel();
+    // For a lost device: ends the captures in progress as cancel() does, and empties the input
+    // line of the wait message as their last step would have, so it cannot be sent later.
+    void stopRunning();
 
     QTimer &timer1() { return m_timer1; }
 
@@ -62,6 +65,7 @@ private:
     QString &m_switchModel;
     QTimer m_timer1;
     quint64 m_generation = 0; // advanced by cancel()
+    int m_running = 0;        // captures inside run(), nested ones included
 };
 
 } // namespace tarnwell

@@ -112,7 +112,7 @@ void FrmMain::wireControls()
     // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
     connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
         m_scripts->stopRunning();
-        m_capture->cancel();
+        m_capture->stopRunning();
     });
 }
 

@@ -92,6 +92,8 @@ void TestPortLost::farEndVanishes()
     QVERIFY(!w.Image2->isHidden());
     QVERIFY(w.Image3->isHidden());
     QVERIFY(w.Combo2->isEnabled());
+    // No wait message left in the input line, where the next Enter would send it.
+    QCOMPARE(w.Text2->text(), QString());
 
     // Idle, not spinning on the dead device: over one second of waiting in the event loop the
     // process uses a small part of a core (a spin would use all of it).
