@@ -72,8 +72,12 @@ PortResolver::Result PortResolver::resolve(int n) const
 {
     const QFileInfo link(appConfigDir() + QStringLiteral("/ports/COM%1").arg(n));
     if (link.isSymLink()) {
-        // Open the target itself, so the device lock is the one other programs see.
-        QString target = link.symLinkTarget();
+        // Open the device itself, through every link (/dev/serial/by-id/... names are links
+        // too): the lock file is named after the device, so it must be the one other programs
+        // see. A dangling link resolves to its first target, so opening names what is missing.
+        QString target = link.canonicalFilePath();
+        if (target.isEmpty())
+            target = link.symLinkTarget();
         if (target.isEmpty())
             target = link.absoluteFilePath();
         return {target, true};

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,13 @@ void TestPortResolver::overrideWins()
     QCOMPARE(r.resolve(1).device, pty.slavePath());
     QVERIFY(r.resolve(1).override);
     QCOMPARE(r.resolve(2).device, QString()); // overrides do not shift the detected devices
+    // A link to a by-id name, itself a relative link: the device behind both is opened, so its
+    // lock is the one other programs take.
+    const QString byId = root.path() + "/serial/by-id/usb-adapter-port0";
+    QVERIFY(QDir().mkpath(root.path() + "/serial/by-id"));
+    QVERIFY(QFile::link("../../dev/ttyUSB0", byId));
+    home.linkPort(3, byId);
+    QCOMPARE(r.resolve(3).device, QFileInfo(root.path() + "/dev/ttyUSB0").canonicalFilePath());
     home.linkPort(2, root.path() + "/dev/missing");
     QCOMPARE(r.resolve(2).device, root.path() + "/dev/missing"); // dangling: opening will say so
 }
