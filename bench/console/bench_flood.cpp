@@ -2,6 +2,7 @@
 // the program reads it, while keys are typed into the input line. Prints the time until all of
 // it is read and shown, the CPU time, the growth of resident memory, the delay from a key typed
 // during the flood to its byte on the line (median and p95), and the idle CPU with the port open.
+// FLOOD_BYTES sets the amount; FLOOD_EOL=cr ends the lines with a lone CR instead of CR LF.
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
 #include "console/terminalview.h"
@@ -48,9 +49,11 @@ int main(int argc, char *argv[])
 
     QByteArray text;
     const qsizetype total = qEnvironmentVariableIsSet("FLOOD_BYTES") ? qEnvironmentVariableIntValue("FLOOD_BYTES") : 5 * 1024 * 1024;
+    // FLOOD_EOL=cr: a peer ending its lines with a lone CR (shown as one endless line).
+    const QByteArray eol = qgetenv("FLOOD_EOL") == "cr" ? "\r" : "\r\n";
     for (int port = 1; text.size() < total; ++port)
-        text += "interface Ethernet1/0/" + QByteArray::number(port % 48 + 1)
-                + "\r\n port access vlan 10\r\n mac-address static 000f-e212-3456 vlan 10\r\n#\r\n";
+        text += "interface Ethernet1/0/" + QByteArray::number(port % 48 + 1) + eol
+                + " port access vlan 10" + eol + " mac-address static 000f-e212-3456 vlan 10" + eol + "#" + eol;
     text.truncate(total);
 
     std::atomic<bool> flooding{true};

@@ -56,7 +56,7 @@ bool TerminalView::drawSome()
     const qsizetype n = qMin(left, kMaxDrawChars);
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(m_pending.mid(m_drawn, n));
+    end.insertText(withLineBreaks(QStringView(m_pending).mid(m_drawn, n)));
     m_drawn += n;
     if (m_drawn < m_pending.size())
         return true;
@@ -66,6 +66,34 @@ bool TerminalView::drawSome()
     setTextCursor(end);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     return false;
+}
+
+QString TerminalView::withLineBreaks(QStringView piece)
+{
+    QString out;
+    out.reserve(piece.size() + piece.size() / kMaxLineChars + 1);
+    qsizetype from = 0;
+    while (from < piece.size()) {
+        const qsizetype lf = piece.indexOf(u'\n', from);
+        const qsizetype end = lf < 0 ? piece.size() : lf;
+        while (end - from > kMaxLineChars - m_lineChars) {
+            qsizetype take = kMaxLineChars - m_lineChars;
+            if (take > 0 && piece.at(from + take - 1).isHighSurrogate())
+                --take; // never split a character
+            out += piece.mid(from, take);
+            out += u'\n';
+            from += take;
+            m_lineChars = 0;
+        }
+        out += piece.mid(from, end - from);
+        m_lineChars += end - from;
+        if (lf < 0)
+            break;
+        out += u'\n';
+        m_lineChars = 0;
+        from = lf + 1;
+    }
+    return out;
 }
 
 void TerminalView::drawBatch()
@@ -80,6 +108,7 @@ void TerminalView::clearAll()
     m_batch.stop();
     m_pending.clear();
     m_drawn = 0;
+    m_lineChars = 0;
     clear();
 }
 

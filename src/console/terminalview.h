@@ -23,16 +23,22 @@ public:
 
     static constexpr int kBatchMs = 15;
     static constexpr qsizetype kMaxDrawChars = 32 * 1024;
+    // A shown line longer than this is broken (display only): the text box lays a whole line
+    // out again on every insert, so output without line feeds (lone CRs, one endless line)
+    // would make each receive cost more than the last and freeze the window.
+    static constexpr qsizetype kMaxLineChars = 2048;
 
 private:
     bool drawSome(); // draws one bounded piece; true while more is pending
     void drawBatch();
     void queue(const QString &text);
+    QString withLineBreaks(QStringView piece); // counts the open line in m_lineChars
     void clearAll();
 
     QPointer<Terminal> m_terminal;
     QString m_pending; // received, not yet drawn from m_drawn on
     qsizetype m_drawn = 0;
+    qsizetype m_lineChars = 0; // characters drawn since the last line break
     QTimer m_batch;
 };
 

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -89,7 +90,6 @@ void FrmMain::wireControls()
     ConsoleTerminal *c = m_console;
     connect(Cmd_Switch, &QPushButton::clicked, c, &ConsoleTerminal::openOrClose);
     connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
-    connect(Text2, &QLineEdit::returnPressed, Cmd_Send_Enter, &QPushButton::click);
     connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
     connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
     connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
@@ -180,6 +180,23 @@ double FrmMain::GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) co
     if (!status)
         return -1;
     return memoryFigure(*status, vMemoryStatus, vMEMUnitType);
+}
+
+void FrmMain::keyPressEvent(QKeyEvent *event)
+{
+    // Cmd_Send_Enter is the window's default button: an Enter that no control took (the input
+    // line, the terminal, a list, an option button...) starts it. A focused button takes Enter
+    // as its own click.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        auto *focused = qobject_cast<QPushButton *>(focusWidget());
+        QPushButton *target = focused ? focused : Cmd_Send_Enter;
+        if (target->isEnabled())
+            target->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void FrmMain::showEvent(QShowEvent *event)

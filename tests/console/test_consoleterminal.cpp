@@ -65,6 +65,8 @@ private slots:
     void keysSendExactBytes();
     void spaceRule_data();
     void spaceRule();
+    void enterStartsTheDefaultButton_data();
+    void enterStartsTheDefaultButton();
     void sendWhileClosedKeepsText();
     void receivedTextKeptAndShown_data();
     void receivedTextKeptAndShown();
@@ -149,11 +151,39 @@ void TestConsoleTerminal::spaceRule()
         QTest::keyClick(t.w->Text2, Qt::Key_Space, Qt::NoModifier);
         QCOMPARE(t.sent(2), QByteArray("  "));
     }
-    // Enter typed in the input line starts the Enter button.
-    t.pty.clearReceived();
-    t.w->Text2->setText("x");
-    QTest::keyClick(t.w->Text2, Qt::Key_Return);
-    QCOMPARE(t.sent(2), QByteArray("x\r"));
+}
+
+void TestConsoleTerminal::enterStartsTheDefaultButton_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("input line") << "Text2" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("keypad enter") << "Text2" << int(Qt::Key_Enter) << QByteArray("dis\r");
+    QTest::newRow("terminal") << "Text1" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("report box") << "Text3" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("vlan box") << "Txt_Vlan" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("font list") << "Combo1" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("option button") << "Opt_Sw3600" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("enter button") << "Cmd_Send_Enter" << int(Qt::Key_Return) << QByteArray("dis\r");
+    QTest::newRow("focused button clicks itself") << "Cmd_Tab" << int(Qt::Key_Return) << QByteArray("dis\t");
+}
+
+void TestConsoleTerminal::enterStartsTheDefaultButton()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QByteArray, bytes);
+    Window t;
+    t.open();
+    t.w->Text2->setText("dis");
+    auto *target = t.w->findChild<QWidget *>(focus);
+    QVERIFY(target);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(t.sent(bytes.size()), bytes); // once, and nothing after it
+    QCOMPARE(t.w->Text2->text(), QString());
+    QVERIFY(t.boxes.boxes.isEmpty());
 }
 
 void TestConsoleTerminal::sendWhileClosedKeepsText()
@@ -186,6 +216,16 @@ void TestConsoleTerminal::receivedTextKeptAndShown_data()
         << QByteArray("ab\x08\x1b[42D") << QByteArray() << "ab\x08\x1b[42D"
         << QStringLiteral("ab\u2408\u241b[42D");
     QTest::newRow("lone cr visible") << QByteArray("a\rb") << QByteArray() << "a\rb" << QStringLiteral("a\u240db");
+    // Output without line feeds is shown in lines of at most 2048 characters, the text kept whole.
+    const QByteArray endless(5000, 'a');
+    QTest::newRow("endless line broken when shown")
+        << endless.left(3000) << endless.mid(3000) << QString::fromLatin1(endless)
+        << QString(2048, u'a') + u'\n' + QString(2048, u'a') + u'\n' + QString(904, u'a');
+    const QByteArray crLines = QByteArray("ab\r").repeated(1000);
+    const QString crShown = QStringLiteral("ab\u240d").repeated(1000);
+    QTest::newRow("lone-cr lines broken when shown")
+        << crLines << QByteArray("\r\nz") << QString::fromLatin1(crLines + "\r\nz")
+        << crShown.left(2048) + u'\n' + crShown.mid(2048) + QStringLiteral("\nz");
     QTest::newRow("gbk split") << QByteArray("<\xd6") << QByteArray("\xd0>") << QStringLiteral("<中>")
                                << QStringLiteral("<中>");
 }
