@@ -19,4 +19,11 @@ private:
     QString m_description;
 };
 
+// The device vanished while an operation used it. The serial control has closed it and said
+// so through its lost signal, so the trapping handlers end the operation without a second dialog.
+class PortLostError : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace tarnwell

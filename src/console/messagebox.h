@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console/error.h"
+
 #include <QString>
 #include <exception>
 #include <functional>
@@ -27,13 +29,16 @@ void errorDialog(const QString &description);
 QString describe(const std::exception &e);
 
 // Runs f; any exception it throws ends it and shows the error dialog. Returns true when f ran
-// to its end. This is the error trap of the handlers that act on the port.
+// to its end. This is the error trap of the handlers that act on the port. A lost device ends
+// f quietly: it has been reported already.
 template <typename F>
 bool trapErrors(F &&f)
 {
     try {
         f();
         return true;
+    } catch (const PortLostError &) {
+        // Reported once already, by the serial control's lost signal.
     } catch (const std::exception &e) {
         errorDialog(describe(e));
     } catch (...) {

@@ -136,8 +136,16 @@ void PortSerialControl::output(const QString &text)
     const QByteArray bytes = m_encoder.encode(text);
     if (m_port.write(bytes) != bytes.size())
         throw Error(QStringLiteral("向 %1 发送失败：%2").arg(m_device, m_port.errorString()));
-    // Hand the bytes to the driver now rather than on the next event-loop round.
+    // Hand the bytes to the driver now rather than on the next event-loop round. That is where
+    // a vanished device shows: onError has closed the port and reported it by then.
     m_port.flush();
+    if (!m_port.isOpen())
+        throw PortLostError(QStringLiteral("串口设备 %1 已断开，未能发送").arg(m_device));
+    if (m_port.error() == QSerialPort::WriteError) {
+        const QString why = m_port.errorString();
+        m_port.clearError();
+        throw Error(QStringLiteral("向 %1 发送失败：%2").arg(m_device, why));
+    }
 }
 
 QString PortSerialControl::input()

@@ -22,6 +22,7 @@ private slots:
     void openErrorsNameDeviceAndCause_data();
     void openErrorsNameDeviceAndCause();
     void secondOpenOfSameDeviceIsBusy();
+    void farEndClosingClosesThePortOnce_data();
     void farEndClosingClosesThePortOnce();
     void outputWhileClosedThrows();
     void settingsTakeEffectAtOpen();
@@ -137,8 +138,16 @@ void TestSerialControl::secondOpenOfSameDeviceIsBusy()
     QVERIFY(!second.portOpen());
 }
 
+void TestSerialControl::farEndClosingClosesThePortOnce_data()
+{
+    QTest::addColumn<bool>("writeFirst");
+    QTest::newRow("noticed while reading") << false;
+    QTest::newRow("noticed by a write") << true;
+}
+
 void TestSerialControl::farEndClosingClosesThePortOnce()
 {
+    QFETCH(bool, writeFirst);
     test::ConfigHome home;
     auto pty = std::make_unique<test::Pty>();
     home.linkPort(3, pty->slavePath());
@@ -148,7 +157,13 @@ void TestSerialControl::farEndClosingClosesThePortOnce()
     serial.setPortOpen(true);
     QSignalSpy lost(&serial, &SerialControl::portLost);
     pty.reset(); // master and our slave fd gone: the device hangs up
-    QVERIFY(lost.wait(5000));
+    if (writeFirst) {
+        // Before the event loop sees the hang-up: the write must not report success.
+        QVERIFY_THROWS_EXCEPTION(PortLostError, serial.output(QStringLiteral("dis cu\r")));
+        QCOMPARE(lost.count(), 1);
+    } else {
+        QVERIFY(lost.wait(5000));
+    }
     QVERIFY(!serial.portOpen());
     QTest::qWait(200);
     QCOMPARE(lost.count(), 1);
