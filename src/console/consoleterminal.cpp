@@ -151,6 +151,7 @@ void ConsoleTerminal::applyFontSize()
         f.setPointSizeF(size);
         w->setFont(f);
     }
+    m_c.Lbl_FontSize->adjustSize(); // the label sizes itself to its caption
 }
 
 void ConsoleTerminal::lampTick()

@@ -184,16 +184,14 @@ double FrmMain::GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) co
 
 void FrmMain::keyPressEvent(QKeyEvent *event)
 {
-    // Cmd_Send_Enter is the window's default button: an Enter that no control took (the input
-    // line, the terminal, a list, an option button...) starts it. A focused button takes Enter
-    // as its own click.
+    // Cmd_Send_Enter is the window's default button: an Enter that no control took (in the input
+    // line, the terminal, a list, on a button...) starts it. Other buttons do not take Enter, so a
+    // stray Enter after a click sends a line rather than running a script such as the reboot again.
     const int key = event->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        auto *focused = qobject_cast<QPushButton *>(focusWidget());
-        QPushButton *target = focused ? focused : Cmd_Send_Enter;
-        if (target->isEnabled())
-            target->click();
+        if (Cmd_Send_Enter->isEnabled())
+            Cmd_Send_Enter->click();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -70,6 +70,7 @@ private slots:
     void sendWhileClosedKeepsText();
     void receivedTextKeptAndShown_data();
     void receivedTextKeptAndShown();
+    void farEndClosingWhileOpen_data();
     void farEndClosingWhileOpen();
     void openingMissingDeviceChangesNothing();
     void fontSizeAppliesToFourControls();
@@ -166,7 +167,8 @@ void TestConsoleTerminal::enterStartsTheDefaultButton_data()
     QTest::newRow("font list") << "Combo1" << int(Qt::Key_Return) << QByteArray("dis\r");
     QTest::newRow("option button") << "Opt_Sw3600" << int(Qt::Key_Return) << QByteArray("dis\r");
     QTest::newRow("enter button") << "Cmd_Send_Enter" << int(Qt::Key_Return) << QByteArray("dis\r");
-    QTest::newRow("focused button clicks itself") << "Cmd_Tab" << int(Qt::Key_Return) << QByteArray("dis\t");
+    // Not the focused button: a stray Enter after a click never runs a script such as the reboot again.
+    QTest::newRow("another button") << "Cmd_Reboot" << int(Qt::Key_Return) << QByteArray("dis\r");
 }
 
 void TestConsoleTerminal::enterStartsTheDefaultButton()
@@ -250,8 +252,16 @@ void TestConsoleTerminal::receivedTextKeptAndShown()
     QCOMPARE(t.w->Text1->textCursor().position(), t.w->Text1->document()->characterCount() - 1);
 }
 
+void TestConsoleTerminal::farEndClosingWhileOpen_data()
+{
+    QTest::addColumn<bool>("typeEnter");
+    QTest::newRow("idle") << false;
+    QTest::newRow("enter pressed before it is noticed") << true;
+}
+
 void TestConsoleTerminal::farEndClosingWhileOpen()
 {
+    QFETCH(bool, typeEnter);
     test::ConfigHome home;
     auto pty = std::make_unique<test::Pty>();
     home.linkPort(3, pty->slavePath());
@@ -260,12 +270,16 @@ void TestConsoleTerminal::farEndClosingWhileOpen()
     FrmMain w;
     QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
     QVERIFY(w.serial().portOpen());
+    w.Text2->setText("dis cu");
     pty.reset();
+    if (typeEnter)
+        QTest::keyClick(w.Text2, Qt::Key_Return);
     QVERIFY(QTest::qWaitFor([&] { return !boxes.boxes.isEmpty(); }, 5000));
     QTest::qWait(300);
     QCOMPARE(boxes.boxes.size(), 1); // once
     QVERIFY(boxes.boxes[0].text.contains(device));
     QVERIFY(closedState(w));
+    QCOMPARE(w.Text2->text(), QStringLiteral("dis cu")); // nothing was sent: the line is kept
 }
 
 void TestConsoleTerminal::openingMissingDeviceChangesNothing()
@@ -290,6 +304,8 @@ void TestConsoleTerminal::fontSizeAppliesToFourControls()
     w.Combo1->setCurrentIndex(w.Combo1->findText("28"));
     for (QWidget *c : std::initializer_list<QWidget *>{w.Lbl_FontSize, w.Text1, w.Text2, w.Text3})
         QCOMPARE(c->font().pointSizeF(), 28.0);
+    // The label grows with its font, so its caption is never cut off.
+    QCOMPARE(w.Lbl_FontSize->size(), w.Lbl_FontSize->sizeHint());
 }
 
 void TestConsoleTerminal::lampBlinksAndEndsUnlit()
