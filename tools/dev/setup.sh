@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev   # Qt 6 Widgets, SerialPort, Test
   fonts-wqy-zenhei                  # CJK glyphs for every caption
   clang libclang-rt-14-dev          # sanitizer runtime and libFuzzer
+  dpkg-dev                          # dpkg-shlibdeps: library dependencies of the .deb
 )
 
 install_missing() {
