@@ -97,11 +97,23 @@ void TestReportTool::report_data()
     QByteArray lfOnly = gbk(test::workedExample());
     lfOnly.replace("\r\n", "\n");
     QTest::newRow("LF-only log") << QStringList{} << lfOnly << example3600;
-    QByteArray lfWithOneCr = lfOnly;
-    lfWithOneCr.replace("vlan 10\n", "vlan 10\r\n");
-    QTest::newRow("LF with some CR: taken as received")
-        << QStringList{} << lfWithOneCr
-        << FormatBindReport(ParseBindInfo(QString::fromUtf8(lfWithOneCr), "3100")).toUtf8();
+    // Partly converted logs: every bare LF reads as CR LF.
+    QByteArray lfWithOneCrLf = lfOnly;
+    lfWithOneCrLf.replace("vlan 10\n", "vlan 10\r\n");
+    QTest::newRow("LF log with one CR LF line") << QStringList{} << lfWithOneCrLf << example3600;
+    QByteArray crLfWithOneLf = gbk(test::workedExample());
+    crLfWithOneLf.replace("vlan 10\r\n", "vlan 10\n");
+    QTest::newRow("CR LF log with one LF line") << QStringList{} << crLfWithOneLf << example3600;
+    // A lone CR stays: it ends the IP value, and it is one of the 14 MAC characters.
+    QByteArray loneCr = lfOnly;
+    loneCr.replace("000f-e212-3456 ip-addr 10.1.1.5\n", "000f-e212\r3456 ip-addr 10.1.1.5\rold\n");
+    QTest::newRow("lone CR stays")
+        << QStringList{} << loneCr
+        << QStringLiteral(
+               "这是个3600，详细信息如下：\r\n"
+               "1/0/1\t开启状态\tAccess类型\t10\t000f-e2123456\t10.1.1.5\t\r\n"
+               "1/0/2\t关闭状态\tTrunk类型\t1 10\t无MAC\t无IP\t\r\n"
+               "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8();
     QTest::newRow("empty input: header alone") << QStringList{} << QByteArray()
                                                << u"这是个3100，详细信息如下：\r\n"_qs.toUtf8();
 

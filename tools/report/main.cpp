@@ -4,8 +4,8 @@
 //
 // Reads FILE (or standard input), decodes it as the terminal decodes serial input (GBK), parses
 // it with the model starting as M (default 3100) and writes the report exactly as the report
-// box holds it: UTF-8, CR LF line ends. A log without any CR is read with its LF line ends as
-// CR LF. Usage errors and unreadable input exit with status 2.
+// box holds it: UTF-8, CR LF line ends. Every LF line end without a CR before it is read as
+// CR LF; a lone CR stays. Usage errors and unreadable input exit with status 2.
 
 #include "report/bindinfoparser.h"
 #include "tarnwell_version.h"
@@ -28,7 +28,7 @@ void printUsage(FILE *to)
     std::fputs("用法: tarnwell-report [--model 型号] [文件]\n"
                "读取交换机 \"dis cu\" 的输出记录(GBK 编码; 不给文件时读标准输入),\n"
                "按端口列表的格式把绑定信息写到标准输出(UTF-8, CR LF 换行)。\n"
-               "记录里没有 CR 时, 每个 LF 当作 CR LF。\n"
+               "前面没有 CR 的 LF 都当作 CR LF; 单独的 CR 照原样保留。\n"
                "  --model 型号   解析前的交换机型号: 3100(默认)、3600、5500 或 9512\n"
                "  --help         显示本说明\n"
                "  --version      显示版本\n",
@@ -49,6 +49,21 @@ bool readAll(QFile &file, QByteArray &bytes, QString &error)
         return false;
     }
     return true;
+}
+
+// The text with a CR put before every LF that has none.
+QString withCrBeforeLf(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.count(u'\n'));
+    QChar previous;
+    for (const QChar c : text) {
+        if (c == u'\n' && previous != u'\r')
+            out += u'\r';
+        out += c;
+        previous = c;
+    }
+    return out;
 }
 
 } // namespace
@@ -109,11 +124,12 @@ int main(int argc, char *argv[])
     // GB18030 decodes GBK bytes alike and marks invalid bytes as U+FFFD.
     QStringDecoder decoder("GB18030");
     QString text = decoder(bytes);
-    // The switch ends its lines with CR LF, and the parser ends values at CR. A log without any
-    // CR had its line ends converted on the way; without this every value would run to the end
-    // of the text (and the report grow with the square of the log).
-    if (!text.contains(u'\r'))
-        text.replace(u'\n', QStringLiteral("\r\n"));
+    // The switch ends its lines with CR LF, and the parser ends values at CR. Lines of a log
+    // whose line ends were converted on the way, wholly or in part, end in a bare LF; left so,
+    // a value on such a line would run to the next CR or the end of the text (and the report
+    // grow with the square of the log). Every LF not preceded by CR gets one; CR LF and a lone
+    // CR stay as received.
+    text = withCrBeforeLf(text);
 
     const tarnwell::BindInfoResult result = tarnwell::ParseBindInfo(text, model);
     const QByteArray out = tarnwell::FormatBindReport(result).toUtf8();
