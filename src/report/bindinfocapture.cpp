@@ -53,7 +53,8 @@ void BindInfoCapture::cancel()
 void BindInfoCapture::stopRunning()
 {
     const bool waiting = m_running > 0;
-    cancel();
+    // A pending report stays: the listing it reads is already in the terminal.
+    ++m_generation;
     if (waiting)
         m_view.setInputLine(QString());
 }

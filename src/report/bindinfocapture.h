@@ -48,7 +48,8 @@ public:
     // touched) and stops a pending report. For the window's close; later runs work as usual.
     void cancel();
     // For a lost device: ends the captures in progress as cancel() does, and empties the input
-    // line of the wait message as their last step would have, so it cannot be sent later.
+    // line of the wait message as their last step would have, so it cannot be sent later. A
+    // report already pending on Timer1 is still written on its tick.
     void stopRunning();
 
     QTimer &timer1() { return m_timer1; }
@@ -64,7 +65,7 @@ private:
     BindInfoView &m_view;
     QString &m_switchModel;
     QTimer m_timer1;
-    quint64 m_generation = 0; // advanced by cancel()
+    quint64 m_generation = 0; // advanced by cancel() and stopRunning()
     int m_running = 0;        // captures inside run(), nested ones included
 };
 

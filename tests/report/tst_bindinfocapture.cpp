@@ -309,41 +309,59 @@ void TestBindInfoCapture::pressWhileReportPending()
 
 void TestBindInfoCapture::cancel_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("cancel in a pause") << "cancel";
-    QTest::newRow("capture destroyed in a pause") << "destroy";
-    QTest::newRow("cancel while the report is pending") << "pending";
+    QTest::addColumn<QString>("how");    // cancel, destroy or lost (stopRunning)
+    QTest::addColumn<bool>("inPause");   // during the fourth pause, else with the report pending
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("cancel in a pause") << "cancel" << true << false;
+    QTest::newRow("capture destroyed in a pause") << "destroy" << true << false;
+    QTest::newRow("cancel while the report is pending") << "cancel" << false << false;
+    QTest::newRow("device lost in a pause") << "lost" << true << false;
+    QTest::newRow("device lost while the report is pending: still written")
+        << "lost" << false << true;
 }
 
 void TestBindInfoCapture::cancel()
 {
     QFETCH(QString, how);
+    QFETCH(bool, inPause);
+    QFETCH(bool, reported);
     start(test::pagedListing(test::configLines(10, true), 10));
-    m_clock.duringWait = [&](int wait) {
-        if (wait != 4)
-            return;
+    const auto stop = [&] {
         if (how == u"cancel")
             m_capture->cancel();
-        else if (how == u"destroy")
+        else if (how == u"lost")
+            m_capture->stopRunning();
+        else
             m_capture.reset();
+    };
+    m_clock.duringWait = [&](int wait) {
+        if (inPause && wait == 4)
+            stop();
     };
     BindInfoCapture *capture = m_capture.get();
     capture->run();
-    if (how == u"pending") {
-        QCOMPARE(m_switch->writes.size(), 10);
-        m_capture->cancel();
-    } else {
+    if (inPause) {
         QCOMPARE(m_switch->writes.size(), 5); // nothing after the pause
-        QCOMPARE(m_view->inputLine, kWait);   // nor anything touched
+        // Nothing touched, but a lost device takes the wait message out of the input line.
+        QCOMPARE(m_view->inputLine, how == u"lost" ? QString() : kWait);
+    } else {
+        QCOMPARE(m_switch->writes.size(), 10);
+        stop();
     }
     if (m_capture)
-        QVERIFY(!m_capture->timer1().isActive());
-    QTest::qWait(400);
-    QCOMPARE(m_reports->size(), 0);
+        QCOMPARE(m_capture->timer1().isActive(), reported);
+    if (reported) {
+        QVERIFY(m_reports->wait(5000));
+        QCOMPARE(dataLines(m_view->report), 10);
+    } else {
+        QTest::qWait(400);
+        QCOMPARE(m_reports->size(), 0);
+    }
 
     // A later capture works as usual.
     if (m_capture) {
         m_clock.duringWait = nullptr;
+        m_reports->clear();
         m_capture->run();
         QVERIFY(m_reports->wait(5000));
         QCOMPARE(dataLines(m_view->report), 10);
