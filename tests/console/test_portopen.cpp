@@ -39,6 +39,14 @@ qint64 finishedPid()
     return p.processId() > 0 ? p.processId() : 999999;
 }
 
+// Only the COMn links of the test's configuration resolve; no device of the machine is found.
+void safeResolver(PortSerialControl &serial)
+{
+    static QTemporaryDir none;
+    serial.setResolver(PortResolver(none.path(), none.path()));
+    serial.setCommPort(3);
+}
+
 } // namespace
 
 class TestPortOpen : public QObject {
@@ -79,6 +87,7 @@ void TestPortOpen::lockFileOfAnotherProgram()
     f.close();
 
     PortSerialControl serial;
+    safeResolver(serial);
     serial.setLockDirectories({locks.path()});
     const QString error = openError(serial);
     QVERIFY2(error.contains(mentions) && error.contains(lock), qPrintable(error));
@@ -96,6 +105,7 @@ void TestPortOpen::exclusiveOpenByAnotherProgram()
     QCOMPARE(::ioctl(other, TIOCEXCL), 0);
     QTemporaryDir locks;
     PortSerialControl serial;
+    safeResolver(serial);
     serial.setLockDirectories({locks.path()});
     const QString error = openError(serial);
     ::ioctl(other, TIOCNXCL);
@@ -112,6 +122,7 @@ void TestPortOpen::oneAndAHalfStopBitsRefused()
     home.linkPort(3, pty.slavePath());
     QTemporaryDir locks;
     PortSerialControl serial;
+    safeResolver(serial);
     serial.setLockDirectories({locks.path()});
     serial.setSettings(QStringLiteral("9600,n,8,1.5"));
     const QString error = openError(serial);
@@ -143,6 +154,7 @@ void TestPortOpen::lostDeviceMessageIsChineseOnly()
     home.linkPort(3, device);
     QTemporaryDir locks;
     PortSerialControl serial;
+    safeResolver(serial);
     serial.setLockDirectories({locks.path()});
     serial.setPortOpen(true);
     QSignalSpy lost(&serial, &SerialControl::portLost);

@@ -83,6 +83,9 @@ void TestStartupRecovery::failedLoadOpensWhatTheLabelShows()
     test::ConfigHome home;
     test::Pty pty;
     home.linkPort(3, pty.slavePath());
+    // Should another port open, it is never one of the machine's devices.
+    for (int n : {1, 2, 4})
+        home.linkPort(n, home.path() + QStringLiteral("/no-device"));
     test::writeFile(home.appDir() + QStringLiteral("/h3c_config.ini"),
                     "[h3c_comm]\nPortNum=x\nSpeed=9600\nCheck=n\nData=8\nStop=1\nHandShake=0\n");
     test::MessageRecorder boxes;
