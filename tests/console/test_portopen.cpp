@@ -1,6 +1,7 @@
-// Opening the real serial control when the device is not free or cannot do what is asked: other
-// programs' lock files and exclusive opens, 1.5 stop bits, a COM number without a device; and
-// what the messages tell the user.
+// Opening the real serial control when the device is not free or cannot do what is asked:
+// other programs' lock files and exclusive opens, 1.5 stop bits, a COM number without a device;
+// and what the messages tell the user. Only the test's own links resolve: no device of the
+// machine is ever reached.
 #include "console/error.h"
 #include "console/portserialcontrol.h"
 #include "support/files.h"
@@ -20,17 +21,6 @@ using namespace tarnwell;
 
 namespace {
 
-// The error the open raises; empty when it opened.
-QString openError(PortSerialControl &serial)
-{
-    try {
-        serial.setPortOpen(true);
-    } catch (const Error &e) {
-        return e.description();
-    }
-    return {};
-}
-
 qint64 finishedPid()
 {
     QProcess p;
@@ -39,111 +29,76 @@ qint64 finishedPid()
     return p.processId() > 0 ? p.processId() : 999999;
 }
 
-// Only the COMn links of the test's configuration resolve; no device of the machine is found.
-void safeResolver(PortSerialControl &serial)
-{
-    static QTemporaryDir none;
-    serial.setResolver(PortResolver(none.path(), none.path()));
-    serial.setCommPort(3);
-}
-
 } // namespace
 
 class TestPortOpen : public QObject {
     Q_OBJECT
 private slots:
-    void lockFileOfAnotherProgram_data();
-    void lockFileOfAnotherProgram();
-    void exclusiveOpenByAnotherProgram();
-    void oneAndAHalfStopBitsRefused();
-    void noDeviceNamesThePortsThatHaveOne();
+    void refused_data();
+    void refused();
     void lostDeviceMessageIsChineseOnly();
 };
 
-void TestPortOpen::lockFileOfAnotherProgram_data()
+void TestPortOpen::refused_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("mentions");
-    QTest::newRow("UUCP text PID, live, an hour old") << QByteArray("         1\n") << "进程 1";
-    QTest::newRow("binary PID, live") << QByteArray("\x01\x00\x00\x00", 4) << "进程 1";
-    QTest::newRow("PID of a finished process") << QByteArray::number(finishedPid()) + '\n' << "不在运行";
-    QTest::newRow("no PID to read") << QByteArray("busy\n") << "sudo rm";
+    QTest::addColumn<QString>("kind");        // "lock", "exclusive", "1.5", "no device"
+    QTest::addColumn<QByteArray>("lock");     // lock file content, an hour old
+    QTest::addColumn<QStringList>("mentions");
+    const QStringList busy{"进程 1", "LCK..", "ModemManager", "brltty"};
+    QTest::newRow("UUCP text PID, live") << "lock" << QByteArray("         1\n") << busy;
+    QTest::newRow("binary PID, live") << "lock" << QByteArray("\x01\x00\x00\x00", 4) << busy;
+    QTest::newRow("PID of a finished process") << "lock" << QByteArray::number(finishedPid()) + '\n'
+                                               << QStringList{"不在运行", "sudo rm"};
+    QTest::newRow("no PID to read") << "lock" << QByteArray("busy\n") << QStringList{"sudo rm"};
+    QTest::newRow("opened exclusively elsewhere") << "exclusive" << QByteArray() << QStringList{"ModemManager", "brltty"};
+    QTest::newRow("1.5 stop bits") << "1.5" << QByteArray() << QStringList{"1.5"};
+    QTest::newRow("no device: names those present") << "no device" << QByteArray() << QStringList{"COM3", "COM1(", "COM2("};
 }
 
-// Honoured however old, never removed.
-void TestPortOpen::lockFileOfAnotherProgram()
+void TestPortOpen::refused()
 {
-    QFETCH(QByteArray, content);
-    QFETCH(QString, mentions);
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, lock);
+    QFETCH(QStringList, mentions);
     test::ConfigHome home;
     test::Pty pty;
-    QTemporaryDir locks;
-    home.linkPort(3, pty.slavePath());
-    const QString lock = locks.path() + QStringLiteral("/LCK..") + pty.slavePath().mid(5).replace(u'/', u'_');
-    test::writeFile(lock, content);
-    QFile f(lock);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
-    f.close();
-
-    PortSerialControl serial;
-    safeResolver(serial);
-    serial.setLockDirectories({locks.path()});
-    const QString error = openError(serial);
-    QVERIFY2(error.contains(mentions) && error.contains(lock), qPrintable(error));
-    QVERIFY(!serial.portOpen());
-    QCOMPARE(test::readFile(lock), content);
-}
-
-void TestPortOpen::exclusiveOpenByAnotherProgram()
-{
-    test::ConfigHome home;
-    test::Pty pty;
-    home.linkPort(3, pty.slavePath());
-    const int other = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY);
-    QVERIFY(other >= 0);
-    QCOMPARE(::ioctl(other, TIOCEXCL), 0);
-    QTemporaryDir locks;
-    PortSerialControl serial;
-    safeResolver(serial);
-    serial.setLockDirectories({locks.path()});
-    const QString error = openError(serial);
-    ::ioctl(other, TIOCNXCL);
-    ::close(other);
-    QVERIFY2(error.contains(QStringLiteral("占用")) || error.contains(QStringLiteral("独占")), qPrintable(error));
-    QVERIFY2(error.contains(QStringLiteral("ModemManager")) && error.contains(QStringLiteral("brltty")), qPrintable(error));
-    QVERIFY(!serial.portOpen());
-}
-
-void TestPortOpen::oneAndAHalfStopBitsRefused()
-{
-    test::ConfigHome home;
-    test::Pty pty;
-    home.linkPort(3, pty.slavePath());
-    QTemporaryDir locks;
-    PortSerialControl serial;
-    safeResolver(serial);
-    serial.setLockDirectories({locks.path()});
-    serial.setSettings(QStringLiteral("9600,n,8,1.5"));
-    const QString error = openError(serial);
-    QVERIFY2(error.contains(QStringLiteral("1.5")), qPrintable(error));
-    QVERIFY(!serial.portOpen());
-    serial.setSettings(QStringLiteral("9600,n,8,2"));
-    QVERIFY(openError(serial).isEmpty());
-}
-
-void TestPortOpen::noDeviceNamesThePortsThatHaveOne()
-{
-    test::ConfigHome home;
-    QTemporaryDir dev;
-    test::writeFile(dev.filePath(QStringLiteral("ttyUSB0")), "");
-    test::writeFile(dev.filePath(QStringLiteral("ttyACM0")), "");
+    QTemporaryDir dev, locks;
     PortSerialControl serial;
     serial.setResolver(PortResolver(dev.path(), dev.path()));
+    serial.setLockDirectories({locks.path()});
     serial.setCommPort(3);
-    const QString error = openError(serial);
-    QVERIFY2(error.contains(QStringLiteral("COM3")) && error.contains(QStringLiteral("COM1("))
-                 && error.contains(QStringLiteral("COM2(")), qPrintable(error));
+    if (kind == u"no device") {
+        test::writeFile(dev.filePath(QStringLiteral("ttyUSB0")), "");
+        test::writeFile(dev.filePath(QStringLiteral("ttyACM0")), "");
+    } else {
+        home.linkPort(3, pty.slavePath());
+    }
+    const QString lockPath = locks.filePath(QStringLiteral("LCK..") + pty.slavePath().mid(5).replace(u'/', u'_'));
+    if (kind == u"lock") {
+        test::writeFile(lockPath, lock);
+        QFile f(lockPath);
+        QVERIFY(f.open(QIODevice::ReadWrite)
+                && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    const int other = kind == u"exclusive" ? ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY) : -1;
+    if (other >= 0)
+        QCOMPARE(::ioctl(other, TIOCEXCL), 0);
+    if (kind == u"1.5")
+        serial.setSettings(QStringLiteral("9600,n,8,1.5"));
+
+    QString error;
+    try {
+        serial.setPortOpen(true);
+    } catch (const Error &e) {
+        error = e.description();
+    }
+    if (other >= 0)
+        ::close(other);
+    for (const QString &word : mentions)
+        QVERIFY2(error.contains(word), qPrintable(error));
+    QVERIFY(!serial.portOpen());
+    if (kind == u"lock")
+        QCOMPARE(test::readFile(lockPath), lock); // never removed or taken over
 }
 
 void TestPortOpen::lostDeviceMessageIsChineseOnly()
@@ -152,10 +107,11 @@ void TestPortOpen::lostDeviceMessageIsChineseOnly()
     auto pty = std::make_unique<test::Pty>();
     const QString device = pty->slavePath();
     home.linkPort(3, device);
-    QTemporaryDir locks;
+    QTemporaryDir none;
     PortSerialControl serial;
-    safeResolver(serial);
-    serial.setLockDirectories({locks.path()});
+    serial.setResolver(PortResolver(none.path(), none.path()));
+    serial.setLockDirectories({none.path()});
+    serial.setCommPort(3);
     serial.setPortOpen(true);
     QSignalSpy lost(&serial, &SerialControl::portLost);
     pty.reset();
