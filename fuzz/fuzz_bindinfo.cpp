@@ -63,6 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const BindInfoRow &row : result.table) {
             FUZZ_CHECK(row[0].size() <= 6);
             FUZZ_CHECK(row[4].size() <= 14);
+            // A value ends at its line's end and never exceeds the cut.
+            for (const int cell : {3, 5}) {
+                FUZZ_CHECK(row[cell].size() <= kMaxBindValueLength);
+                FUZZ_CHECK(!row[cell].contains(u'\r') && !row[cell].contains(u'\n'));
+            }
         }
         // The reference searches afresh for every keyword of every block: quadratic, so only
         // on inputs of moderate size.

@@ -3,9 +3,17 @@
 #include "console/error.h"
 #include "console/linesettings.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QSysInfo>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -54,14 +62,178 @@ void PortSerialControl::setPortOpen(bool open)
         close();
 }
 
+namespace {
+
+const QString kBusyAdvice = QStringLiteral(
+    "请先关闭正在使用它的程序(如 minicom、picocom、screen、cutecom)再打开。"
+    "USB串口线插上后也常被 ModemManager 或 brltty 占住："
+    "用 sudo systemctl stop ModemManager 停止 ModemManager,用 sudo apt remove brltty 卸载 brltty");
+
+// The names other programs give the lock file of a device: Qt's (the path below /dev with "/"
+// turned into "_") and the UUCP one of minicom, picocom and lockdev (the device's own name).
+QStringList lockFileNames(const QString &device)
+{
+    QString below = device;
+    if (below.startsWith(QLatin1String("/dev/")))
+        below = below.mid(5);
+    QStringList names{QStringLiteral("LCK..") + QString(below).replace(u'/', u'_'),
+                      QStringLiteral("LCK..") + QFileInfo(device).fileName()};
+    names.removeDuplicates();
+    return names;
+}
+
+bool processAlive(qint64 pid)
+{
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max()
+           && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+QString processName(qint64 pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
+}
+
+struct LockInfo {
+    qint64 pid = 0;          // 0: none could be read
+    bool staleQtLock = false; // Qt's form, from this machine, its process gone
+};
+
+// A UUCP lock holds the owner's PID as text ("%10d\n") or, in the oldest form, as a 4-byte
+// binary number; Qt's adds the program's name and the host's on the next lines.
+LockInfo readLock(const QString &path)
+{
+    LockInfo info;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return info;
+    const QByteArray bytes = file.read(512);
+    const QList<QByteArray> lines = bytes.split('\n');
+    bool ok = false;
+    info.pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok && bytes.size() == 4) {
+        qint32 binary = 0;
+        std::memcpy(&binary, bytes.constData(), 4);
+        info.pid = binary;
+    } else if (!ok) {
+        info.pid = 0;
+    }
+    info.staleQtLock = lines.size() >= 4 && info.pid > 0 && !processAlive(info.pid)
+                       && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName();
+    return info;
+}
+
+} // namespace
+
+QStringList PortSerialControl::defaultLockDirectories()
+{
+    return {QStringLiteral("/var/lock"),       QStringLiteral("/run/lock"),
+            QStringLiteral("/var/lock/lockdev"), QStringLiteral("/var/spool/locks"),
+            QStringLiteral("/var/spool/uucp"), QStringLiteral("/etc/locks"),
+            QStringLiteral("/tmp"),            QStringLiteral("/var/tmp")};
+}
+
+// Another program's lock file is honoured and never removed: a live owner means busy however
+// old the file is; a lock whose owner is gone or cannot be read is left for the user to remove.
+// The one exception is a lock in Qt's own form (PID, program, host, ...) whose process on this
+// machine has ended: QSerialPort takes that over itself, as every Qt program does.
+void PortSerialControl::checkLockFiles(const QString &device) const
+{
+    QStringList seen;
+    for (const QString &dir : m_lockDirs) {
+        const QString real = QFileInfo(dir).canonicalFilePath();
+        if (real.isEmpty() || seen.contains(real))
+            continue;
+        seen << real;
+        for (const QString &name : lockFileNames(device)) {
+            const QString path = real + QLatin1Char('/') + name;
+            if (!QFileInfo::exists(path))
+                continue;
+            const LockInfo lock = readLock(path);
+            if (processAlive(lock.pid)) {
+                const QString who = processName(lock.pid);
+                throw Error(QStringLiteral("打开 %1 失败：串口正被进程 %2%3 占用(锁文件 %4)。%5")
+                                .arg(portLabel(device))
+                                .arg(lock.pid)
+                                .arg(who.isEmpty() ? QString() : QStringLiteral(" ") + who, path, kBusyAdvice));
+            }
+            if (lock.staleQtLock)
+                continue;
+            throw Error(QStringLiteral("打开 %1 失败：有锁文件 %2,但%3。本程序不删除别的程序的锁文件："
+                                       "确认没有程序在用这个串口后,用 sudo rm %2 删除它,再打开端口")
+                            .arg(portLabel(device), path,
+                                 lock.pid > 0 ? QStringLiteral("写它的进程 %1 已不在运行").arg(lock.pid)
+                                              : QStringLiteral("从中看不出是哪个进程写的")));
+        }
+    }
+}
+
+// Returns an open descriptor of the device to be closed after QSerialPort has opened it (so
+// that this probe is never the last close, which would drop DTR), or -1. Throws when another
+// program has the device open exclusively.
+int PortSerialControl::probeExclusive(const QString &device) const
+{
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EBUSY)
+            throw Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+        return -1; // QSerialPort's open says what is wrong
+    }
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
+        ::close(fd);
+        throw Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+    }
+#endif
+    return fd;
+}
+
+QString PortSerialControl::portLabel(const QString &device) const
+{
+    return QStringLiteral("COM%1(%2)").arg(m_commPort).arg(device);
+}
+
+// "COM1(/dev/ttyUSB0)、COM2(/dev/ttyACM0)": the port numbers that have a device right now.
+QString PortSerialControl::presentPorts() const
+{
+    QStringList present;
+    for (int n = 1; n <= 16; ++n) {
+        const PortResolver::Result r = m_resolver.resolve(n);
+        if (!r.device.isEmpty() && QFileInfo::exists(r.device))
+            present << QStringLiteral("COM%1(%2)").arg(n).arg(r.device);
+    }
+    return present.join(QStringLiteral("、"));
+}
+
+QString PortSerialControl::noDeviceAdvice() const
+{
+    const QString present = presentPorts();
+    if (present.isEmpty())
+        return QStringLiteral("现在没有任何串口设备：请插入USB串口线,或在 %1/ports/ 中放一个名为 COM%2 的符号链接指向设备")
+            .arg(appConfigDir())
+            .arg(m_commPort);
+    return QStringLiteral("现在有设备的端口：%1。请在“通讯端口”中选择其中一个").arg(present);
+}
+
 void PortSerialControl::open()
 {
     const PortResolver::Result where = m_resolver.resolve(m_commPort);
     if (where.device.isEmpty())
-        throw Error(QStringLiteral("COM%1 没有对应的串口设备（未插入USB串口线，或未在 %2/ports/ 中指定）")
-                        .arg(m_commPort)
-                        .arg(appConfigDir()));
+        throw Error(QStringLiteral("COM%1 没有对应的串口设备。%2").arg(m_commPort).arg(noDeviceAdvice()));
     const LineSettings line = parseLineSettings(m_settings);
+    // termios has no 1.5 stop bits: QSerialPort would put 1 on the line while the label says 1.5.
+    if (line.stopBits == QSerialPort::OneAndHalfStop)
+        throw Error(QStringLiteral("COM%1 不能用 1.5 个停止位打开：Linux 的串口驱动只能发出 1 个或 2 个停止位。"
+                                   "请在“停止位”中选择 1 或 2(H3C 交换机的控制台用 1)")
+                        .arg(m_commPort));
+    if (QFileInfo::exists(where.device))
+        checkLockFiles(where.device);
+    const int probe = QFileInfo(where.device).isDir() ? -1 : probeExclusive(where.device);
+    const auto closeProbe = qScopeGuard([probe] {
+        if (probe >= 0)
+            ::close(probe);
+    });
 
     m_device = where.device;
     m_port.setPortName(where.device);
@@ -102,25 +274,28 @@ void PortSerialControl::applyExtraFlowControl()
 QString PortSerialControl::openFailure(const QString &device) const
 {
     const QFileInfo info(device);
-    const QString name = QStringLiteral("COM%1（%2）").arg(m_commPort).arg(device);
+    const QString name = portLabel(device);
+    if (!info.exists() || m_port.error() == QSerialPort::DeviceNotFoundError)
+        return QStringLiteral("打开 %1 失败：没有这个设备。%2").arg(name, noDeviceAdvice());
+    if (info.isDir())
+        return QStringLiteral("打开 %1 失败：这是一个目录,不是串口设备。%2").arg(name, noDeviceAdvice());
     switch (m_port.error()) {
-    case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("打开 %1 失败：没有这个设备").arg(name);
     case QSerialPort::PermissionError:
         if (m_port.errorString().contains(QLatin1String("lock"), Qt::CaseInsensitive)
-            || ::access(device.toLocal8Bit().constData(), R_OK | W_OK) == 0)
-            return QStringLiteral("打开 %1 失败：设备正被其他程序占用").arg(name);
+            || ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
+            return QStringLiteral("打开 %1 失败：设备正被其他程序占用。%2").arg(name, kBusyAdvice);
         return QStringLiteral("打开 %1 失败：没有权限。请把当前用户加入 dialout 组"
-                              "（sudo usermod -aG dialout $USER），重新登录后再试")
+                              "(sudo usermod -aG dialout $USER),重新登录后再试")
             .arg(name);
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("打开 %1 失败：设备不支持所选的端口设置(波特率、数据位、校验位或流控制)。"
+                              "请换用其他设置再试").arg(name);
     default:
         break;
     }
-    if (!info.exists())
-        return QStringLiteral("打开 %1 失败：没有这个设备").arg(name);
-    if (info.isDir())
-        return QStringLiteral("打开 %1 失败：这是一个目录，不是串口设备").arg(name);
-    return QStringLiteral("打开 %1 失败：%2").arg(name, m_port.errorString());
+    if (info.isFile())
+        return QStringLiteral("打开 %1 失败：这是一个普通文件,不是串口设备。%2").arg(name, noDeviceAdvice());
+    return QStringLiteral("打开 %1 失败：设备无法使用。请拔下USB串口线再插上,然后重新打开").arg(name);
 }
 
 void PortSerialControl::close()
@@ -135,16 +310,15 @@ void PortSerialControl::output(const QString &text)
         throw Error(QStringLiteral("端口未打开，无法发送"));
     const QByteArray bytes = m_encoder.encode(text);
     if (m_port.write(bytes) != bytes.size())
-        throw Error(QStringLiteral("向 %1 发送失败：%2").arg(m_device, m_port.errorString()));
+        throw Error(QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(m_device));
     // Hand the bytes to the driver now rather than on the next event-loop round. That is where
     // a vanished device shows: onError has closed the port and reported it by then.
     m_port.flush();
     if (!m_port.isOpen())
-        throw PortLostError(QStringLiteral("串口设备 %1 已断开，未能发送").arg(m_device));
+        throw PortLostError(QStringLiteral("串口设备 %1 已断开,未能发送").arg(m_device));
     if (m_port.error() == QSerialPort::WriteError) {
-        const QString why = m_port.errorString();
         m_port.clearError();
-        throw Error(QStringLiteral("向 %1 发送失败：%2").arg(m_device, why));
+        throw Error(QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(m_device));
     }
 }
 
@@ -166,9 +340,10 @@ void PortSerialControl::onError(QSerialPort::SerialPortError error)
     if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !m_port.isOpen())
         return;
     const QString device = m_device;
-    const QString why = m_port.errorString();
     close();
-    emit portLost(QStringLiteral("串口设备 %1 已断开（%2）").arg(device, why));
+    emit portLost(QStringLiteral("串口设备 %1 已断开：USB串口线被拔出,或设备已关闭。"
+                                 "请检查连接,然后点击“点击开启”重新打开端口")
+                      .arg(device));
 }
 
 } // namespace tarnwell

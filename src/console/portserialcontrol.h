@@ -34,6 +34,10 @@ public:
     void output(const QString &text) override;
     QString input() override;
 
+    // Folders searched for other programs' lock files (LCK..name); tests point it elsewhere.
+    static QStringList defaultLockDirectories();
+    void setLockDirectories(const QStringList &dirs) { m_lockDirs = dirs; }
+
     // The device the open port uses (empty while closed).
     QString deviceName() const { return m_port.isOpen() ? m_device : QString(); }
 
@@ -43,11 +47,19 @@ private:
     void applyExtraFlowControl();
     void onError(QSerialPort::SerialPortError error);
     QString openFailure(const QString &device) const;
+    void checkLockFiles(const QString &device) const;
+    int probeExclusive(const QString &device) const;
+    QString portLabel(const QString &device) const;
+    QString presentPorts() const;
+    QString noDeviceAdvice() const;
 
     QSerialPort m_port;
     PortResolver m_resolver;
     QString m_device; // path of the device last opened
-    int m_commPort = 1;
+    QStringList m_lockDirs = defaultLockDirectories();
+    // What the status label shows before the first apply, so a start-up that ends early still
+    // opens what the label says.
+    int m_commPort = 3;
     QString m_settings = QStringLiteral("9600,n,8,1");
     int m_handshaking = 0;
     QStringDecoder m_decoder{"GB18030"};

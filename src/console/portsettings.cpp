@@ -112,10 +112,13 @@ bool PortSettings::selectLoaded()
     const tarnwell::CommSettings &s = CommSettings;
     if (!selectIndex(m_c.Combo2, s.PortNum - 1) || !selectText(m_c.Combo3, QString::number(s.Speed)))
         return false;
-    // A parity letter other than n/o/e leaves the list as it is (not a failure).
+    // The parity letter in either case ("N" is what the status label shows); a missing or
+    // unknown one selects the default entry, silently, and the other stored values still count.
+    int parity = 0;
     for (int i = 0; i < 3; ++i)
-        if (s.Check == QLatin1String(kParityLetters[i]))
-            m_c.Combo4->setCurrentIndex(i);
+        if (s.Check.compare(QLatin1String(kParityLetters[i]), Qt::CaseInsensitive) == 0)
+            parity = i;
+    m_c.Combo4->setCurrentIndex(parity);
     return selectText(m_c.Combo5, QString::number(s.Data)) && selectText(m_c.Combo6, s.Stop)
            && selectIndex(m_c.Combo7, s.HandShake);
 }

@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <algorithm>
+
 namespace tarnwell {
 
 namespace {
@@ -54,14 +56,16 @@ public:
     }
 
     // The characters after the keyword and one separator, up to the end of the keyword's line
-    // (the next CR); empty when the line ends sooner, the rest of the text when no CR follows.
+    // (the next CR or LF, or the end of the text) and at most kMaxBindValueLength of them; empty
+    // when the line ends sooner. Only the characters that can be taken are looked at.
     QString valueAfter(qsizetype k)
     {
         if (k != m_valueAt) {
             const qsizetype start = k + m_word.size() + 1;
-            qsizetype end = m_text.indexOf(kCR, k);
-            if (end < 0)
-                end = m_text.size();
+            const qsizetype limit = std::min(m_text.size(), start + kMaxBindValueLength);
+            qsizetype end = std::max(k + m_word.size(), qsizetype(0));
+            while (end < limit && m_text[end] != kCR && m_text[end] != kLF)
+                ++end;
             m_value = start < end ? m_text.sliced(start, end - start).toString() : QString();
             m_valueAt = k;
         }
@@ -125,77 +129,126 @@ QString withoutLineEnds(QString s)
 
 } // namespace
 
+struct BindInfoWalk::State {
+    explicit State(const QString &input)
+        : owned(input), text(owned), port(text, kPortKeyword, Qt::CaseInsensitive),
+          hashes(text, u"#", Qt::CaseSensitive), shutdown(text, u"shutdown"),
+          accessVlan(text, u"port access vlan"), trunkType(text, u"port link-type trunk"),
+          trunkVlan(text, u"port trunk permit vlan"), staticMac(text, u"mac-address static"),
+          bindMac(text, u"am user-bind mac-addr"), ipAddr(text, u"ip-addr")
+    {
+    }
+
+    QString owned; // keeps the text alive for the views below
+    QStringView text;
+    BindInfoResult model; // switchModel and selected; the table stays empty
+    bool is3100 = false;
+    bool is3600 = false;
+    qsizetype next = 0;   // where the next port keyword search starts
+    ForwardSearch port;
+    ForwardSearch hashes;
+    BlockKeyword shutdown, accessVlan, trunkType, trunkVlan, staticMac, bindMac, ipAddr;
+};
+
+BindInfoWalk::BindInfoWalk(const QString &text, const QString &switchModel)
+    : d(std::make_unique<State>(text))
+{
+    d->model.switchModel = switchModel;
+    detectModel(d->text, d->model);
+    d->is3100 = d->model.switchModel == u"3100";
+    d->is3600 = d->model.switchModel == u"3600";
+}
+
+BindInfoWalk::~BindInfoWalk() = default;
+
+QString BindInfoWalk::switchModel() const
+{
+    return d->model.switchModel;
+}
+
+ModelButton BindInfoWalk::selected() const
+{
+    return d->model.selected;
+}
+
+bool BindInfoWalk::next(BindInfoRow &row)
+{
+    State &s = *d;
+    const qsizetype p = s.port.from(s.next);
+    if (p < 0)
+        return false;
+    s.next = p + 1;
+    row = BindInfoRow();
+    row[0] = withoutLineEnds(s.text.mid(p + kPortKeyword.size(), 6).toString());
+
+    const qsizetype blockStart = p + 2;
+    const qsizetype hash = s.hashes.from(blockStart);
+    if (hash < 0)
+        return true;
+    row[1] = s.shutdown.inBlock(blockStart, hash) >= 0 ? QStringLiteral("关闭状态")
+                                                       : QStringLiteral("开启状态");
+
+    const qsizetype access = s.accessVlan.inBlock(blockStart, hash);
+    const qsizetype trunk = s.trunkType.inBlock(blockStart, hash);
+    row[2] = access >= 0  ? QStringLiteral("Access类型")
+             : trunk >= 0 ? QStringLiteral("Trunk类型")
+                          : QStringLiteral("其它类型");
+
+    const qsizetype permit = s.trunkVlan.inBlock(blockStart, hash);
+    row[3] = access >= 0   ? s.accessVlan.valueAfter(access)
+             : permit >= 0 ? s.trunkVlan.valueAfter(permit)
+                           : QStringLiteral("无VLAN");
+
+    if (s.is3100) {
+        const qsizetype mac = s.staticMac.inBlock(blockStart, hash);
+        row[4] = mac >= 0 ? s.staticMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
+        row[5] = QStringLiteral("无IP");
+    } else if (s.is3600) {
+        const qsizetype mac = s.bindMac.inBlock(blockStart, hash);
+        row[4] = mac >= 0 ? s.bindMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
+        const qsizetype ip = s.ipAddr.inBlock(blockStart, hash);
+        row[5] = ip >= 0 ? s.ipAddr.valueAfter(ip) : QStringLiteral("无IP");
+    }
+    return true;
+}
+
 BindInfoResult ParseBindInfo(const QString &input, const QString &switchModel)
 {
-    const QStringView text(input);
+    BindInfoWalk walk(input, switchModel);
     BindInfoResult result;
-    result.switchModel = switchModel;
-    detectModel(text, result);
-
-    const bool is3100 = result.switchModel == u"3100";
-    const bool is3600 = result.switchModel == u"3600";
-
-    ForwardSearch port(text, kPortKeyword, Qt::CaseInsensitive);
-    ForwardSearch hashes(text, u"#", Qt::CaseSensitive);
-    BlockKeyword shutdown(text, u"shutdown");
-    BlockKeyword accessVlan(text, u"port access vlan");
-    BlockKeyword trunkType(text, u"port link-type trunk");
-    BlockKeyword trunkVlan(text, u"port trunk permit vlan");
-    BlockKeyword staticMac(text, u"mac-address static");
-    BlockKeyword bindMac(text, u"am user-bind mac-addr");
-    BlockKeyword ipAddr(text, u"ip-addr");
-
-    for (qsizetype p = port.from(0); p >= 0; p = port.from(p + 1)) {
-        BindInfoRow row;
-        row[0] = withoutLineEnds(text.mid(p + kPortKeyword.size(), 6).toString());
-
-        const qsizetype blockStart = p + 2;
-        const qsizetype hash = hashes.from(blockStart);
-        if (hash >= 0) {
-            row[1] = shutdown.inBlock(blockStart, hash) >= 0 ? QStringLiteral("关闭状态")
-                                                             : QStringLiteral("开启状态");
-
-            const qsizetype access = accessVlan.inBlock(blockStart, hash);
-            const qsizetype trunk = trunkType.inBlock(blockStart, hash);
-            row[2] = access >= 0  ? QStringLiteral("Access类型")
-                     : trunk >= 0 ? QStringLiteral("Trunk类型")
-                                  : QStringLiteral("其它类型");
-
-            const qsizetype permit = trunkVlan.inBlock(blockStart, hash);
-            row[3] = access >= 0   ? accessVlan.valueAfter(access)
-                     : permit >= 0 ? trunkVlan.valueAfter(permit)
-                                   : QStringLiteral("无VLAN");
-
-            if (is3100) {
-                const qsizetype mac = staticMac.inBlock(blockStart, hash);
-                row[4] = mac >= 0 ? staticMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
-                row[5] = QStringLiteral("无IP");
-            } else if (is3600) {
-                const qsizetype mac = bindMac.inBlock(blockStart, hash);
-                row[4] = mac >= 0 ? bindMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
-                const qsizetype ip = ipAddr.inBlock(blockStart, hash);
-                row[5] = ip >= 0 ? ipAddr.valueAfter(ip) : QStringLiteral("无IP");
-            }
-        }
-        result.table.append(std::move(row));
-    }
+    result.switchModel = walk.switchModel();
+    result.selected = walk.selected();
+    BindInfoRow row;
+    while (walk.next(row))
+        result.table.append(row);
     return result;
+}
+
+QString FormatBindHeader(const QString &switchModel)
+{
+    return QStringLiteral("这是个") + switchModel + QStringLiteral("，详细信息如下：\r\n");
+}
+
+QString FormatBindRow(const BindInfoRow &row)
+{
+    QString out;
+    if (row[0].isEmpty())
+        return out;
+    for (const QString &cell : row) {
+        // A tab inside a cell (a port name or value cut from the listing) would shift every
+        // later column of the pasted table: it is shown as a blank instead.
+        out += withoutLineEnds(cell).replace(u'\t', u' ');
+        out += u'\t';
+    }
+    out += QStringLiteral("\r\n");
+    return out;
 }
 
 QString FormatBindReport(const BindInfoResult &result)
 {
-    QString out = QStringLiteral("这是个") + result.switchModel + QStringLiteral("，详细信息如下：\r\n");
-    for (const BindInfoRow &row : result.table) {
-        if (row[0].isEmpty())
-            continue;
-        for (const QString &cell : row) {
-            // A tab inside a cell (a port name or value cut from the listing) would shift every
-            // later column of the pasted table: it is shown as a blank instead.
-            out += withoutLineEnds(cell).replace(u'\t', u' ');
-            out += u'\t';
-        }
-        out += QStringLiteral("\r\n");
-    }
+    QString out = FormatBindHeader(result.switchModel);
+    for (const BindInfoRow &row : result.table)
+        out += FormatBindRow(row);
     return out;
 }
 

@@ -59,19 +59,25 @@ void LoadCommSettings(CommSettings &settings, bool &SettingsLoaded)
     SettingsLoaded = true;
 }
 
-bool SaveCommSettings(const CommSettings &settings)
+bool SaveCommSettings(const CommSettings &settings, QString *why)
 {
-    return updateSettingsFile([&](IniDocument &doc) {
+    QString failure;
+    const bool saved = updateSettingsFile([&](IniDocument &doc) {
         const QString section = QLatin1String(kCommSection);
         // Like six separate writes, one unusable value does not keep the others from being stored.
         doc.setValue(section, QStringLiteral("PortNum"), QString::number(settings.PortNum));
         doc.setValue(section, QStringLiteral("Speed"), QString::number(settings.Speed));
-        doc.setValue(section, QStringLiteral("Check"), settings.Check);
+        // No parity was ever applied: the key is left as it is rather than written empty.
+        if (!settings.Check.isEmpty())
+            doc.setValue(section, QStringLiteral("Check"), settings.Check);
         doc.setValue(section, QStringLiteral("Data"), QString::number(settings.Data));
         doc.setValue(section, QStringLiteral("Stop"), settings.Stop);
         doc.setValue(section, QStringLiteral("HandShake"), QString::number(settings.HandShake));
         return true;
-    });
+    }, &failure);
+    if (!saved && why)
+        *why = QStringLiteral("端口设置没有保存。%1。请检查设置文件和它所在的文件夹").arg(failure);
+    return saved;
 }
 
 } // namespace tarnwell

@@ -15,10 +15,11 @@ inline constexpr char kCommSection[] = "h3c_comm";
 void LoadCommSettings(CommSettings &settings, bool &SettingsLoaded);
 
 // Stores the six fields in section h3c_comm of the settings file, in one rewrite of the file
-// that keeps all its other content. Never throws; false when the file was not written (the
-// folder is not writable, the disk is full, or a file is there that cannot be read as settings
-// and is therefore left alone).
-bool SaveCommSettings(const CommSettings &settings);
+// that keeps all its other content; an empty Check is not written. Never throws; false when the
+// file was not written (it cannot be written even in place, the disk is full, or a file is there
+// that cannot be read as settings and is therefore left alone), and why then says so for the
+// user, with what to do.
+bool SaveCommSettings(const CommSettings &settings, QString *why = nullptr);
 
 // The integer value of a settings text: optional sign and decimal digits, within lo..hi.
 // Throws Error naming the key and the text otherwise.

@@ -103,18 +103,20 @@ IniDocument IniDocument::parse(QByteArrayView bytes)
         doc.m_bom = QByteArray(kBom);
         rest = rest.sliced(3);
     }
+    // CR LF, a lone LF and a lone CR each end a line (files from every kind of editor).
     qsizetype start = 0;
     while (start < rest.size()) {
-        const qsizetype nl = rest.indexOf('\n', start);
-        if (nl < 0) {
+        qsizetype end = start;
+        while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r')
+            ++end;
+        if (end == rest.size()) {
             doc.m_lines.append({rest.sliced(start).toByteArray(), {}});
             break;
         }
-        const bool crlf = nl > start && rest[nl - 1] == '\r';
-        const qsizetype textEnd = crlf ? nl - 1 : nl;
-        doc.m_lines.append({rest.sliced(start, textEnd - start).toByteArray(),
-                            crlf ? QByteArray("\r\n") : QByteArray("\n")});
-        start = nl + 1;
+        const qsizetype endLength = (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n') ? 2 : 1;
+        doc.m_lines.append({rest.sliced(start, end - start).toByteArray(),
+                            rest.sliced(end, endLength).toByteArray()});
+        start = end + endLength;
     }
     return doc;
 }

@@ -13,6 +13,7 @@ namespace tarnwell {
 //   key of a name win;
 // - a value is read with blanks around it removed and a pair of enclosing quotes dropped, then
 //   cut to 127 bytes (never inside a UTF-8 sequence) and before any NUL;
+// - CR LF, LF and a lone CR each end a line;
 // - setting a value rewrites only that key's line and adds the section or key when missing;
 //   every other byte of the file, line ends included, stays as it was.
 // Any byte sequence parses; serialize() gives back exactly the bytes parsed.
@@ -38,7 +39,7 @@ public:
 private:
     struct Line {
         QByteArray text; // without its line end
-        QByteArray end;  // "\n", "\r\n", or empty for a last line without one
+        QByteArray end;  // "\n", "\r\n", "\r", or empty for a last line without one
     };
     struct Location {
         qsizetype section = -1; // header line of the first matching section

@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarnwell {
 
@@ -76,22 +80,114 @@ std::optional<IniDocument> readIniFile(const QString &path)
     return IniDocument::parse(bytes);
 }
 
-bool writeIniFile(const QString &path, const IniDocument &doc)
+namespace {
+
+// Why a file operation failed, in words for the person at the keyboard.
+QString reasonFor(int error)
 {
-    if (path.isEmpty())
+    switch (error) {
+    case EACCES:
+    case EPERM: return QStringLiteral("没有写入权限");
+    case EROFS: return QStringLiteral("所在的文件系统是只读的");
+    case ENOSPC: return QStringLiteral("磁盘已满");
+    case EDQUOT: return QStringLiteral("超出了磁盘配额");
+    case EFBIG: return QStringLiteral("超出了允许的文件大小");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("文件夹不存在");
+    case EISDIR: return QStringLiteral("同名的是一个文件夹");
+    case EIO: return QStringLiteral("磁盘读写出错");
+    default: return QStringLiteral("系统错误 %1").arg(error);
+    }
+}
+
+bool writeAllAt(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// The bytes go to a new file beside the old one, which is renamed over it once completely
+// written: a reader sees the old file or the new one, never a mix. errno tells why it failed.
+bool replaceFile(const QByteArray &path, const QByteArray &bytes)
+{
+    QByteArray temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
         return false;
-    QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile loses the error of a short write at its final flush
-    // (disk full) and then commits the truncated file. Written directly, a short write shows
-    // in write()'s result.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    struct stat old {};
+    const mode_t mode = ::stat(path.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.constData(), path.constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        errno = error;
+    }
+    return ok;
+}
+
+// For a folder in which no new file can be made, while the file itself can be written: the
+// bytes are written over the old ones and the file is cut only after they are all there. When
+// a write fails half way, the old bytes are put back, so the file is never left cut short.
+bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes, const QByteArray &old)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return false;
-    const QByteArray bytes = doc.serialize();
-    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting(); // the new file is discarded, the old one stays
+    bool ok = writeAllAt(fd, bytes) && (bytes.size() >= old.size() || ::ftruncate(fd, off_t(bytes.size())) == 0)
+              && ::fsync(fd) == 0;
+    const int error = errno;
+    if (!ok && writeAllAt(fd, old))
+        ::ftruncate(fd, off_t(old.size()));
+    if (::close(fd) != 0 && ok)
+        return false;
+    errno = error;
+    return ok;
+}
+
+} // namespace
+
+bool writeIniFile(const QString &path, const IniDocument &doc, const QByteArray &old, QString *why)
+{
+    if (path.isEmpty()) {
+        if (why)
+            *why = QStringLiteral("没有找到存放设置文件的文件夹");
         return false;
     }
-    return file.commit();
+    // Through a symbolic link the file it points at is replaced, not the link.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    const QByteArray name = QFile::encodeName(target);
+    const QByteArray bytes = doc.serialize();
+    if (replaceFile(name, bytes))
+        return true;
+    int error = errno;
+    if (QFileInfo::exists(target)) {
+        if (rewriteInPlace(name, bytes, old))
+            return true;
+        error = errno;
+    }
+    if (why)
+        *why = QStringLiteral("无法写入设置文件 %1：%2").arg(QDir::toNativeSeparators(target), reasonFor(error));
+    return false;
 }
 
 QString ReadIni(const QString &section, const QString &key)
@@ -104,24 +200,32 @@ QString ReadIni(const QString &section, const QString &key)
     }
 }
 
-bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit)
+bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit, QString *why)
 {
     const QString path = settingsFilePath();
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        if (why)
+            *why = QStringLiteral("没有找到存放设置文件的文件夹");
         return false;
+    }
     IniDocument doc;
     try {
         if (std::optional<IniDocument> old = readIniFile(path))
             doc = std::move(*old);
-    } catch (const Error &) {
+    } catch (const Error &e) {
+        if (why)
+            *why = e.description();
         return false; // not ours to overwrite
     }
     const QByteArray before = doc.serialize();
-    if (!edit(doc))
+    if (!edit(doc)) {
+        if (why)
+            *why = QStringLiteral("设置值无法写成设置文件的一行");
         return false;
+    }
     if (!before.isEmpty() && doc.serialize() == before)
         return true; // the file already says exactly this
-    return writeIniFile(path, doc);
+    return writeIniFile(path, doc, before, why);
 }
 
 bool WriteIni(const QString &section, const QString &key, const QString &value)

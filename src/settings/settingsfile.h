@@ -30,14 +30,18 @@ QString settingsFilePath();
 std::optional<IniDocument> readIniFile(const QString &path);
 
 // Replaces the file with the document: the bytes go to a new file beside it, which is renamed
-// over the old one only when completely written. False when that failed; the old file is then
-// unchanged.
-bool writeIniFile(const QString &path, const IniDocument &doc);
+// over the old one only when completely written. Where no new file can be made there (a folder
+// without write permission) but the file itself is writable, the file is rewritten in place;
+// old holds its present bytes, which are put back should that write fail half way. False when
+// the file was not written; why then says why, in words for the user.
+bool writeIniFile(const QString &path, const IniDocument &doc, const QByteArray &old,
+                  QString *why = nullptr);
 
 // Reads the settings file (or starts an empty document when there is none), lets edit change
 // it, and writes it back when edit returned true and something changed. False when edit refused,
-// when the file cannot be read as settings (it is then left alone) or when the write failed.
-bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit);
+// when the file cannot be read as settings (it is then left alone) or when the write failed;
+// why then says why.
+bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit, QString *why = nullptr);
 
 // The value of the key in the section of the settings file, as IniDocument::value gives it;
 // empty when the file, the section or the key is missing or the file cannot be used.

@@ -162,8 +162,10 @@ void FrmMain::Form_Unload()
         m_help.closeHelpWindow();
         if (MSComm1->portOpen())
             MSComm1->setPortOpen(false);
-        if (!m_settingsLoadFailed || m_portSettings->applied())
-            SaveCommSettings(m_portSettings->CommSettings);
+        QString notSaved;
+        if ((!m_settingsLoadFailed || m_portSettings->applied())
+            && !SaveCommSettings(m_portSettings->CommSettings, &notSaved))
+            throw Error(notSaved);
         const bool unitMiB = true;
         if (GetMemoryInfo(1, unitMiB) >= 1020) {
             for (int i = 1; i <= 51; ++i) {

@@ -33,7 +33,7 @@ void TestHostileListing::reportKeepsItsShape_data()
         << QStringList{QString::fromUtf16(u"\uFFFD\x1b[2J\t开启状态\tAccess类型\t\uFFFD\t无MAC\t无IP\t")};
     QTest::newRow("lone CR and LF inside a value")
         << QByteArray("interface Ethernet1/0/2\r\n port trunk permit vlan 1\n2\r\n#")
-        << QStringList{"1/0/2\t开启状态\t其它类型\t12\t无MAC\t无IP\t"};
+        << QStringList{"1/0/2\t开启状态\t其它类型\t1\t无MAC\t无IP\t"};
 }
 
 void TestHostileListing::reportKeepsItsShape()

@@ -96,9 +96,9 @@ void TestSettingsFaults::unusableFile_data()
 
     QTest::newRow("binary junk before start") << "junk" << true << 1;
     QTest::newRow("a folder before start") << "folder" << true << 1;
-    // Found only when saving at the close, which reports nothing and leaves it alone.
-    QTest::newRow("binary junk while running") << "junk" << false << 0;
-    QTest::newRow("a folder while running") << "folder" << false << 0;
+    // Found only when saving at the close, which leaves it alone and says the save failed.
+    QTest::newRow("binary junk while running") << "junk" << false << 1;
+    QTest::newRow("a folder while running") << "folder" << false << 1;
 }
 
 void TestSettingsFaults::unusableFile()
@@ -176,13 +176,15 @@ void TestSettingsFaults::unwritableFolder()
     QVERIFY(w.startedUp());
     w.Combo3->setCurrentIndex((w.Combo3->currentIndex() + 1) % w.Combo3->count());
     QVERIFY(w.close());
-    QVERIFY(rig.boxes.boxes.isEmpty()); // a failed save is not reported
-    QCOMPARE(snapshot(dir), before);
+    QVERIFY(rig.boxes.boxes.isEmpty()); // the file itself is writable: rewritten in place
+    QCOMPARE(snapshot(dir).keys(), before.keys());
+    QVERIFY(readFile(path) != kGoodFile);
     ::chmod(QFile::encodeName(dir).constData(), 0755);
 }
 
 // The settings folder cannot be created because a file holds its name: the folder can be
-// neither read nor written, also for root. Start and close work, the file stays as it was.
+// neither read nor written, also for root. Start and close work, the close says the settings
+// were not saved, the file stays as it was.
 void TestSettingsFaults::folderIsAFile()
 {
     MemoryGate gate(512);
@@ -197,7 +199,8 @@ void TestSettingsFaults::folderIsAFile()
         w.Combo3->setCurrentIndex((w.Combo3->currentIndex() + 1) % w.Combo3->count());
         QVERIFY(w.close());
     }
-    QVERIFY(boxes.boxes.isEmpty());
+    QCOMPARE(boxes.boxes.size(), 1);
+    QVERIFY2(boxes.boxes[0].text.contains(QStringLiteral("h3c_config.ini")), qPrintable(boxes.boxes[0].text));
     QVERIFY(QFileInfo(home.appDir()).isFile());
     QCOMPARE(readFile(home.appDir()), kGoodFile);
 }

@@ -1,5 +1,7 @@
 #include "referenceparser.h"
 
+#include <algorithm>
+
 namespace tarnwell::test {
 
 namespace {
@@ -35,17 +37,21 @@ QString mid(const QString &s, qsizetype start, qsizetype len = -1)
     return out;
 }
 
-// Characters from K + length + 1 up to the next CR at or after K (exclusive); all the rest
-// when no CR follows; empty when the line ends sooner.
+// Characters from K + length + 1 up to the next CR or LF at or after K (exclusive), or the end
+// of the text; empty when the line ends sooner; at most kMaxBindValueLength of them.
 QString valueAfter(const QString &s, qsizetype k, const QString &keyword)
 {
     const qsizetype start = k + keyword.size() + 1;
-    const qsizetype lineEnd = inStr(k, s, QStringLiteral("\r"));
-    if (lineEnd == 0)
-        return mid(s, start);
+    const qsizetype cr = inStr(k, s, QStringLiteral("\r"));
+    const qsizetype lf = inStr(k, s, QStringLiteral("\n"));
+    qsizetype lineEnd = s.size() + 1;
+    if (cr > 0)
+        lineEnd = cr;
+    if (lf > 0 && lf < lineEnd)
+        lineEnd = lf;
     if (lineEnd - start <= 0)
         return QString();
-    return mid(s, start, lineEnd - start);
+    return mid(s, start, std::min(lineEnd - start, kMaxBindValueLength));
 }
 
 } // namespace

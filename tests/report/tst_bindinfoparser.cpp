@@ -225,9 +225,12 @@ void TestBindInfoParser::edgeCases_data()
     QTest::newRow("keyword, one separator, line end: empty value")
         << crlf({"interface Ethernet1/0/1", " port access vlan ", "#"}) << "3100" << "3100"
         << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型||无MAC|无IP"};
-    QTest::newRow("no CR after the value: rest of the text")
+    QTest::newRow("no CR after the value: its line ends at LF")
         << "interface Ethernet1/0/1\r\n port access vlan 10 #\nreturn\n" << "3100" << "3100"
-        << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型|10 #\nreturn\n|无MAC|无IP"};
+        << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型|10 #|无MAC|无IP"};
+    QTest::newRow("no line end after the value: the text's end, cut to 256")
+        << "interface Ethernet1/0/1\r\n port access vlan 10 #" + QString(300, u'x') << "3100" << "3100"
+        << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型|10 #" + QString(252, u'x') + "|无MAC|无IP"};
     QTest::newRow("only the first static MAC")
         << crlf({"interface Ethernet1/0/1", " mac-address static 000f-e212-0001 vlan 1",
                  " mac-address static 000f-e212-0002 vlan 1", "#"})

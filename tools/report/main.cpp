@@ -66,6 +66,12 @@ QString withCrBeforeLf(const QString &text)
     return out;
 }
 
+bool writeUtf8(const QString &text)
+{
+    const QByteArray out = text.toUtf8();
+    return std::fwrite(out.constData(), 1, size_t(out.size()), stdout) == size_t(out.size());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -124,17 +130,20 @@ int main(int argc, char *argv[])
     // GB18030 decodes GBK bytes alike and marks invalid bytes as U+FFFD.
     QStringDecoder decoder("GB18030");
     QString text = decoder(bytes);
-    // The switch ends its lines with CR LF, and the parser ends values at CR. Lines of a log
-    // whose line ends were converted on the way, wholly or in part, end in a bare LF; left so,
-    // a value on such a line would run to the next CR or the end of the text (and the report
-    // grow with the square of the log). Every LF not preceded by CR gets one; CR LF and a lone
-    // CR stay as received.
+    // The switch ends its lines with CR LF. Lines of a log whose line ends were converted on the
+    // way, wholly or in part, end in a bare LF; every LF not preceded by CR gets one, so that
+    // port names read as in the capture. CR LF and a lone CR stay as received.
     text = withCrBeforeLf(text);
+    bytes = QByteArray(); // only the text is needed from here on
 
-    const tarnwell::BindInfoResult result = tarnwell::ParseBindInfo(text, model);
-    const QByteArray out = tarnwell::FormatBindReport(result).toUtf8();
-    if (std::fwrite(out.constData(), 1, size_t(out.size()), stdout) != size_t(out.size())
-        || std::fflush(stdout) != 0)
+    // Each line is written as soon as its port block is parsed: the memory used stays that of
+    // the text, however many ports the listing names.
+    tarnwell::BindInfoWalk walk(text, model);
+    bool written = writeUtf8(tarnwell::FormatBindHeader(walk.switchModel()));
+    tarnwell::BindInfoRow row;
+    while (written && walk.next(row))
+        written = writeUtf8(tarnwell::FormatBindRow(row));
+    if (!written || std::fflush(stdout) != 0)
         return fail(QStringLiteral("无法写入标准输出"));
     return 0;
 }

@@ -1,0 +1,124 @@
+// Opening the real serial control when the device is not free or cannot do what is asked:
+// other programs' lock files and exclusive opens, 1.5 stop bits, a COM number without a device;
+// and what the messages tell the user. Only the test's own links resolve: no device of the
+// machine is ever reached.
+#include "console/error.h"
+#include "console/portserialcontrol.h"
+#include "support/files.h"
+#include "support/pty.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace tarnwell;
+
+namespace {
+
+qint64 finishedPid()
+{
+    QProcess p;
+    p.start(QStringLiteral("true"), {});
+    p.waitForFinished();
+    return p.processId() > 0 ? p.processId() : 999999;
+}
+
+} // namespace
+
+class TestPortOpen : public QObject {
+    Q_OBJECT
+private slots:
+    void refused_data();
+    void refused();
+    void lostDeviceMessageIsChineseOnly();
+};
+
+void TestPortOpen::refused_data()
+{
+    QTest::addColumn<QString>("kind");        // "lock", "exclusive", "1.5", "no device"
+    QTest::addColumn<QByteArray>("lock");     // lock file content, an hour old
+    QTest::addColumn<QStringList>("mentions");
+    const QStringList busy{"进程 1", "LCK..", "ModemManager", "brltty"};
+    QTest::newRow("UUCP text PID, live") << "lock" << QByteArray("         1\n") << busy;
+    QTest::newRow("binary PID, live") << "lock" << QByteArray("\x01\x00\x00\x00", 4) << busy;
+    QTest::newRow("PID of a finished process") << "lock" << QByteArray::number(finishedPid()) + '\n'
+                                               << QStringList{"不在运行", "sudo rm"};
+    QTest::newRow("no PID to read") << "lock" << QByteArray("busy\n") << QStringList{"sudo rm"};
+    QTest::newRow("opened exclusively elsewhere") << "exclusive" << QByteArray() << QStringList{"ModemManager", "brltty"};
+    QTest::newRow("1.5 stop bits") << "1.5" << QByteArray() << QStringList{"1.5"};
+    QTest::newRow("no device: names those present") << "no device" << QByteArray() << QStringList{"COM3", "COM1(", "COM2("};
+}
+
+void TestPortOpen::refused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, lock);
+    QFETCH(QStringList, mentions);
+    test::ConfigHome home;
+    test::Pty pty;
+    QTemporaryDir dev, locks;
+    PortSerialControl serial;
+    serial.setResolver(PortResolver(dev.path(), dev.path()));
+    serial.setLockDirectories({locks.path()});
+    serial.setCommPort(3);
+    if (kind == u"no device") {
+        test::writeFile(dev.filePath(QStringLiteral("ttyUSB0")), "");
+        test::writeFile(dev.filePath(QStringLiteral("ttyACM0")), "");
+    } else {
+        home.linkPort(3, pty.slavePath());
+    }
+    const QString lockPath = locks.filePath(QStringLiteral("LCK..") + pty.slavePath().mid(5).replace(u'/', u'_'));
+    if (kind == u"lock") {
+        test::writeFile(lockPath, lock);
+        QFile f(lockPath);
+        QVERIFY(f.open(QIODevice::ReadWrite)
+                && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    const int other = kind == u"exclusive" ? ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY) : -1;
+    if (other >= 0)
+        QCOMPARE(::ioctl(other, TIOCEXCL), 0);
+    if (kind == u"1.5")
+        serial.setSettings(QStringLiteral("9600,n,8,1.5"));
+
+    QString error;
+    try {
+        serial.setPortOpen(true);
+    } catch (const Error &e) {
+        error = e.description();
+    }
+    if (other >= 0)
+        ::close(other);
+    for (const QString &word : mentions)
+        QVERIFY2(error.contains(word), qPrintable(error));
+    QVERIFY(!serial.portOpen());
+    if (kind == u"lock")
+        QCOMPARE(test::readFile(lockPath), lock); // never removed or taken over
+}
+
+void TestPortOpen::lostDeviceMessageIsChineseOnly()
+{
+    test::ConfigHome home;
+    auto pty = std::make_unique<test::Pty>();
+    const QString device = pty->slavePath();
+    home.linkPort(3, device);
+    QTemporaryDir none;
+    PortSerialControl serial;
+    serial.setResolver(PortResolver(none.path(), none.path()));
+    serial.setLockDirectories({none.path()});
+    serial.setCommPort(3);
+    serial.setPortOpen(true);
+    QSignalSpy lost(&serial, &SerialControl::portLost);
+    pty.reset();
+    QVERIFY(lost.wait(5000));
+    const QString text = lost.at(0).at(0).toString().remove(device);
+    QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{4,}"))), qPrintable(text));
+}
+
+QTEST_MAIN(TestPortOpen)
+#include "test_portopen.moc"

@@ -1,0 +1,91 @@
+// Saving into a settings folder in which no new file can be made: the file is rewritten in
+// place when it is writable itself; otherwise the save fails, says why, and leaves it whole.
+#include "settings/commsettingsstore.h"
+#include "settings/settingsfile.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tarnwell;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// Root writes through any permission bits: the save then runs as an ordinary user.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() : m_switched(::geteuid() == 0 && ::seteuid(kNobody) == 0) {}
+    ~AsOrdinaryUser()
+    {
+        if (m_switched)
+            QVERIFY(::seteuid(0) == 0);
+    }
+
+private:
+    bool m_switched;
+};
+
+void setMode(const QString &path, mode_t mode)
+{
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+}
+
+} // namespace
+
+class TestSettingsSave : public QObject {
+    Q_OBJECT
+private slots:
+    void folderWithoutWritePermission_data();
+    void folderWithoutWritePermission();
+};
+
+void TestSettingsSave::folderWithoutWritePermission_data()
+{
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("file writable: rewritten in place") << true;
+    QTest::newRow("file read-only too: not saved, says why") << false;
+}
+
+void TestSettingsSave::folderWithoutWritePermission()
+{
+    QFETCH(bool, fileWritable);
+    QTemporaryDir home;
+    setMode(home.path(), 0755);
+    SystemDirectory = home.path() + QStringLiteral("/tarnwell");
+    const QString path = settingsFilePath();
+    const QByteArray before = "; mine\r\n[h3c_comm]\r\nPortNum=3\r\nSpeed=38400\r\nCheck=n\r\nData=8\r\nStop=1\r\nHandShake=0\r\n[tail]\r\nx=1\r\n";
+    test::writeFile(path, before);
+    setMode(path, fileWritable ? 0666 : 0444);
+    setMode(SystemDirectory, 0555);
+
+    const CommSettings changed{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1};
+    bool saved = false;
+    QString why;
+    {
+        AsOrdinaryUser user;
+        saved = SaveCommSettings(changed, &why);
+    }
+    setMode(SystemDirectory, 0755);
+    QCOMPARE(QDir(SystemDirectory).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("h3c_config.ini")});
+    if (fileWritable) {
+        QVERIFY2(saved, qPrintable(why));
+        QByteArray expected = before; // one byte shorter: the old last byte must go
+        expected.replace("PortNum=3", "PortNum=1").replace("Speed=38400", "Speed=1200").replace("Check=n", "Check=e")
+            .replace("Data=8", "Data=7").replace("Stop=1", "Stop=2").replace("HandShake=0", "HandShake=1");
+        QCOMPARE(test::readFile(path), expected);
+    } else {
+        QVERIFY(!saved);
+        QVERIFY2(why.contains(QStringLiteral("没有保存")) && why.contains(QStringLiteral("h3c_config.ini"))
+                     && why.contains(QStringLiteral("没有写入权限")), qPrintable(why));
+        QCOMPARE(test::readFile(path), before);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSettingsSave)
+#include "tst_settingssave.moc"
