@@ -30,6 +30,12 @@ t=$(clock)
 if ctest --test-dir "$root/build" --output-on-failure -j 2 --timeout 600; then r=ok; else r=FAILED; fi
 stage "tests (normal)" "$t" "$r"
 
+# Desktop entry and AppStream metadata as software centres read them (no network).
+t=$(clock)
+if desktop-file-validate "$top/packaging/tarnwell.desktop" \
+   && appstreamcli validate --no-net --pedantic "$top/packaging/org.example.tarnwell.metainfo.xml"; then r=ok; else r=FAILED; fi
+stage "desktop and AppStream metadata" "$t" "$r"
+
 # 2. Sanitizer build. Reports go to files so that findings in child processes are seen too.
 # No leak suppressions are needed: Qt leaves nothing LeakSanitizer reports at exit here.
 t=$(clock)
