@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (headless), three ways:
-#   1. the normal build in build/;
+#   1. the normal build in build/, then desktop-file-validate and appstreamcli validate on the
+#      desktop entry and the AppStream metadata;
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/,
 #      leak detection on: any sanitizer finding, also in a helper program a test starts, fails;
 #   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
