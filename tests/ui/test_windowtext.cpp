@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
@@ -183,7 +184,10 @@ private slots:
             for (const QAction *a : menu->actions())
                 if (!a->isSeparator())
                     texts << a->text();
-        QCOMPARE_GE(texts.size(), 8); // OK; undo, redo, cut, copy, paste, delete, select all; copy...
+        QSerialPort missing(QStringLiteral("/nonexistent/tarnwell-port")); // error descriptions too
+        QVERIFY(!missing.open(QIODevice::ReadWrite));
+        texts << missing.errorString();
+        QCOMPARE_GE(texts.size(), 9); // OK, the two menus, the error
         for (const QString &text : texts)
             QVERIFY2(!shown(text).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
     }
