@@ -204,6 +204,8 @@ void FrmMain::createTerminalArea()
     Text1->setFocusPolicy(Qt::StrongFocus);
     Text2 = textBox(this, "Text2", 240, 3840, 7215, 615);
     Text2->setStyle(starPasswordStyle(this));
+    // 75 twips wider than designed (still inside the input line) so that the caption and the text
+    // box's inner margins fit.
     Text12 = textBox(this, "Text12", 6600, 4200, 810, 240, QColor(0x00, 0x00, 0xC0));
     Text12->setText(QStringLiteral("输入区"));
     Text12->setReadOnly(true);
