@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (headless), three ways:
-#   1. the normal build in build/;
+#   1. the normal build in build/, then desktop-file-validate and appstreamcli validate on the
+#      desktop entry and the AppStream metadata;
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/,
 #      leak detection on: any sanitizer finding, also in a helper program a test starts, fails;
 #   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
@@ -29,6 +30,12 @@ stage "build (normal)" "$t" ok
 t=$(clock)
 if ctest --test-dir "$root/build" --output-on-failure -j 2 --timeout 600; then r=ok; else r=FAILED; fi
 stage "tests (normal)" "$t" "$r"
+
+# Desktop entry and AppStream metadata as software centres read them (no network).
+t=$(clock)
+if desktop-file-validate "$top/packaging/tarnwell.desktop" \
+   && appstreamcli validate --no-net --pedantic "$top/packaging/org.example.tarnwell.metainfo.xml"; then r=ok; else r=FAILED; fi
+stage "desktop and AppStream metadata" "$t" "$r"
 
 # 2. Sanitizer build. Reports go to files so that findings in child processes are seen too.
 # No leak suppressions are needed: Qt leaves nothing LeakSanitizer reports at exit here.

@@ -20,6 +20,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionGroupBox>
 
 #include <initializer_list>
 #include <type_traits>
@@ -46,6 +47,38 @@ QStyle *starPasswordStyle(QObject *owner)
     style->setParent(owner);
     return style;
 }
+
+// Frame captions are #0000C0. The colour comes from the frame's own style rather than a style
+// sheet or the frame's palette: both would reach the controls inside (a style sheet resets their
+// font, the palette recolours their text).
+class FrameCaptionStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        if (const auto *box = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
+            box && control == CC_GroupBox) {
+            QStyleOptionGroupBox coloured(*box);
+            coloured.palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xC0));
+            coloured.textColor = QColor(0x00, 0x00, 0xC0);
+            QProxyStyle::drawComplexControl(control, &coloured, painter, widget);
+            return;
+        }
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+};
+
+// The two port-type option buttons share a frame too narrow for both captions at 14.25 pt
+// with the usual gap between the circle and the caption; a smaller gap keeps both whole.
+class NarrowOptionStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (metric == PM_RadioButtonLabelSpacing)
+            return 2;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 template <typename W>
 W *make(QWidget *parent, const char *name, int left, int top, int width, int height)
@@ -100,8 +133,11 @@ QGroupBox *frame(QWidget *parent, const char *name, const char *caption, int lef
 {
     auto *f = make<QGroupBox>(parent, name, left, top, width, height);
     f->setTitle(QString::fromUtf8(caption));
-    if (caption[0])
-        f->setStyleSheet(QStringLiteral("QGroupBox::title { color: #0000C0; }"));
+    if (caption[0]) {
+        auto *style = new FrameCaptionStyle;
+        style->setParent(f);
+        f->setStyle(style);
+    }
     return f;
 }
 
@@ -168,7 +204,9 @@ void FrmMain::createTerminalArea()
     Text1->setFocusPolicy(Qt::StrongFocus);
     Text2 = textBox(this, "Text2", 240, 3840, 7215, 615);
     Text2->setStyle(starPasswordStyle(this));
-    Text12 = textBox(this, "Text12", 6600, 4200, 735, 240, QColor(0x00, 0x00, 0xC0));
+    // 75 twips wider than designed (still inside the input line) so that the caption and the text
+    // box's inner margins fit.
+    Text12 = textBox(this, "Text12", 6600, 4200, 810, 240, QColor(0x00, 0x00, 0xC0));
     Text12->setText(QStringLiteral("输入区"));
     Text12->setReadOnly(true);
     Text12->setFocusPolicy(Qt::NoFocus);
@@ -221,12 +259,13 @@ void FrmMain::createSettingsFrame()
     Label14 = label(f, "Label14", "停止位:", 120, 1920, 840, 240, true);
     Combo6 = list(f, "Combo6", 1800, 1920, 1215, 360);
     Label16 = label(f, "Label16", "数据流控制:", 3240, 480, 1320, 240, true);
-    Combo7 = list(f, "Combo7", 3240, 840, 1335, 360);
+    Combo7 = list(f, "Combo7", 3240, 840, 1695, 360); // wide enough for "RTSXon/Xoff"
     Image3 = picture(f, "Image3", bulbLitPixmap(), 3720, 1320, 480, 480);
     Image3->setVisible(false);
     Image2 = picture(f, "Image2", bulbUnlitPixmap(), 3720, 1320, 480, 480);
     Cmd_Switch = button(f, "Cmd_Switch", ConsoleTerminal::kOpenCaption, nullptr, 3240, 1800, 1455, 375);
-    Lbl_ComSettings = label(f, "Lbl_ComSettings", "", 120, 2280, 4815, 255, false);
+    // Wide enough for the longest line the lists make, "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff".
+    Lbl_ComSettings = label(f, "Lbl_ComSettings", "", 120, 2280, 4920, 255, false);
     setTextColor(Lbl_ComSettings, QColor(0x00, 0x00, 0xC0));
 }
 
@@ -249,7 +288,9 @@ void FrmMain::createBindingFrame()
         masked->setEchoMode(QLineEdit::Password);
     }
 
-    Frame3 = frame(f, "Frame3", "", 3960, 240, 4935, 615);
+    // Frame3 and Frame2 reach 180 twips further right than designed, into the free space of
+    // Frame1, so that the port-type captions fit at 14.25 pt.
+    Frame3 = frame(f, "Frame3", "", 3960, 240, 5115, 615);
     Opt_Sw3100 = button<QRadioButton>(Frame3, "Opt_Sw3100", "3100", nullptr, 120, 240, 855, 255);
     Opt_Sw3600 = button<QRadioButton>(Frame3, "Opt_Sw3600", "3600", nullptr, 1680, 240, 855, 255);
     Opt_Sw3100->setChecked(true);
@@ -259,10 +300,14 @@ void FrmMain::createBindingFrame()
     Txt_PortNum->setAlignment(Qt::AlignCenter);
     Txt_PortNum->setText(QStringLiteral("1"));
 
-    Frame2 = frame(f, "Frame2", "", 3960, 720, 4935, 615);
+    Frame2 = frame(f, "Frame2", "", 3960, 720, 5115, 615);
     Frame2->setFont(windowFont(14.25));
-    Option1 = button<QRadioButton>(Frame2, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2295, 255);
-    Option2 = button<QRadioButton>(Frame2, "Option2", "Trunk(接交换机)", nullptr, 2640, 240, 2175, 255);
+    Option1 = button<QRadioButton>(Frame2, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2520, 255);
+    Option2 = button<QRadioButton>(Frame2, "Option2", "Trunk(接交换机)", nullptr, 2700, 240, 2385, 255);
+    auto *narrow = new NarrowOptionStyle;
+    narrow->setParent(Frame2);
+    Option1->setStyle(narrow);
+    Option2->setStyle(narrow);
     Option1->setChecked(true);
     // The two frames share a strip; the port number box reaches into it and must stay on top.
     Frame3->raise();

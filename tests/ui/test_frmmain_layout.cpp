@@ -1,12 +1,11 @@
 // Layout faults of the main window: controls outside their parent, covering each other or
-// hidden behind a sibling, captions that do not fit or lack glyphs, the window's fixed size
-// and the focus order as the keyboard walks it.
+// hidden behind a sibling, captions that lack glyphs, the window's fixed size and the focus
+// order as the keyboard walks it. Whether captions fit: test_windowtext.
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
 #include "support/pty.h"
 #include "console/terminalview.h"
 #include "ui/frmmain.h"
-#include "ui/keybutton.h"
 #include "ui/memoryinfo.h"
 
 #include <QAbstractButton>
@@ -140,7 +139,6 @@ private slots:
     void everyControlReachableWhereItIsDrawn();
     void lampPicturesShareOnePlace();
     void opaqueLampLooksSeeThrough();
-    void captionsFit();
     void captionsHaveGlyphs();
     void spotCheckTexts_data();
     void spotCheckTexts();
@@ -282,45 +280,6 @@ void TestFrmMainLayout::opaqueLampLooksSeeThrough()
             lamp->setAutoFillBackground(true);
         QVERIFY2(opaque == seeThrough, lit ? "lit" : "unlit");
     }
-}
-
-void TestFrmMainLayout::captionsFit()
-{
-    Window t;
-    FrmMain &w = *t.w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    // The longest status text the lists can produce.
-    w.Combo2->setCurrentIndex(w.Combo2->count() - 1);
-    w.Combo3->setCurrentText("38400");
-    w.Combo4->setCurrentIndex(2);
-    w.Combo6->setCurrentText("1.5");
-    w.Combo7->setCurrentText("RTSXon/Xoff");
-    QVERIFY(w.Lbl_ComSettings->text().contains("COM16 38400,e,8,1.5"));
-    QVERIFY(w.Lbl_ComSettings->text().endsWith("RTSXon/Xoff"));
-
-    QStringList faults;
-    for (QWidget *c : controls(&w)) {
-        const QFontMetrics fm(c->font());
-        if (auto *key = qobject_cast<KeyButton *>(c)) {
-            // One character above the other.
-            int widest = 0;
-            for (const QChar ch : key->text())
-                widest = qMax(widest, fm.horizontalAdvance(ch));
-            if (widest + 4 > key->width() || fm.height() * key->text().size() > key->height())
-                faults << describe(c) + " cannot hold its caption " + key->text();
-        } else if (auto *b = qobject_cast<QPushButton *>(c)) {
-            if (fm.horizontalAdvance(b->text()) + 4 > b->width())
-                faults << describe(c) + " is narrower than " + b->text();
-        } else if (auto *r = qobject_cast<QRadioButton *>(c)) {
-            if (r->sizeHint().width() > r->width())
-                faults << describe(c) + " cuts " + r->text();
-        } else if (auto *l = qobject_cast<QLabel *>(c); l && l->pixmap().isNull()) {
-            if (l->sizeHint().width() > l->width())
-                faults << describe(c) + " cuts " + l->text();
-        }
-    }
-    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
 }
 
 void TestFrmMainLayout::captionsHaveGlyphs()

@@ -9,7 +9,10 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev   # Qt 6 Widgets, SerialPort, Test
-  fonts-wqy-zenhei                  # CJK glyphs for every caption
+  fonts-arphic-uming                # the window's Song face (AR PL UMing CN)
+  fonts-wqy-zenhei                  # Chinese characters UMing lacks
+  qt6-translations-l10n             # Qt's own texts (OK, context menus) in Chinese
+  appstream desktop-file-utils      # validators of the package's desktop metadata
   clang libclang-rt-14-dev          # sanitizer runtime and libFuzzer
   dpkg-dev                          # dpkg-shlibdeps: library dependencies of the .deb
 )

@@ -6,8 +6,9 @@ namespace tarnwell {
 
 QStringList windowFontFamilies()
 {
-    QStringList families{QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                         QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Zen Hei")};
+    QStringList families{QStringLiteral("宋体"),           QStringLiteral("SimSun"),
+                         QStringLiteral("NSimSun"),        QStringLiteral("AR PL UMing CN"),
+                         QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
     // Last resort on machines without either face: any face with Chinese glyphs, so that
     // captions never fall back to a Latin-only font and show empty boxes.
     const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);

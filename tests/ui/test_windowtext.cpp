@@ -1,0 +1,197 @@
+// What the user reads: every control of both windows drawn in a Song face at its own size with
+// its caption whole, and the texts Qt draws itself (buttons, context menus) in Chinese.
+#include "support/fakeserialcontrol.h"
+#include "support/pty.h"
+#include "support/messagerecorder.h"
+#include "ui/frmmain.h"
+#include "ui/help/frmhelp.h"
+#include "ui/keybutton.h"
+#include "ui/memoryinfo.h"
+#include "ui/qtchinese.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+
+#include <memory>
+
+using namespace tarnwell;
+
+namespace {
+
+// Song (Ming) faces: SimSun where installed, else the ones Debian ships.
+const QStringList kSongFaces = {"SimSun", "宋体", "NSimSun", "AR PL UMing CN", "Noto Serif CJK SC"};
+
+// Controls whose size differs from the window's 12 pt.
+const QHash<QString, qreal> kOwnSize = {
+    {"Combo1", 18}, {"Txt_PortNum", 18}, {"Frame2", 14.25}, {"Option1", 14.25}, {"Option2", 14.25}};
+
+// Named controls placed on a window or in one of its frames.
+QList<QWidget *> controls(QWidget *window)
+{
+    QList<QWidget *> out;
+    for (QWidget *c : window->findChildren<QWidget *>()) {
+        const QWidget *p = c->parentWidget();
+        if (!c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_"))
+            && (p == window || qobject_cast<const QGroupBox *>(p)))
+            out << c;
+    }
+    return out;
+}
+
+// Width the caption needs beyond what the control offers; 0 when it fits or has none.
+int shortfall(QWidget *c)
+{
+    const QFontMetrics fm(c->font());
+    if (auto *key = qobject_cast<KeyButton *>(c)) { // one character above the other
+        int widest = 0;
+        for (const QChar ch : key->text())
+            widest = qMax(widest, fm.horizontalAdvance(ch));
+        return qMax(0, widest + 4 - key->width());
+    }
+    if (auto *b = qobject_cast<QPushButton *>(c))
+        return qMax(0, fm.horizontalAdvance(b->text()) + 6 - b->width());
+    if (auto *r = qobject_cast<QRadioButton *>(c)) { // the caption's room right of the circle
+        QStyleOptionButton opt;
+        opt.initFrom(r);
+        const int room = r->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, r).width();
+        return qMax(0, fm.horizontalAdvance(r->text()) - room);
+    }
+    if (qobject_cast<QLabel *>(c))
+        return qMax(0, c->sizeHint().width() - c->width());
+    if (auto *e = qobject_cast<QLineEdit *>(c); e && !e->text().isEmpty()) {
+        const QMargins m = e->textMargins();
+        const int frame = e->hasFrame() ? 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+        return qMax(0, fm.horizontalAdvance(e->text()) + 4 + m.left() + m.right() + frame - e->width());
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(c)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(combo);
+        const int room = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                        QStyle::SC_ComboBoxEditField, combo).width();
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = qMax(widest, fm.horizontalAdvance(combo->itemText(i)));
+        return qMax(0, widest - room);
+    }
+    if (auto *box = qobject_cast<QGroupBox *>(c); box && !box->title().isEmpty()) {
+        QStyleOptionGroupBox opt;
+        opt.initFrom(box);
+        opt.text = box->title();
+        opt.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+        return qMax(0, title.left() + fm.horizontalAdvance(box->title()) - box->width());
+    }
+    return 0;
+}
+
+// A text Qt draws, without its keyboard accelerator "(&U)" / "&" and its shortcut after a tab.
+QString shown(QString text)
+{
+    text = text.section(QLatin1Char('\t'), 0, 0);
+    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    return text.remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+class TestWindowText : public QObject {
+    Q_OBJECT
+    test::ConfigHome m_home;
+    test::MessageRecorder m_boxes;
+    std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<FrmHelp> m_help;
+
+    QWidget *find(const QString &window, const QString &name) const
+    {
+        QWidget *top = window == QLatin1String("help") ? static_cast<QWidget *>(m_help.get()) : m_main.get();
+        return top->findChild<QWidget *>(name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(installQtChinese(qApp), "qt6-translations-l10n is not installed");
+        setMemoryStatusSource([] { return std::optional<MemoryStatus>(); });
+        m_main = std::make_unique<FrmMain>(std::make_unique<test::FakeSerialControl>());
+        m_help = std::make_unique<FrmHelp>();
+        // The longest port-settings line the lists can produce.
+        m_main->Combo2->setCurrentIndex(m_main->Combo2->count() - 1);
+        m_main->Combo3->setCurrentText("38400");
+        m_main->Combo4->setCurrentIndex(2);
+        m_main->Combo6->setCurrentText("1.5");
+        m_main->Combo7->setCurrentText("RTSXon/Xoff");
+        QCOMPARE(m_main->Lbl_ComSettings->text(), "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff");
+        m_main->show();
+        m_help->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_help.get()));
+    }
+    void cleanupTestCase()
+    {
+        m_help.reset();
+        m_main.reset();
+        setMemoryStatusSource(nullptr);
+    }
+
+    void controlFontAndCaption_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        int rows = 0;
+        for (const auto &[window, top] : {std::pair{"main", static_cast<QWidget *>(m_main.get())},
+                                          std::pair{"help", static_cast<QWidget *>(m_help.get())}}) {
+            for (QWidget *c : controls(top)) {
+                QTest::addRow("%s %s", window, qPrintable(c->objectName())) << window << c->objectName();
+                ++rows;
+            }
+        }
+        QCOMPARE(rows, 65); // 64 controls of the main window, the help window's text box
+    }
+
+    void controlFontAndCaption()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QWidget *c = find(window, name);
+        QVERIFY(c);
+        const QFontInfo used(c->font());
+        QVERIFY2(kSongFaces.contains(used.family()), qPrintable(used.family()));
+        QCOMPARE(c->font().pointSizeF(), kOwnSize.value(name, 12));
+        QCOMPARE(shortfall(c), 0);
+    }
+
+    void qtTextsAreChinese()
+    {
+        QStringList texts;
+        QMessageBox box(QMessageBox::NoIcon, "t", "x", QMessageBox::Ok);
+        texts << box.button(QMessageBox::Ok)->text();
+        const std::unique_ptr<QMenu> lineMenu(m_main->Txt_Mac->createStandardContextMenu());
+        const std::unique_ptr<QMenu> textMenu(m_main->Text3->createStandardContextMenu());
+        for (const QMenu *menu : {lineMenu.get(), textMenu.get()})
+            for (const QAction *a : menu->actions())
+                if (!a->isSeparator())
+                    texts << a->text();
+        QSerialPort missing(QStringLiteral("/nonexistent/tarnwell-port")); // error descriptions too
+        QVERIFY(!missing.open(QIODevice::ReadWrite));
+        texts << missing.errorString();
+        QCOMPARE_GE(texts.size(), 9); // OK, the two menus, the error
+        for (const QString &text : texts)
+            QVERIFY2(!shown(text).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
+    }
+};
+
+QTEST_MAIN(TestWindowText)
+#include "test_windowtext.moc"
