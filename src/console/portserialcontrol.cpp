@@ -3,6 +3,7 @@
 #include "console/error.h"
 #include "console/linesettings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -118,7 +119,9 @@ LockInfo readLock(const QString &path)
     } else if (!ok) {
         info.pid = 0;
     }
+    // Qt records the executable's name: only a lock this very program left behind is taken over.
     info.staleQtLock = lines.size() >= 4 && info.pid > 0 && !processAlive(info.pid)
+                       && QString::fromUtf8(lines[1]) == QFileInfo(QCoreApplication::applicationFilePath()).fileName()
                        && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName();
     return info;
 }
@@ -135,8 +138,8 @@ QStringList PortSerialControl::defaultLockDirectories()
 
 // Another program's lock file is honoured and never removed: a live owner means busy however
 // old the file is; a lock whose owner is gone or cannot be read is left for the user to remove.
-// The one exception is a lock in Qt's own form (PID, program, host, ...) whose process on this
-// machine has ended: QSerialPort takes that over itself, as every Qt program does.
+// The one exception is a lock in Qt's own form (PID, program, host, ...) that this program left
+// on this machine and whose process has ended: QSerialPort takes that over itself.
 void PortSerialControl::checkLockFiles(const QString &device) const
 {
     QStringList seen;

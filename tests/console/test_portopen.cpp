@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +50,9 @@ void TestPortOpen::refused_data()
     QTest::newRow("binary PID, live") << "lock" << QByteArray("\x01\x00\x00\x00", 4) << busy;
     QTest::newRow("PID of a finished process") << "lock" << QByteArray::number(finishedPid()) + '\n'
                                                << QStringList{"不在运行", "sudo rm"};
+    QTest::newRow("Qt lock of another program, finished")
+        << "lock" << QByteArray::number(finishedPid()) + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + "\nid\n"
+        << QStringList{"不在运行", "sudo rm"};
     QTest::newRow("no PID to read") << "lock" << QByteArray("busy\n") << QStringList{"sudo rm"};
     QTest::newRow("opened exclusively elsewhere") << "exclusive" << QByteArray() << QStringList{"ModemManager", "brltty"};
     QTest::newRow("1.5 stop bits") << "1.5" << QByteArray() << QStringList{"1.5"};
