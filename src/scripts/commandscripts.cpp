@@ -81,6 +81,10 @@ void CommandScripts::sendLines(const QStringList &lines)
 
 void CommandScripts::received(const QString &text)
 {
+    const qsizetype end = std::max(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n'));
+    m_openLine = end < 0 ? m_openLine + text : text.mid(end + 1);
+    if (m_openLine.size() > 256)
+        m_openLine = m_openLine.right(256);
     std::erase_if(m_collectors, [&](const std::weak_ptr<ReplyCollector> &weak) {
         const std::shared_ptr<ReplyCollector> c = weak.lock();
         if (c)
@@ -92,6 +96,7 @@ void CommandScripts::received(const QString &text)
 std::shared_ptr<ReplyCollector> CommandScripts::collect()
 {
     auto collector = std::make_shared<ReplyCollector>();
+    collector->add(m_openLine);
     m_collectors.push_back(collector);
     return collector;
 }

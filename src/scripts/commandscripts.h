@@ -94,6 +94,9 @@ private:
     CancelToken m_cancel;
     bool m_watching = false;
     std::vector<std::weak_ptr<ReplyCollector>> m_collectors;
+    // The received line not yet ended (as a rule the prompt): a run's collector starts with it,
+    // so the echo of the run's first line is seen with its prompt.
+    QString m_openLine;
 };
 
 } // namespace tarnwell
