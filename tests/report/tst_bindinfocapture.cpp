@@ -101,6 +101,7 @@ private slots:
     void captureAndReport();
     void listingLength_data();
     void listingLength();
+    void portClosedWhilePagingOn();
     void failedWrite_data();
     void failedWrite();
     void secondPressInsideWaits();
@@ -226,6 +227,23 @@ void TestBindInfoCapture::listingLength()
         const QString last = ports.at(ports.size() - 2).section(u'\t', 0, 0);
         QCOMPARE(boxes.texts(), QStringList{u"交换机的配置列表翻页69次后仍未结束，结果只到端口%1为止，之后的端口不在结果中。"_qs.arg(last)});
     }
+}
+
+// Closing the port during the extra pages ends the capture quietly, as a lost device does.
+void TestBindInfoCapture::portClosedWhilePagingOn()
+{
+    start(test::pagedListing(test::configLines(60, false), 20));
+    m_clock.duringWait = [this](int wait) {
+        if (wait == 10)
+            m_switch->setPortOpen(false);
+    };
+    test::MessageRecorder boxes;
+    QVERIFY(trapErrors([&] { m_capture->run(); }));
+    QCOMPARE(m_switch->writtenTexts(), expectedWrites(10));
+    QCOMPARE(m_view->inputLine, QString());
+    QCOMPARE(boxes.texts(), QStringList());
+    QTest::qWait(400);
+    QCOMPARE(m_reports->size(), 0);
 }
 
 void TestBindInfoCapture::failedWrite_data()

@@ -59,7 +59,7 @@ void bindEveryPort(const SwitchProfile &p, SwitchConfig &config)
 {
     config.vlans.insert(10);
     for (int n = 1; n <= p.ports; ++n) {
-        char mac[16];
+        char mac[32];
         std::snprintf(mac, sizeof mac, "000f-e200-%04d", n);
         config.setAccessVlan(n, 10);
         if (p.model == Model::S3100) {
