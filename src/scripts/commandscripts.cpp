@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tarnwell {
 
 namespace {
