@@ -7,6 +7,7 @@ void Terminal::append(const QString &received)
     if (received.isEmpty())
         return;
     m_text += received;
+    emit this->received(received);
     const QString shown = m_filter.filter(received);
     if (!shown.isEmpty())
         emit displayAppended(shown);

@@ -20,6 +20,8 @@ public:
     const QString &text() const { return m_text; }
 
 signals:
+    // Characters appended, exactly as received.
+    void received(const QString &text);
     // Text to draw after what was drawn so far (control characters already made visible).
     void displayAppended(const QString &displayText);
     void cleared();

@@ -1,7 +1,9 @@
 #include "report/bindinfocapture.h"
 
 #include "console/serialcontrol.h"
+#include "console/messagebox.h"
 #include "scripts/delay.h"
+#include "scripts/switchreply.h"
 
 #include <QPointer>
 #include <QScopeGuard>
@@ -15,6 +17,22 @@ BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, QStr
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kReportIntervalMs);
     connect(&m_timer1, &QTimer::timeout, this, &BindInfoCapture::report);
+    connect(&m_serial, &SerialControl::onComm, this, [this] { m_lastReceived = delayClock().tickCount(); });
+}
+
+bool BindInfoCapture::waitForQuiet(const QPointer<BindInfoCapture> &alive, quint64 generation)
+{
+    DelayClock &clock = delayClock();
+    const quint32 start = clock.tickCount();
+    for (;;) {
+        const quint32 now = clock.tickCount();
+        const quint32 silent = now - m_lastReceived;
+        if (silent >= quint32(kQuietMs) || now - start >= quint32(kMaxQuietWaitMs))
+            return true;
+        Delay(qint32(kQuietMs - silent));
+        if (!alive || m_generation != generation)
+            return false;
+    }
 }
 
 void BindInfoCapture::run()
@@ -38,6 +56,27 @@ void BindInfoCapture::run()
         if (!alive || m_generation != generation)
             return;
     }
+    bool cutOff = false;
+    for (int extra = 0;; ++extra) {
+        if (!waitForQuiet(alive, generation))
+            return;
+        if (!endsAtPagingPrompt(m_view.terminalText()))
+            break;
+        if (extra == kExtraSpaces) {
+            cutOff = true;
+            break;
+        }
+        // The port closed meanwhile: end as a lost device does, without a report.
+        if (!m_serial.portOpen()) {
+            m_view.setInputLine(QString());
+            return;
+        }
+        m_serial.output(QStringLiteral(" "));
+        Delay(kPagingPauseMs);
+        if (!alive || m_generation != generation)
+            return;
+    }
+    m_cutOff = cutOff;
     // Enabling an enabled timer leaves its pending tick where it is.
     if (!m_timer1.isActive())
         m_timer1.start();
@@ -69,6 +108,20 @@ void BindInfoCapture::report()
     const QString text = FormatBindReport(result);
     m_view.setReport(text);
     emit reported(text);
+    if (m_cutOff) {
+        m_cutOff = false;
+        QString last;
+        for (const BindInfoRow &row : result.table)
+            if (!row[0].isEmpty())
+                last = row[0];
+        messageBox(last.isEmpty()
+                       ? QStringLiteral("交换机的配置列表翻页%1次后仍未结束，结果中没有任何端口。")
+                             .arg(kPagingSpaces + kExtraSpaces)
+                       : QStringLiteral("交换机的配置列表翻页%1次后仍未结束，结果只到端口%2为止，"
+                                        "之后的端口不在结果中。")
+                             .arg(kPagingSpaces + kExtraSpaces)
+                             .arg(last));
+    }
 }
 
 } // namespace tarnwell

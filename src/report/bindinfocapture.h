@@ -3,6 +3,7 @@
 #include "report/bindinfoparser.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -27,14 +28,25 @@ public:
 
 // The Cmd_GetBindInfo capture: asks the switch for its running configuration, pages through the
 // listing with nine spaces one second apart, and on the first tick of Timer1 parses the terminal
-// text into the binding report. It reads nothing while capturing; the window's receive path
-// fills the terminal meanwhile.
+// text into the binding report. The window's receive path fills the terminal meanwhile.
+//
+// A real console pages 24 lines a screen, so a long listing (48 ports with bindings) needs more
+// than the nine spaces: as long as the terminal text then ends at the paging prompt (judged once
+// the line has been quiet for a moment), one more space follows a second later, up to
+// kExtraSpaces. A listing that ends within ten screens gets exactly the nine spaces. When the
+// switch still pages after the last one, the report is built from what arrived and a message
+// names the last port it holds.
 class BindInfoCapture : public QObject {
     Q_OBJECT
 public:
     static constexpr int kPagingSpaces = 9;
     static constexpr int kPagingPauseMs = 1000;
     static constexpr int kReportIntervalMs = 200;
+    static constexpr int kExtraSpaces = 60;
+    // The line counts as quiet after this long without received text; a page at 9600 baud
+    // arrives in a stream with much shorter gaps.
+    static constexpr int kQuietMs = 300;
+    static constexpr int kMaxQuietWaitMs = 5000;
 
     BindInfoCapture(SerialControl &serial, BindInfoView &view, QString &switchModel,
                     QObject *parent = nullptr);
@@ -60,6 +72,9 @@ signals:
 
 private:
     void report();
+    // Waits until nothing has been received for kQuietMs (at most kMaxQuietWaitMs). False when
+    // the capture was ended meanwhile.
+    bool waitForQuiet(const QPointer<BindInfoCapture> &alive, quint64 generation);
 
     SerialControl &m_serial;
     BindInfoView &m_view;
@@ -67,6 +82,8 @@ private:
     QTimer m_timer1;
     quint64 m_generation = 0; // advanced by cancel() and stopRunning()
     int m_running = 0;        // captures inside run(), nested ones included
+    quint32 m_lastReceived = 0; // Delay clock reading at the last receive
+    bool m_cutOff = false;      // the pending report's listing was still paging
 };
 
 } // namespace tarnwell

@@ -5,6 +5,12 @@
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"
 
+#include <QLineEdit>
+#include <QPointer>
+#include <QRegularExpression>
+
+#include <algorithm>
+
 namespace tarnwell {
 
 namespace {
@@ -12,6 +18,13 @@ namespace {
 constexpr qint32 kNoPause = -1;
 constexpr qint32 kStep = 500;
 constexpr qint32 kPassword = 1000;
+// After the last line of a port script: the switch's answer to it comes in meanwhile.
+constexpr qint32 kSettle = 500;
+
+QString withReply(const QString &message, const std::shared_ptr<ReplyCollector> &reply)
+{
+    return messageWithReply(message, readSwitchReply(reply->text()));
+}
 
 } // namespace
 
@@ -23,6 +36,82 @@ CommandScripts::CommandScripts(SerialControl &serial, ScriptInputs &inputs)
 CommandScripts::~CommandScripts()
 {
     m_cancel.cancel();
+}
+
+QStringList pastedLines(const QString &text)
+{
+    static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
+    QStringList lines = text.split(lineEnd);
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts)
+{
+    const auto hasBreak = [](const QString &t) { return t.contains(u'\r') || t.contains(u'\n'); };
+    QObject::connect(inputLine, &QLineEdit::textEdited, inputLine, [=, &scripts](const QString &text) {
+        if (!hasBreak(text))
+            return;
+        // Handled once the line edit has finished its own change.
+        const QPointer<QLineEdit> edit(inputLine);
+        const CancelToken token = scripts.cancelToken();
+        QMetaObject::invokeMethod(inputLine, [=, &scripts] {
+            if (!edit || token.cancelled() || !hasBreak(edit->text()))
+                return;
+            const QStringList lines = pastedLines(edit->text());
+            if (lines.size() == 1) {
+                edit->setText(lines.front());
+                return;
+            }
+            edit->clear();
+            trapErrors([&] { scripts.sendLines(lines); });
+        }, Qt::QueuedConnection);
+    });
+}
+
+void CommandScripts::sendLines(const QStringList &lines)
+{
+    const CancelToken token = m_cancel;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (token.cancelled() || (i > 0 && !m_serial.portOpen()))
+            return;
+        if (!send(lines[i], i + 1 < lines.size() ? kStep : kNoPause, token))
+            return;
+    }
+}
+
+void CommandScripts::received(const QString &text)
+{
+    const qsizetype end = std::max(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n'));
+    m_openLine = end < 0 ? m_openLine + text : text.mid(end + 1);
+    if (m_openLine.size() > 256)
+        m_openLine = m_openLine.right(256);
+    std::erase_if(m_collectors, [&](const std::weak_ptr<ReplyCollector> &weak) {
+        const std::shared_ptr<ReplyCollector> c = weak.lock();
+        if (c)
+            c->add(text);
+        return !c;
+    });
+}
+
+std::shared_ptr<ReplyCollector> CommandScripts::collect()
+{
+    auto collector = std::make_shared<ReplyCollector>();
+    collector->add(m_openLine);
+    m_collectors.push_back(collector);
+    return collector;
+}
+
+bool CommandScripts::isPortNumber(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    const int n = text.toInt();
+    return n >= 1 && n <= 48;
 }
 
 bool CommandScripts::send(const QString &text, qint32 pauseMs, const CancelToken &token)
@@ -62,9 +151,10 @@ void CommandScripts::login()
     const CancelToken token = m_cancel;
     if (token.cancelled())
         return;
+    const auto reply = collect();
     if (!loginSteps(kPassword, token))
         return;
-    messageBox(QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"));
+    messageBox(withReply(QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"), reply));
 }
 
 void CommandScripts::bind()
@@ -84,10 +174,11 @@ void CommandScripts::portScript(PortScript kind)
         return;
     const bool bind = kind == PortScript::Bind;
 
-    if (box(ScriptBox::PortNum).isEmpty()) {
+    if (!isPortNumber(box(ScriptBox::PortNum))) {
         messageBox(QStringLiteral("请先输入正确端口号！"));
         return;
     }
+    const auto reply = collect();
     if (!loginSteps(bind ? kPassword : kStep, token))
         return;
 
@@ -122,9 +213,9 @@ void CommandScripts::portScript(PortScript kind)
             + box(ScriptBox::Vlan)
         : undo + QStringLiteral("am user-bind mac-addr ") + box(ScriptBox::Mac)
             + QStringLiteral(" ip-addr ") + box(ScriptBox::IP);
-    if (!send(last, kNoPause, token))
+    if (!send(last, m_watching ? kSettle : kNoPause, token))
         return;
-    messageBox(QStringLiteral("操作完毕！"));
+    messageBox(withReply(QStringLiteral("操作完毕！"), reply));
 }
 
 void CommandScripts::save()
@@ -132,10 +223,11 @@ void CommandScripts::save()
     const CancelToken token = m_cancel;
     if (token.cancelled())
         return;
+    const auto reply = collect();
     if (!send(QStringLiteral("save"), kStep, token) || !send(QStringLiteral("y "), kStep, token)
         || !send(QString(), kStep, token))
         return;
-    messageBox(QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"));
+    messageBox(withReply(QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"), reply));
     // The window may have closed while the box was open.
     if (token.cancelled())
         return;
@@ -147,9 +239,10 @@ void CommandScripts::reboot()
     const CancelToken token = m_cancel;
     if (token.cancelled())
         return;
+    const auto reply = collect();
     if (!send(QStringLiteral("sys"), kStep, token) || !send(QStringLiteral("reboot "), kStep, token))
         return;
-    messageBox(QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"));
+    messageBox(withReply(QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"), reply));
     if (token.cancelled())
         return;
     m_inputs.clearInputLine();

@@ -2,8 +2,15 @@
 
 #include "scripts/canceltoken.h"
 #include "scripts/scriptinputs.h"
+#include "scripts/switchreply.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QLineEdit;
 
 namespace tarnwell {
 
@@ -18,6 +25,22 @@ class SerialControl;
 // returns quietly at the end of its current pause, sends nothing more, shows no further message
 // and touches neither this object nor the serial control nor the inputs again; a script started
 // after cancel() does nothing. Destroying this object cancels too.
+//
+// While a script runs it notes what the switch prints (fed through received()); its closing
+// message then lists the switch's error lines and a question left unanswered at the end. Once
+// watching is on, the port scripts pause once more after their last line, so that the answer to
+// it is in before the message. The lines and their pauses never change.
+class CommandScripts;
+
+// The lines of pasted text, split at CR LF, CR and LF; a line break at the very end ends the
+// last line and starts no empty one.
+QStringList pastedLines(const QString &text);
+
+// Makes the input line send what is pasted into it (typed, dropped, pasted by any means) as
+// separate lines when it holds line breaks; the input line is empty afterwards. One line with a
+// trailing break stays in the input line without it.
+void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts);
+
 class CommandScripts {
 public:
     CommandScripts(SerialControl &serial, ScriptInputs &inputs);
@@ -30,6 +53,17 @@ public:
     void unbind(); // Cmd_Try_Undo
     void save();   // Cmd_Save
     void reboot(); // Cmd_Reboot
+    // Text of several lines pasted into the input line: each line with its CR, 500 ms apart.
+    // Stops quietly when the port has been closed meanwhile (or at cancel()).
+    void sendLines(const QStringList &lines);
+
+    // Text received from the switch, as the terminal gets it.
+    void received(const QString &text);
+    // Turns on noting the switch's answers (the window does; it feeds received()).
+    void watchReplies() { m_watching = true; }
+
+    // A whole number from 1 to 48, as typed: the port numbers the scripts send.
+    static bool isPortNumber(const QString &text);
 
     void cancel() { m_cancel.cancel(); }
     // Ends the scripts waiting now as cancel() does, while scripts started later run as usual:
@@ -52,10 +86,17 @@ private:
     // the caller must then return without touching any member.
     bool send(const QString &text, qint32 pauseMs, const CancelToken &token);
     QString box(ScriptBox b) const { return m_inputs.text(b); }
+    // A collector for one run; it gets the text received until it is dropped.
+    std::shared_ptr<ReplyCollector> collect();
 
     SerialControl &m_serial;
     ScriptInputs &m_inputs;
     CancelToken m_cancel;
+    bool m_watching = false;
+    std::vector<std::weak_ptr<ReplyCollector>> m_collectors;
+    // The received line not yet ended (as a rule the prompt): a run's collector starts with it,
+    // so the echo of the run's first line is seen with its prompt.
+    QString m_openLine;
 };
 
 } // namespace tarnwell

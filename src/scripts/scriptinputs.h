@@ -36,10 +36,15 @@ public:
     virtual void clearInputLine() = 0;
 };
 
+// Removes CR, LF and Tab, the characters a paste brings that would split or complete a script
+// line on the wire (a MAC copied from a spreadsheet cell ends in a line break).
+QString withoutLineBreaks(QString text);
+
 // ScriptInputs over the window's line edits. Boxes not set (or already destroyed) read as empty.
+// Every box set here drops CR, LF and Tab as they are typed, pasted, dropped or set.
 class LineEditInputs : public ScriptInputs {
 public:
-    void setBox(ScriptBox box, QLineEdit *edit) { m_boxes[size_t(box)] = edit; }
+    void setBox(ScriptBox box, QLineEdit *edit);
     void setInputLine(QLineEdit *edit) { m_inputLine = edit; }
     void setSwitchModel(std::function<QString()> model) { m_model = std::move(model); }
 

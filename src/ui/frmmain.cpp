@@ -69,6 +69,9 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_scriptInputs.setInputLine(Text2);
     m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
     m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs);
+    m_scripts->watchReplies();
+    sendPastesAsLines(Text2, *m_scripts);
+    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel);
     Timer1 = &m_capture->timer1();
 

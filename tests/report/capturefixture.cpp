@@ -25,6 +25,7 @@ void RecordingView::clearReport()
 void RecordingView::setReport(const QString &text)
 {
     log << QStringLiteral("setReport");
+    terminalAtReport << terminal; // what the report was built from: nothing runs in between
     report = text;
 }
 
@@ -36,7 +37,6 @@ void RecordingView::clearTerminal()
 
 QString RecordingView::terminalText() const
 {
-    terminalAtReport << terminal;
     return terminal;
 }
 

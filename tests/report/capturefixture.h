@@ -26,7 +26,7 @@ public:
     QString report = QStringLiteral("(old report)");
     QString terminal = QStringLiteral("(old terminal)");
     QStringList log;              // every call, in order
-    mutable QStringList terminalAtReport; // terminal text each time the capture read it
+    QStringList terminalAtReport; // terminal text each time a report was written
     QList<ModelButton> selections;
 
 private:

@@ -101,6 +101,7 @@ private slots:
     void captureAndReport();
     void listingLength_data();
     void listingLength();
+    void portClosedWhilePagingOn();
     void failedWrite_data();
     void failedWrite();
     void secondPressInsideWaits();
@@ -192,34 +193,57 @@ void TestBindInfoCapture::captureAndReport()
 
 void TestBindInfoCapture::listingLength_data()
 {
-    QTest::addColumn<int>("pageCount");
-    QTest::newRow("ends early: spaces still sent") << 3;
-    QTest::newRow("nine spaces show it all") << 10;
-    QTest::newRow("longer: cut off where the switch stopped") << 14;
+    QTest::addColumn<int>("pageLines"); // of a listing of 254 lines
+    QTest::addColumn<int>("spaces");
+    QTest::newRow("ends early: spaces still sent") << 100 << 9;
+    QTest::newRow("ten pages: nine spaces show it all, nothing more sent") << 27 << 9;
+    QTest::newRow("13 pages: paged to its end") << 20 << 12;
+    QTest::newRow("85 pages, still paging after 69 spaces: cut off") << 3 << 69;
 }
 
 void TestBindInfoCapture::listingLength()
 {
-    QFETCH(int, pageCount);
-    const QStringList lines = test::configLines(40, false);
-    const int pageLines = int((lines.size() + pageCount - 1) / pageCount);
+    QFETCH(int, pageLines);
+    QFETCH(int, spaces);
+    const QStringList lines = test::configLines(60, false);
+    QCOMPARE(lines.size(), 254);
     const QStringList pages = test::pagedListing(lines, pageLines);
-    QCOMPARE(pages.size(), pageCount);
     start(pages);
+    test::MessageRecorder boxes;
     m_capture->run();
-    QCOMPARE(m_switch->writtenTexts(), expectedWrites(9));
+    QCOMPARE(m_switch->writtenTexts(), expectedWrites(spaces));
     QVERIFY(m_reports->wait(5000));
 
-    const QString shown = pages.mid(0, 10).join(QString())
-                          + QString(qMax(0, 10 - pageCount), QLatin1Char(' '));
+    const QString shown = pages.mid(0, spaces + 1).join(QString())
+                          + QString(qMax(0, 10 - int(pages.size())), QLatin1Char(' '));
     QCOMPARE(m_view->terminal, shown);
-    if (pageCount <= 10) {
+    if (pages.size() <= spaces + 1) {
         QCOMPARE(m_view->report, expectedReport(lines));
+        QCOMPARE(boxes.texts(), QStringList());
     } else {
-        const int ports = dataLines(m_view->report);
-        QVERIFY2(ports > 20 && ports < 40, qPrintable(QString::number(ports)));
+        const QStringList ports = m_view->report.split(u"\r\n"_qs);
+        QVERIFY2(ports.size() > 3 && ports.size() < 60, qPrintable(m_view->report));
         QCOMPARE(m_view->report, FormatBindReport(ParseBindInfo(shown, "3100")));
+        const QString last = ports.at(ports.size() - 2).section(u'\t', 0, 0);
+        QCOMPARE(boxes.texts(), QStringList{u"交换机的配置列表翻页69次后仍未结束，结果只到端口%1为止，之后的端口不在结果中。"_qs.arg(last)});
     }
+}
+
+// Closing the port during the extra pages ends the capture quietly, as a lost device does.
+void TestBindInfoCapture::portClosedWhilePagingOn()
+{
+    start(test::pagedListing(test::configLines(60, false), 20));
+    m_clock.duringWait = [this](int wait) {
+        if (wait == 10)
+            m_switch->setPortOpen(false);
+    };
+    test::MessageRecorder boxes;
+    QVERIFY(trapErrors([&] { m_capture->run(); }));
+    QCOMPARE(m_switch->writtenTexts(), expectedWrites(10));
+    QCOMPARE(m_view->inputLine, QString());
+    QCOMPARE(boxes.texts(), QStringList());
+    QTest::qWait(400);
+    QCOMPARE(m_reports->size(), 0);
 }
 
 void TestBindInfoCapture::failedWrite_data()

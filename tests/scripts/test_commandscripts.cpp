@@ -153,14 +153,16 @@ void TestCommandScripts::scriptContent_data()
         << QStringList{line("sys", 500), line("int eth 1/0/3", 500), line("shut", 500),
                        line("undo port acc vlan 5", 500), line("undo am user-bind mac-addr  ip-addr "),
                        kDone};
-    QTest::newRow("bind: port number of one blank")
-        << "bind" << QStringList{"PortNum= ", "Vlan=1", "Mac=m"} << m3100
-        << QStringList{line("sys", 500), line("int eth 1/0/ ", 500), line("undo shut", 500),
-                       line("port acc vlan 1", 500), line("mac-addr static m vlan 1"), kDone};
+    QTest::newRow("bind: port number of one blank refused")
+        << "bind" << QStringList{"PortNum= ", "Vlan=1", "Mac=m"} << m3100 << QStringList{kNoPort};
     QTest::newRow("bind: text as typed, no trimming")
-        << "bind" << QStringList{"PortNum=24 ", "Vlan= 9", "Mac=AA-bb ", "IP=x"} << m3100
-        << QStringList{line("sys", 500), line("int eth 1/0/24 ", 500), line("undo shut", 500),
+        << "bind" << QStringList{"PortNum=48", "Vlan= 9", "Mac=AA-bb ", "IP=x"} << m3100
+        << QStringList{line("sys", 500), line("int eth 1/0/48", 500), line("undo shut", 500),
                        line("port acc vlan  9", 500), line("mac-addr static AA-bb  vlan  9"), kDone};
+    QTest::newRow("unbind: port number 49 refused")
+        << "unbind" << QStringList{"PortNum=49"} << m3100 << QStringList{kNoPort};
+    QTest::newRow("bind: port number 1/0/5 refused")
+        << "bind" << kFullLogin + QStringList{"PortNum=1/0/5"} << m3100 << QStringList{kNoPort};
 
     QTest::newRow("bind: empty port number sends nothing at all")
         << "bind" << kFullLogin + QStringList{"PortNum=", "Vlan=20", "Mac=m"} << m3100

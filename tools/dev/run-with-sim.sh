@@ -13,6 +13,7 @@
 #     advanced user name "super", advanced password "h3c"
 # TARNWELL_SIM_OPTIONS adds options of tarnwell-switchsim (see its --help), e.g.
 #   TARNWELL_SIM_OPTIONS="--ports 48 --model 3600" ./run.sh
+#   TARNWELL_SIM_OPTIONS="--ports 48 --bind-every-port --strict-vlans" ./run.sh  (a fully bound site)
 set -euo pipefail
 
 build=${1:?usage: run-with-sim.sh BUILD_DIR [program arguments...]}

@@ -8,6 +8,8 @@
 #include <QCommandLineParser>
 #include <QFile>
 
+#include <cstdio>
+
 namespace tarnwell::sim {
 
 namespace {
@@ -51,10 +53,39 @@ bool number(const QString &text, int min, int max, int &value)
     return ok && value >= min && value <= max;
 }
 
+// Every port of the entry switch an access port of VLAN 10 with a binding, as a site looks where
+// every socket is bound: a 48-port listing of this kind runs to more than ten screens.
+void bindEveryPort(const SwitchProfile &p, SwitchConfig &config)
+{
+    config.vlans.insert(10);
+    for (int n = 1; n <= p.ports; ++n) {
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "000f-e200-%04d", n);
+        config.setAccessVlan(n, 10);
+        if (p.model == Model::S3100) {
+            config.addStaticMac(n, {mac, 10});
+            config.port(n).extraLines.push_back(" mac-address max-mac-count 0");
+        } else {
+            config.addUserBind(n, {mac, "10.1.1." + std::to_string(n + 10)});
+            config.port(n).extraLines.push_back(" loopback-detection enable");
+        }
+    }
+}
+
+struct CommonSwitchOptions {
+    int eraseColumns = 42;
+    bool strictVlans = false, logAfterLogin = false, logInListing = false, bindEveryPort = false;
+};
+
 bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const QString &defaultModel,
-                int saveDelay, int bootDelay, Simulator::Switch &out, QString &message)
+                int saveDelay, int bootDelay, const CommonSwitchOptions &common, Simulator::Switch &out,
+                QString &message)
 {
     SwitchProfile &p = out.profile;
+    p.eraseColumns = common.eraseColumns;
+    p.strictVlans = common.strictVlans;
+    p.logAfterLogin = common.logAfterLogin;
+    p.logInListing = common.logInListing;
     const QString model = parser.isSet(o.model) ? parser.value(o.model) : defaultModel;
     if (model != "3100" && model != "3600") {
         message = "--" + o.prefix + "model must be 3100 or 3600, not " + model;
@@ -93,6 +124,8 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
             return false;
         }
     }
+    if (common.bindEveryPort)
+        bindEveryPort(p, out.startup);
     if (parser.isSet(o.sysname))
         out.startup.sysname = parser.value(o.sysname).toStdString();
     if (out.startup.sysname.empty()) {
@@ -112,7 +145,16 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         "Simulated console of an H3C 3100 or 3600 class Ethernet switch on a pseudo-terminal.\n"
         "Prints the terminal's path on the first line of standard output and runs until SIGTERM or\n"
         "SIGINT. The entry switch answers on the console; from its user view, telnet to\n"
-        "--remote-address reaches the managed switch.");
+        "--remote-address reaches the managed switch.\n\n"
+        "Where it differs from a real Comware 3.x console:\n"
+        "- save and reboot are taken in every view (real: reboot only in user view);\n"
+        "- without --strict-vlans, port access vlan N creates a missing VLAN N (real: refused);\n"
+        "  there is no vlan command to create one; the refusal's wording is a guess;\n"
+        "- the save dialogue follows Comware 5 (the 3.10 wording is unknown);\n"
+        "- Enter at the paging prompt shows one line and q or Ctrl+C ends the listing (likely);\n"
+        "- whether a prompt is shown again after an asynchronous log line is a guess (after\n"
+        "  --log-every it is, after --log-after-login it is not);\n"
+        "- telnet login levels, banners and boot messages are shortened.");
     const QCommandLineOption help({"h", "help"}, "Shows this help.");
     const QCommandLineOption versionOption("version", "Shows the version.");
     SwitchOptions entry("", "entry switch", "10.0.0.1", "", "");
@@ -124,12 +166,22 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     const QCommandLineOption pathFile("path-file", "Also write the terminal's path to this file.", "file");
     const QCommandLineOption link("link", "Make a symbolic link to the terminal at this path.", "path");
     const QCommandLineOption trace("trace", "Log the bytes received from the console to standard error.");
+    const QCommandLineOption erase("erase-columns", "Width of the wipe of the paging prompt: 42, or 16 as newer "
+                                                    "images do.", "n", "42");
+    const QCommandLineOption strictVlans("strict-vlans", "Refuse a port or static MAC into a VLAN that does not exist.");
+    const QCommandLineOption logAfterLogin("log-after-login", "Print a %...LOGIN log line right after the login prompt.");
+    const QCommandLineOption logInListing("log-in-listing", "Print a %... log line in the middle of every listing.");
+    const QCommandLineOption logEvery("log-every", "Print a %... log line at random moments about this often, in "
+                                                   "milliseconds (0: never).", "ms", "0");
+    const QCommandLineOption bindAll("bind-every-port", "Start the entry switch with every port in VLAN 10 and a "
+                                                        "binding on it (with --ports 48: over ten screens).");
     parser.addOption(help);
     parser.addOption(versionOption);
     parser.addOptions(entry.all());
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
-    parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace});
+    parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, logAfterLogin,
+                       logInListing, logEvery, bindAll});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -153,14 +205,30 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         message = "--line-delay, --save-delay and --boot-delay take milliseconds";
         return OptionsResult::Error;
     }
+    CommonSwitchOptions common;
+    if (parser.value(erase) != "42" && parser.value(erase) != "16") {
+        message = "--erase-columns must be 42 or 16";
+        return OptionsResult::Error;
+    }
+    if (!number(parser.value(logEvery), 0, 3600000, options.logEveryMs)) {
+        message = "--log-every takes milliseconds";
+        return OptionsResult::Error;
+    }
+    common.eraseColumns = parser.value(erase).toInt();
+    common.strictVlans = parser.isSet(strictVlans);
+    common.logAfterLogin = parser.isSet(logAfterLogin);
+    common.logInListing = parser.isSet(logInListing);
+    common.bindEveryPort = parser.isSet(bindAll);
     Simulator::Switch first;
-    if (!readSwitch(parser, entry, "3100", save, boot, first, message))
+    if (!readSwitch(parser, entry, "3100", save, boot, common, first, message))
         return OptionsResult::Error;
     options.switches.push_back(std::move(first));
     if (!parser.isSet(noRemote)) {
         Simulator::Switch second;
         const QString entryModel = modelNumber(options.switches.front().profile.model);
-        if (!readSwitch(parser, remote, entryModel, save, boot, second, message))
+        CommonSwitchOptions remoteCommon = common;
+        remoteCommon.bindEveryPort = false;
+        if (!readSwitch(parser, remote, entryModel, save, boot, remoteCommon, second, message))
             return OptionsResult::Error;
         if (second.profile.address == options.switches.front().profile.address) {
             message = "the entry and the managed switch need different addresses";

@@ -10,6 +10,7 @@ namespace tarnwell::sim {
 struct Options {
     std::vector<Simulator::Switch> switches; // entry switch first, then the managed switch
     int lineDelayMs = 0;
+    int logEveryMs = 0;
     QString pathFile;
     QString link;
     bool trace = false;

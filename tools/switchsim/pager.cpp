@@ -18,18 +18,18 @@ void Pager::key(char c, std::string &out)
         return;
     switch (c) {
     case ' ':
-        out += kWipe;
+        out += m_wipe;
         show(kPageLines, out);
         break;
     case '\r':
     case '\n':
-        out += kWipe;
+        out += m_wipe;
         show(1, out);
         break;
     case 'q':
     case 'Q':
     case 0x03:
-        out += kWipe;
+        out += m_wipe;
         m_done = true;
         break;
     default:

@@ -31,6 +31,12 @@ bool isYes(const std::string &answer)
     return a == "y" || a == "Y" || iequals(a, "yes");
 }
 
+// An asynchronous log line as the switch prints it at any time.
+std::string logLine(const std::string &sysname, const std::string &what)
+{
+    return "%Apr  5 07:02:03:671 2000 " + sysname + " " + what;
+}
+
 std::string bootBanner(const SwitchProfile &p)
 {
     return std::string("\r\nStarting......\r\n\r\n")
@@ -159,6 +165,12 @@ void Session::feedLine(char c, std::string &out)
         lineEntered(line, out);
         if (m_mode == Mode::Command)
             out += prompt();
+        if (m_loginLogPending) {
+            m_loginLogPending = false;
+            out += "\r\n" + logLine(m_device.running().sysname, "SHELL/5/LOGIN:- 1 - "
+                                     + (m_typedUser.empty() ? std::string("console") : m_typedUser)
+                                     + " in unit1 login") + "\r\n";
+        }
         break;
     }
     case LineEditor::Key::Tab:
@@ -256,9 +268,14 @@ void Session::runCommand(const Parsed &parsed, std::string &out)
 {
     const SwitchProfile &profile = m_device.profile();
     switch (parsed.cmd) {
-    case Cmd::DisplayCurrent:
-        page(writeConfig(m_device.running(), profile), out);
+    case Cmd::DisplayCurrent: {
+        std::vector<std::string> lines = writeConfig(m_device.running(), profile);
+        if (profile.logInListing && lines.size() > 30)
+            lines.insert(lines.begin() + 30, logLine(m_device.running().sysname,
+                                                     "L2INF/5/PORT LINK STATUS CHANGE:- 1 - Ethernet1/0/3 is UP"));
+        page(std::move(lines), out);
         break;
+    }
     case Cmd::DisplaySaved:
         page(writeConfig(m_device.saved(), profile), out);
         break;
@@ -304,6 +321,13 @@ void Session::runCommand(const Parsed &parsed, std::string &out)
         m_device.running().sysname = parsed.args.at(0);
         break;
     default:
+        if (profile.strictVlans && (parsed.cmd == Cmd::AccessVlan || parsed.cmd == Cmd::MacStatic)) {
+            const std::string &vlan = parsed.args.at(parsed.cmd == Cmd::AccessVlan ? 0 : 1);
+            if (!m_device.running().vlans.count(std::stoi(vlan))) {
+                out += "Error: VLAN " + vlan + " does not exist.\r\n";
+                break;
+            }
+        }
         applyPortCommand(m_device.running(), m_port, parsed);
         break;
     }
@@ -343,6 +367,7 @@ void Session::loginPassword(const std::string &line, std::string &out)
         m_level = p.userLevel;
         m_view = View::User;
         setMode(Mode::Command);
+        m_loginLogPending = p.logAfterLogin;
         return;
     }
     out += kLoginFailed;
@@ -467,7 +492,7 @@ void Session::remoteClosed(std::string &out)
 
 void Session::page(std::vector<std::string> lines, std::string &out)
 {
-    m_pager.emplace(std::move(lines));
+    m_pager.emplace(std::move(lines), m_device.profile().eraseColumns);
     m_pager->start(out);
     if (m_pager->done())
         m_pager.reset();
@@ -492,6 +517,18 @@ void Session::busyUntil(int ms, std::function<void(std::string &)> then)
         m_typeAhead.clear();
         input(typed);
     });
+}
+
+void Session::printLog(const std::string &what)
+{
+    if (m_mode == Mode::Remote && m_remote) {
+        m_remote->printLog(what);
+        return;
+    }
+    std::string out = "\r\n" + logLine(m_device.running().sysname, what) + "\r\n";
+    if (m_mode == Mode::Command)
+        out += prompt() + m_editor.text();
+    emit(out);
 }
 
 void Session::close()

@@ -31,6 +31,9 @@ public:
     // A console waits silently for Enter; a telnet session shows its login at once.
     void start();
     void input(std::string_view bytes);
+    // An asynchronous log line printed now, wherever the session is; at a command prompt the
+    // prompt and the typed text are shown again below it.
+    void printLog(const std::string &what);
 
     Mode mode() const { return m_mode; }
     View view() const { return m_view; }
@@ -83,6 +86,7 @@ private:
     std::string m_typedUser;
     LineEditor m_editor;
     bool m_afterCR = false;
+    bool m_loginLogPending = false;
     std::optional<Pager> m_pager;
     std::function<void(const std::string &, std::string &)> m_answer;
     std::string m_typeAhead; // typed while busy, read when the switch is ready again

@@ -3,7 +3,7 @@
 namespace tarnwell::sim {
 
 Simulator::Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs, OutputPacer::Sink sink)
-    : m_pacer(clock, lineDelayMs, std::move(sink))
+    : m_clock(clock), m_pacer(clock, lineDelayMs, std::move(sink))
 {
     for (Switch &s : switches)
         m_devices.push_back(std::make_unique<Device>(std::move(s.profile), std::move(s.startup)));
@@ -13,6 +13,28 @@ Simulator::Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs
 }
 
 Simulator::~Simulator() = default;
+
+void Simulator::logEvery(int ms)
+{
+    m_logEveryMs = ms;
+    if (ms > 0)
+        scheduleLog();
+}
+
+void Simulator::scheduleLog()
+{
+    m_random = m_random * 1103515245u + 12345u;
+    const int wait = m_logEveryMs / 2 + int((m_random >> 8) % unsigned(m_logEveryMs + 1));
+    std::weak_ptr<bool> alive = m_alive;
+    m_clock.after(wait, [this, alive] {
+        if (alive.expired())
+            return;
+        const Session::Mode mode = m_console->mode();
+        if (mode != Session::Mode::Idle && mode != Session::Mode::Booting && mode != Session::Mode::Closed)
+            m_console->printLog("IFNET/5/UPDOWN:- 1 - Line protocol on Vlan-interface1 is UP");
+        scheduleLog();
+    });
+}
 
 Device *Simulator::find(const std::string &address)
 {

@@ -22,6 +22,10 @@ public:
     };
 
     Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs, OutputPacer::Sink sink);
+
+    // Prints an asynchronous log line at random moments, about every `ms` milliseconds (from
+    // half to one and a half times it), also in the middle of a listing.
+    void logEvery(int ms);
     ~Simulator() override;
 
     void input(std::string_view bytes) { m_console->input(bytes); }
@@ -31,6 +35,12 @@ public:
     Device *find(const std::string &address) override;
 
 private:
+    void scheduleLog();
+
+    Clock &m_clock;
+    int m_logEveryMs = 0;
+    unsigned m_random = 12345;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::vector<std::unique_ptr<Device>> m_devices;
     OutputPacer m_pacer;
     std::unique_ptr<Session> m_console;

@@ -17,6 +17,10 @@ struct SwitchProfile {
     int userLevel = 3;            // command level after login
     std::string superUser = "super"; // a user-view line equal to this starts the level change
     std::string superPassword;    // empty: "super" raises the level without asking
+    int eraseColumns = 42;        // the paging prompt is wiped with ESC[<n>D, n blanks, ESC[<n>D
+    bool strictVlans = false;     // refuse a port into a VLAN that does not exist
+    bool logAfterLogin = false;   // a %...LOGIN log line right after the login prompt
+    bool logInListing = false;    // a %... log line in the middle of every listing
     int saveDelayMs = 1500;
     int bootDelayMs = 3000;
 };

@@ -1,0 +1,126 @@
+#include "scripts/switchreply.h"
+
+#include <QRegularExpression>
+
+namespace tarnwell {
+
+namespace {
+
+QStringView leftTrimmed(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == u' ')
+        ++i;
+    return s.mid(i);
+}
+
+bool isErrorLine(QStringView line)
+{
+    const QStringView t = leftTrimmed(line);
+    return t.startsWith(u"% ") || t.startsWith(u"Error:", Qt::CaseInsensitive);
+}
+
+// The caret line under a rejected command: blanks and one '^'.
+bool isCaretLine(QStringView line)
+{
+    const QStringView t = leftTrimmed(line).trimmed();
+    return t == u"^";
+}
+
+// "<SW>cmd", "[SW]cmd", "[SW-Ethernet1/0/5]cmd": the typed command, else empty.
+QString echoedCommand(QStringView line)
+{
+    static const QRegularExpression echo(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])(.*\\S)\\s*$"));
+    const QRegularExpressionMatch m = echo.match(line.toString());
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+bool isQuestion(QStringView line)
+{
+    static const QRegularExpression question(
+        QStringLiteral("(?:\\[\\s*(?:Y/N|Yes/No)\\s*\\]|\\(\\s*(?:Y/N|Yes/No)\\s*\\)|press the enter key\\))\\s*:?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return question.match(line.toString()).hasMatch();
+}
+
+// Lines split at CR and LF; a text ending in a line end has an empty last line.
+QList<QStringView> lines(QStringView text)
+{
+    QList<QStringView> out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        out << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    out << text.mid(start);
+    return out;
+}
+
+} // namespace
+
+bool isAsyncLogLine(QStringView line)
+{
+    static const QRegularExpression log(QStringLiteral("^%[A-Z][a-z]{2} +\\d{1,2} \\d{1,2}:\\d{2}:\\d{2}"));
+    return log.match(leftTrimmed(line).toString()).hasMatch();
+}
+
+SwitchReply readSwitchReply(QStringView text)
+{
+    SwitchReply reply;
+    const QList<QStringView> all = lines(text);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (!isErrorLine(all[i]))
+            continue;
+        // The command it answered: the echo above the caret line (log lines may lie between).
+        qsizetype j = i - 1;
+        while (j >= 0 && (isCaretLine(all[j]) || isAsyncLogLine(all[j]) || all[j].trimmed().isEmpty()))
+            --j;
+        reply.refusals.append({j >= 0 ? echoedCommand(all[j]) : QString(), all[i].trimmed().toString()});
+    }
+    // A question is the text's last line, printed without a line end.
+    const QStringView last = all.last();
+    if (isQuestion(last))
+        reply.question = last.trimmed().toString();
+    return reply;
+}
+
+QString messageWithReply(const QString &message, const SwitchReply &reply)
+{
+    if (reply.isEmpty())
+        return message;
+    QString out = message;
+    if (!reply.refusals.isEmpty()) {
+        out += QStringLiteral("\n\n交换机报错：");
+        for (const SwitchReply::Refusal &r : reply.refusals) {
+            if (!r.command.isEmpty())
+                out += QStringLiteral("\n命令：") + r.command;
+            out += u'\n' + r.error;
+        }
+    }
+    if (!reply.question.isEmpty())
+        out += QStringLiteral("\n\n交换机在等待回答：\n") + reply.question
+               + QStringLiteral("\n请在输入区输入回答后按回车。");
+    return out;
+}
+
+bool endsAtPagingPrompt(QStringView text)
+{
+    QStringView rest = text.right(4096);
+    for (;;) {
+        while (!rest.isEmpty() && (rest.back() == u' ' || rest.back() == u'\r' || rest.back() == u'\n'))
+            rest.chop(1);
+        qsizetype lineStart = rest.size();
+        while (lineStart > 0 && rest[lineStart - 1] != u'\r' && rest[lineStart - 1] != u'\n')
+            --lineStart;
+        if (lineStart == rest.size() || !isAsyncLogLine(rest.mid(lineStart)))
+            break;
+        rest.truncate(lineStart);
+    }
+    return rest.endsWith(u"---- More ----");
+}
+
+} // namespace tarnwell

@@ -1,0 +1,132 @@
+// The real window against the simulator where a real switch bites: a fully bound 48-port
+// listing over ten screens, what the switch refused or asks at the end of a script, and pasted
+// text with line breaks.
+
+#include "simbench.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tarnwell;
+using tarnwell::test::SimBench;
+
+class TestE2eReplies : public QObject {
+    Q_OBJECT
+private slots:
+    void fullyBound48Ports_data();
+    void fullyBound48Ports();
+    void scriptMessages_data();
+    void scriptMessages();
+    void pastedText();
+};
+
+void TestE2eReplies::fullyBound48Ports_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("42-column wipe") << QStringList{};
+    QTest::newRow("16-column wipe, log lines in the listing and at random")
+        << QStringList{"--erase-columns", "16", "--log-in-listing", "--log-every", "700"};
+}
+
+void TestE2eReplies::fullyBound48Ports()
+{
+    QFETCH(QStringList, options);
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start(QStringList{"--ports", "48", "--bind-every-port", "--line-delay", "3"} + options, error),
+             qPrintable(error));
+    const qsizetype from = t.typeLine(QString());
+    QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+
+    const QString report = t.capture();
+    QStringList ports;
+    for (int p = 1; p <= 48; ++p)
+        ports << u"1/0/%1"_qs.arg(p);
+    QCOMPARE(test::reportPorts(report), ports);
+    QCOMPARE(test::reportRow(report, u"1/0/48"_qs), u"1/0/48\t开启状态\tAccess类型\t10\t000f-e200-0048\t无IP\t"_qs);
+    QVERIFY(t.text().count(u"---- More ----"_qs) > 10);
+    QVERIFY2(t.text().contains(u"return\r\n<SW3100-A>"_qs), qPrintable(t.text().right(400)));
+    QCOMPARE(t.boxes.texts(), QStringList());
+}
+
+void TestE2eReplies::scriptMessages_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("vlan");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("clean binding among log lines: message unchanged")
+        << QStringList{"--log-every", "300"} << "Cmd_Try_Bind" << "5" << "10" << u"操作完毕！"_qs;
+    QTest::newRow("VLAN the switch refuses")
+        << QStringList{"--strict-vlans"} << "Cmd_Try_Bind" << "5" << "99"
+        << u"操作完毕！\n\n交换机报错：\n命令：port acc vlan 99\nError: VLAN 99 does not exist.\n"
+           u"命令：mac-addr static 000f-e212-3456 vlan 99\nError: VLAN 99 does not exist."_qs;
+    QTest::newRow("port number the switch refuses")
+        << QStringList{} << "Cmd_Try_Undo" << "30" << "10"
+        << u"操作完毕！\n\n交换机报错：\n命令：int eth 1/0/30\n% Wrong parameter found at '^' position.\n"
+           u"命令：shut\n% Unrecognized command found at '^' position.\n"
+           u"命令：undo port acc vlan 10\n% Unrecognized command found at '^' position.\n"
+           u"命令：undo mac-addr static 000f-e212-3456 vlan 10\n% Unrecognized command found at '^' position."_qs;
+    QTest::newRow("reboot asks")
+        << QStringList{} << "Cmd_Reboot" << "1" << ""
+        << u"重启大概需要5-10秒，需要在登录进交换机的前提下进行。\n\n交换机在等待回答：\n"
+           u"This will reboot device. Continue? [Y/N]\n请在输入区输入回答后按回车。"_qs;
+    QTest::newRow("save answered by the script: message unchanged")
+        << QStringList{} << "Cmd_Save" << "1" << "" << u"保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"_qs;
+}
+
+void TestE2eReplies::scriptMessages()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, button);
+    QFETCH(QString, port);
+    QFETCH(QString, vlan);
+    QFETCH(QString, message);
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start(options, error), qPrintable(error));
+    FrmMain &w = t.w();
+    const qsizetype from = t.typeLine(QString());
+    QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+    t.clearLoginBoxes();
+    w.Txt_PortNum->setText(port);
+    w.Txt_Vlan->setText(vlan);
+    w.Txt_Mac->setText(u"000f-e212-3456"_qs);
+    w.findChild<QPushButton *>(button)->click();
+    QCOMPARE(t.boxes.texts(), QStringList{message});
+}
+
+// Pasted line breaks never split a script line; several pasted lines go to the switch one by one.
+void TestE2eReplies::pastedText()
+{
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start({}, error), qPrintable(error));
+    FrmMain &w = t.w();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    qsizetype from = t.typeLine(QString());
+    QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+
+    QGuiApplication::clipboard()->setText(u"000f-e212-3456\r\n"_qs);
+    w.Txt_Mac->clear();
+    w.Txt_Mac->setFocus();
+    QTest::keyClick(w.Txt_Mac, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w.Txt_Mac->text(), u"000f-e212-3456"_qs);
+
+    QGuiApplication::clipboard()->setText(u"sys\r\nint eth 1/0/7\nreturn\n"_qs);
+    w.Text2->setFocus();
+    from = t.mark();
+    QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY2(t.waitForText(u"[SW3100-A-Ethernet1/0/7]return\r\n<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+    QVERIFY2(!t.since(from).contains(u"% "_qs), qPrintable(t.since(from)));
+    QCOMPARE(w.Text2->text(), QString());
+}
+
+QTEST_MAIN(TestE2eReplies)
+#include "tst_e2e_replies.moc"
