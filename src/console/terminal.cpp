@@ -6,17 +6,20 @@ void Terminal::append(const QString &received)
 {
     if (received.isEmpty())
         return;
+    const qsizetype from = m_text.size();
     m_text += received;
-    const QString shown = m_filter.filter(received);
-    if (!shown.isEmpty())
-        emit displayAppended(shown);
+    const QStringView chunk(received);
+    for (qsizetype lf = chunk.indexOf(u'\n'); lf >= 0; lf = chunk.indexOf(u'\n', lf + 1))
+        m_lineStarts.push_back(from + lf + 1);
+    emit appended(from);
 }
 
 void Terminal::clear()
 {
     m_text.clear();
     m_text.squeeze();
-    m_filter.reset();
+    m_lineStarts.assign(1, 0);
+    m_lineStarts.shrink_to_fit();
     emit cleared();
 }
 

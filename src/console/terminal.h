@@ -1,15 +1,15 @@
 #pragma once
 
-#include "console/displayfilter.h"
-
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 namespace tarnwell {
 
-// The terminal text: exactly the characters received since it was last emptied, kept whole
-// (the capture reads all of it). What the pane draws is derived from it chunk by chunk, so an
-// append costs the size of the chunk, never the size of the text.
+// The terminal text: exactly the characters received since it was last emptied, kept whole and
+// only here (the capture reads all of it, the pane draws from it). Beside it an index of where
+// each line begins, grown by each append at the cost of the appended chunk alone.
 class Terminal : public QObject {
     Q_OBJECT
 public:
@@ -18,15 +18,16 @@ public:
     void append(const QString &received);
     void clear();
     const QString &text() const { return m_text; }
+    // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
+    const std::vector<qsizetype> &lineStarts() const { return m_lineStarts; }
 
 signals:
-    // Text to draw after what was drawn so far (control characters already made visible).
-    void displayAppended(const QString &displayText);
+    void appended(qsizetype from); // text() grew; the new characters start at `from`
     void cleared();
 
 private:
     QString m_text;
-    DisplayFilter m_filter;
+    std::vector<qsizetype> m_lineStarts{0};
 };
 
 } // namespace tarnwell
