@@ -559,7 +559,18 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    const qsizetype pos = positionAt(event->position().toPoint());
+    const QPoint pt = event->position().toPoint();
+    const qsizetype pos = positionAt(pt);
+    if (m_terminal && m_sinceDoubleClick.isValid()
+        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (pt - m_doubleClickAt).manhattanLength() <= QApplication::startDragDistance()) {
+        // Third click: the whole line, without its line break.
+        m_sinceDoubleClick.invalidate();
+        const std::vector<qsizetype> &starts = m_terminal->lineStarts();
+        const qsizetype line = qsizetype(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
+        select(starts[size_t(line)], contentEnd(qMin(line, lineCount() - 1)));
+        return;
+    }
     select(event->modifiers() & Qt::ShiftModifier ? m_anchor : pos, pos);
     m_dragging = true;
 }
@@ -581,7 +592,7 @@ void TerminalView::mouseMoveEvent(QMouseEvent *event)
 void TerminalView::mouseReleaseEvent(QMouseEvent *event)
 {
     m_dragging = false;
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    event->accept();
 }
 
 void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -599,6 +610,8 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
         ++end;
     select(start, end);
     m_dragging = false;
+    m_sinceDoubleClick.start();
+    m_doubleClickAt = event->position().toPoint();
 }
 
 } // namespace tarnwell

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -104,6 +105,8 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_cursor = 0;
     bool m_dragging = false;
+    QElapsedTimer m_sinceDoubleClick; // a press soon after a double click selects the line
+    QPoint m_doubleClickAt;
 };
 
 } // namespace tarnwell
