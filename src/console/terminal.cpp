@@ -18,8 +18,7 @@ void Terminal::clear()
 {
     m_text.clear();
     m_text.squeeze();
-    m_lineStarts.assign(1, 0);
-    m_lineStarts.shrink_to_fit();
+    m_lineStarts = {0};
     emit cleared();
 }
 

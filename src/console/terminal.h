@@ -3,13 +3,14 @@
 #include <QObject>
 #include <QString>
 
-#include <vector>
+#include <deque>
 
 namespace tarnwell {
 
 // The terminal text: exactly the characters received since it was last emptied, kept whole and
 // only here (the capture reads all of it, the pane draws from it). Beside it an index of where
-// each line begins, grown by each append at the cost of the appended chunk alone.
+// each line begins, grown by each append at the cost of the appended chunk alone. The index
+// grows in small blocks, never by copying the whole of it into a larger one.
 class Terminal : public QObject {
     Q_OBJECT
 public:
@@ -19,7 +20,7 @@ public:
     void clear();
     const QString &text() const { return m_text; }
     // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
-    const std::vector<qsizetype> &lineStarts() const { return m_lineStarts; }
+    const std::deque<qsizetype> &lineStarts() const { return m_lineStarts; }
 
 signals:
     void appended(qsizetype from); // text() grew; the new characters start at `from`
@@ -27,7 +28,7 @@ signals:
 
 private:
     QString m_text;
-    std::vector<qsizetype> m_lineStarts{0};
+    std::deque<qsizetype> m_lineStarts{0};
 };
 
 } // namespace tarnwell

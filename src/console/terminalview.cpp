@@ -194,7 +194,7 @@ bool TerminalView::takeIn()
     if (!m_terminal)
         return false;
     const QString &text = m_terminal->text();
-    const std::vector<qsizetype> &starts = m_terminal->lineStarts();
+    const std::deque<qsizetype> &starts = m_terminal->lineStarts();
     qsizetype pos = m_synced;
     if (m_pendingCr && pos < text.size()) {
         // The CR that ended the text so far: half a CR LF, or a lone CR shown as ^M.
@@ -261,7 +261,7 @@ qsizetype TerminalView::lineOfRow(qint64 row) const
 qsizetype TerminalView::contentEnd(qsizetype line) const
 {
     const QString &text = m_terminal->text();
-    const std::vector<qsizetype> &starts = m_terminal->lineStarts();
+    const std::deque<qsizetype> &starts = m_terminal->lineStarts();
     const qsizetype start = starts[size_t(line)];
     if (line + 1 < lineCount()) { // a finished line: up to its LF, or its CR LF
         qsizetype end = starts[size_t(line + 1)] - 1;
@@ -353,43 +353,80 @@ void TerminalView::paintRow(QPainter &p, Row row, int y) const
 {
     const QChar *d = m_terminal->text().constData();
     const qsizetype selStart = selectionStart(), selEnd = selectionEnd();
-    const QColor highlight = palette().color(QPalette::Highlight);
     auto x = [&](int col) { return kMargin + col * m_cellW; };
+    const qreal baseline = y + m_ascent;
+    // Printable ASCII and control characters are drawn a run at a time, in two strings of
+    // equal cells: the text with two blanks for each control character, then (only when there
+    // are any) the carets with blanks for the text. Other characters are put on their cells one
+    // by one, so that the columns stay true whatever their glyphs' widths.
+    QString plain, carets;
+    int runCol = 0;
+    auto drawRun = [&] {
+        if (!plain.isEmpty()) {
+            p.setPen(kText);
+            p.drawText(QPointF(x(runCol), baseline), plain);
+        }
+        if (!carets.isEmpty()) {
+            p.setPen(kControl);
+            p.drawText(QPointF(x(runCol), baseline), carets);
+        }
+        plain.clear();
+        carets.clear();
+    };
+    if (selStart < selEnd && selStart <= row.end && selEnd > row.start) {
+        // The selection's highlight, under the glyphs. A selected line break shows as one
+        // selected cell after the line's last character.
+        const QString &text = m_terminal->text();
+        const qsizetype e = row.end;
+        const bool breakSelected = e >= selStart && e < selEnd && e < m_synced
+                                   && (d[e] == u'\n' || (d[e] == u'\r' && e + 1 < text.size() && d[e + 1] == u'\n'));
+        int col = 0, from = -1, to = -1;
+        for (qsizetype i = row.start; i < row.end;) {
+            if (from < 0 && i >= selStart)
+                from = col;
+            if (to < 0 && i >= selEnd)
+                to = col;
+            const Item it = itemAt(d, i, row.end);
+            col += it.cells;
+            i += it.units;
+        }
+        if (from < 0)
+            from = col;
+        if (to < 0)
+            to = col + (breakSelected ? 1 : 0);
+        if (to > from)
+            p.fillRect(QRectF(x(from), y, (to - from) * m_cellW, m_lineH), palette().color(QPalette::Highlight));
+    }
     int col = 0;
     qsizetype i = row.start;
     while (i < row.end) {
         const char16_t c = d[i].unicode();
-        qsizetype n = 1;
-        int cells;
-        if (isPlain(c)) {
-            // A run of plain characters in one call, split where the selection starts or ends.
-            while (i + n < row.end && isPlain(d[i + n].unicode())
-                   && (i + n != selStart && i + n != selEnd))
-                ++n;
-            cells = int(n);
-        } else {
-            const Item it = itemAt(d, i, row.end);
-            n = it.units;
-            cells = it.cells;
+        if (isPlain(c) || isControl(c)) {
+            if (plain.isEmpty())
+                runCol = col;
+            if (isPlain(c)) {
+                plain += QChar(c);
+                if (!carets.isEmpty())
+                    carets += u' ';
+            } else {
+                if (carets.isEmpty())
+                    carets.fill(u' ', plain.size());
+                plain += QLatin1String("  ");
+                carets += u'^';
+                carets += caretOf(c);
+            }
+            col += isPlain(c) ? 1 : 2;
+            ++i;
+            continue;
         }
-        const QRectF cellsRect(x(col), y, cells * m_cellW, m_lineH);
-        if (i >= selStart && i < selEnd)
-            p.fillRect(cellsRect, highlight);
-        if (isControl(c)) {
-            p.setPen(kControl);
-            p.drawText(QPointF(cellsRect.left(), y + m_ascent), QString{u'^', caretOf(c)});
-        } else {
-            p.setPen(kText);
-            p.drawText(QPointF(cellsRect.left(), y + m_ascent), QString(d + i, n));
-        }
-        col += cells;
-        i += n;
+        drawRun();
+        const Item it = itemAt(d, i, row.end);
+        p.setPen(kText);
+        p.drawText(QPointF(x(col), baseline), QString(d + i, it.units));
+        col += it.cells;
+        i += it.units;
     }
-    // A selected line break shows as one selected cell after the line's last character.
-    const QString &text = m_terminal->text();
-    if (i >= selStart && i < selEnd && i < m_synced
-        && (d[i] == u'\n' || (d[i] == u'\r' && i + 1 < text.size() && d[i + 1] == u'\n')))
-        p.fillRect(QRectF(x(col), y, m_cellW, m_lineH), highlight);
+    drawRun();
 }
 
 QString TerminalView::shownText(qsizetype start, qsizetype end) const
@@ -566,7 +603,7 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
         && (pt - m_doubleClickAt).manhattanLength() <= QApplication::startDragDistance()) {
         // Third click: the whole line, without its line break.
         m_sinceDoubleClick.invalidate();
-        const std::vector<qsizetype> &starts = m_terminal->lineStarts();
+        const std::deque<qsizetype> &starts = m_terminal->lineStarts();
         const qsizetype line = qsizetype(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
         select(starts[size_t(line)], contentEnd(qMin(line, lineCount() - 1)));
         return;

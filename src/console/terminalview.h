@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -93,7 +94,7 @@ private:
     int m_ascent = 12;
     int m_cols = 80;
     // First shown row of each line at the current width; rows of the last line in m_last.
-    std::vector<qint64> m_rowOf{0};
+    std::deque<qint64> m_rowOf{0};
     Wrap m_last;
     qsizetype m_synced = 0;   // terminal text taken in up to here
     bool m_pendingCr = false; // the text ends in a CR that may turn out to be half a CR LF
