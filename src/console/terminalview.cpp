@@ -150,7 +150,7 @@ void TerminalView::rewrap()
     takeIn();
     updateScrollRange();
     if (!atEnd && topLine < lineCount())
-        verticalScrollBar()->setValue(int(qMin<qint64>(m_rowOf[size_t(topLine)], INT_MAX)));
+        verticalScrollBar()->setValue(m_rowOf[size_t(topLine)]);
     else
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
@@ -211,7 +211,7 @@ bool TerminalView::takeIn()
                 --end;
             if (end > pos)
                 advance(m_last, line, pos, end);
-            m_rowOf.push_back(m_rowOf.back() + m_last.rows + 1);
+            m_rowOf.push_back(qint32(qMin<qint64>(m_rowOf.back() + m_last.rows + 1, INT_MAX)));
             m_last = {};
             pos = lf + 1;
             continue;

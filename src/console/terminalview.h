@@ -93,8 +93,9 @@ private:
     int m_lineH = 16;
     int m_ascent = 12;
     int m_cols = 80;
-    // First shown row of each line at the current width; rows of the last line in m_last.
-    std::deque<qint64> m_rowOf{0};
+    // First shown row of each line at the current width; rows of the last line in m_last. The
+    // scroll bar counts rows in an int, so rows beyond its reach are all counted as its end.
+    std::deque<qint32> m_rowOf{0};
     Wrap m_last;
     qsizetype m_synced = 0;   // terminal text taken in up to here
     bool m_pendingCr = false; // the text ends in a CR that may turn out to be half a CR LF
