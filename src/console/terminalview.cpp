@@ -598,11 +598,11 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
     }
     const QPoint pt = event->position().toPoint();
     const qsizetype pos = positionAt(pt);
-    if (m_terminal && m_sinceDoubleClick.isValid()
-        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+    if (m_terminal && m_doubleClicked
+        && event->timestamp() - m_doubleClickTime < quint64(QApplication::doubleClickInterval())
         && (pt - m_doubleClickAt).manhattanLength() <= QApplication::startDragDistance()) {
         // Third click: the whole line, without its line break.
-        m_sinceDoubleClick.invalidate();
+        m_doubleClicked = false;
         const std::deque<qsizetype> &starts = m_terminal->lineStarts();
         const qsizetype line = qsizetype(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
         select(starts[size_t(line)], contentEnd(qMin(line, lineCount() - 1)));
@@ -647,7 +647,8 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
         ++end;
     select(start, end);
     m_dragging = false;
-    m_sinceDoubleClick.start();
+    m_doubleClicked = true;
+    m_doubleClickTime = event->timestamp();
     m_doubleClickAt = event->position().toPoint();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -107,7 +106,8 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_cursor = 0;
     bool m_dragging = false;
-    QElapsedTimer m_sinceDoubleClick; // a press soon after a double click selects the line
+    bool m_doubleClicked = false; // a press soon after a double click selects the line
+    quint64 m_doubleClickTime = 0;
     QPoint m_doubleClickAt;
 };
 
