@@ -6,18 +6,20 @@ void Terminal::append(const QString &received)
 {
     if (received.isEmpty())
         return;
+    const qsizetype from = m_text.size();
     m_text += received;
+    const QStringView chunk(received);
+    for (qsizetype lf = chunk.indexOf(u'\n'); lf >= 0; lf = chunk.indexOf(u'\n', lf + 1))
+        m_lineStarts.push_back(from + lf + 1);
+    emit appended(from);
     emit this->received(received);
-    const QString shown = m_filter.filter(received);
-    if (!shown.isEmpty())
-        emit displayAppended(shown);
 }
 
 void Terminal::clear()
 {
     m_text.clear();
     m_text.squeeze();
-    m_filter.reset();
+    m_lineStarts = {0};
     emit cleared();
 }
 

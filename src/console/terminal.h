@@ -1,15 +1,16 @@
 #pragma once
 
-#include "console/displayfilter.h"
-
 #include <QObject>
 #include <QString>
 
+#include <deque>
+
 namespace tarnwell {
 
-// The terminal text: exactly the characters received since it was last emptied, kept whole
-// (the capture reads all of it). What the pane draws is derived from it chunk by chunk, so an
-// append costs the size of the chunk, never the size of the text.
+// The terminal text: exactly the characters received since it was last emptied, kept whole and
+// only here (the capture reads all of it, the pane draws from it). Beside it an index of where
+// each line begins, grown by each append at the cost of the appended chunk alone. The index
+// grows in small blocks, never by copying the whole of it into a larger one.
 class Terminal : public QObject {
     Q_OBJECT
 public:
@@ -18,17 +19,18 @@ public:
     void append(const QString &received);
     void clear();
     const QString &text() const { return m_text; }
+    // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
+    const std::deque<qsizetype> &lineStarts() const { return m_lineStarts; }
 
 signals:
     // Characters appended, exactly as received.
     void received(const QString &text);
-    // Text to draw after what was drawn so far (control characters already made visible).
-    void displayAppended(const QString &displayText);
+    void appended(qsizetype from); // text() grew; the new characters start at `from`
     void cleared();
 
 private:
     QString m_text;
-    DisplayFilter m_filter;
+    std::deque<qsizetype> m_lineStarts{0};
 };
 
 } // namespace tarnwell

@@ -10,7 +10,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <memory>
 
@@ -215,19 +217,10 @@ void TestConsoleTerminal::receivedTextKeptAndShown_data()
     QTest::newRow("crlf split") << QByteArray("abc\r") << QByteArray("\ndef") << "abc\r\ndef" << "abc\ndef";
     QTest::newRow("lone lf") << QByteArray("abc\ndef") << QByteArray() << "abc\ndef" << "abc\ndef";
     QTest::newRow("controls visible, not acted on")
-        << QByteArray("ab\x08\x1b[42D") << QByteArray() << "ab\x08\x1b[42D"
-        << QStringLiteral("ab\u2408\u241b[42D");
-    QTest::newRow("lone cr visible") << QByteArray("a\rb") << QByteArray() << "a\rb" << QStringLiteral("a\u240db");
-    // Output without line feeds is shown in lines of at most 2048 characters, the text kept whole.
-    const QByteArray endless(5000, 'a');
-    QTest::newRow("endless line broken when shown")
-        << endless.left(3000) << endless.mid(3000) << QString::fromLatin1(endless)
-        << QString(2048, u'a') + u'\n' + QString(2048, u'a') + u'\n' + QString(904, u'a');
-    const QByteArray crLines = QByteArray("ab\r").repeated(1000);
-    const QString crShown = QStringLiteral("ab\u240d").repeated(1000);
-    QTest::newRow("lone-cr lines broken when shown")
-        << crLines << QByteArray("\r\nz") << QString::fromLatin1(crLines + "\r\nz")
-        << crShown.left(2048) + u'\n' + crShown.mid(2048) + QStringLiteral("\nz");
+        << QByteArray("ab\x08\x1b[42D") << QByteArray() << "ab\x08\x1b[42D" << "ab^H^[[42D";
+    QTest::newRow("lone cr visible") << QByteArray("a\rb") << QByteArray() << "a\rb" << "a^Mb";
+    QTest::newRow("cr at a read's end, then cr lf") << QByteArray("ab\rab\r") << QByteArray("\r\nz")
+                                                   << "ab\rab\r\r\nz" << "ab^Mab^M\nz";
     QTest::newRow("gbk split") << QByteArray("<\xd6") << QByteArray("\xd0>") << QStringLiteral("<中>")
                                << QStringLiteral("<中>");
 }
@@ -248,8 +241,8 @@ void TestConsoleTerminal::receivedTextKeptAndShown()
     QVERIFY2(QTest::qWaitFor([&] { return t.w->terminal().text() == text; }, 5000),
              qPrintable(t.w->terminal().text()));
     t.w->Text1->flush();
-    QCOMPARE(t.w->Text1->toPlainText(), shown);
-    QCOMPARE(t.w->Text1->textCursor().position(), t.w->Text1->document()->characterCount() - 1);
+    QCOMPARE(t.w->Text1->shownText(), shown);
+    QCOMPARE(t.w->Text1->verticalScrollBar()->value(), t.w->Text1->verticalScrollBar()->maximum());
 }
 
 void TestConsoleTerminal::farEndClosingWhileOpen_data()

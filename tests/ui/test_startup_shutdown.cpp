@@ -168,7 +168,7 @@ void TestStartupShutdown::startUpState()
     for (QLineEdit *box : {w.Text2, w.Txt_ManageIP, w.Txt_User_Name, w.Txt_User_PSD, w.Txt_Super_Name,
                            w.Txt_Super_PSD, w.Txt_Mac, w.Txt_IP, w.Txt_Vlan})
         QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
-    QVERIFY(w.Text1->toPlainText().isEmpty());
+    QVERIFY(w.Text1->shownText().isEmpty());
     QVERIFY(w.Text3->toPlainText().isEmpty());
     QCOMPARE(t.serial->commPort(), 3);
     QCOMPARE(t.serial->settings(), QStringLiteral("9600,n,8,1"));
