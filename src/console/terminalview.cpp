@@ -82,10 +82,12 @@ TerminalView::TerminalView(QWidget *parent) : QAbstractScrollArea(parent)
     pal.setColor(QPalette::Base, Qt::black);
     pal.setColor(QPalette::Text, kText);
     setPalette(pal);
-    // A fixed-pitch face with Chinese glyphs, so that columns line up; the size follows the
-    // window's font-size list.
+    // The window's Song face where one is installed (宋体 and AR PL UMing draw Latin at half and
+    // Chinese at full width, so columns line up), else a fixed-pitch face with Chinese glyphs;
+    // the size follows the window's font-size list.
     QFont f = font();
-    f.setFamilies({QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("NSimSun"),
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                   QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei Mono"),
                    QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("DejaVu Sans Mono")});
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
