@@ -119,9 +119,11 @@ LockInfo readLock(const QString &path)
     } else if (!ok) {
         info.pid = 0;
     }
-    // Qt records the executable's name: only a lock this very program left behind is taken over.
+    // Qt records the executable's name: only a lock that Tarnwell (or this very executable, a
+    // test for one) left behind is taken over.
+    const QString owner = QString::fromUtf8(lines.value(1));
     info.staleQtLock = lines.size() >= 4 && info.pid > 0 && !processAlive(info.pid)
-                       && QString::fromUtf8(lines[1]) == QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                       && (owner == u"tarnwell" || owner == QFileInfo(QCoreApplication::applicationFilePath()).fileName())
                        && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName();
     return info;
 }

@@ -79,7 +79,12 @@ SwitchReply readSwitchReply(QStringView text)
         qsizetype j = i - 1;
         while (j >= 0 && (isCaretLine(all[j]) || isAsyncLogLine(all[j]) || all[j].trimmed().isEmpty()))
             --j;
-        reply.refusals.append({j >= 0 ? echoedCommand(all[j]) : QString(), all[i].trimmed().toString()});
+        const QString command = j >= 0 ? echoedCommand(all[j]) : QString();
+        // A script's "sys" typed in system or port view ("[...]" prompt) is refused there, but
+        // the switch is already where the script wants it: nothing to report.
+        if (all[j].startsWith(u'[') && (command == u"sys" || command == u"system-view"))
+            continue;
+        reply.refusals.append({command, all[i].trimmed().toString()});
     }
     // A question is the text's last line, printed without a line end.
     const QStringView last = all.last();

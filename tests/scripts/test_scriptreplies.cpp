@@ -40,6 +40,9 @@ void TestScriptReplies::closingMessage_data()
     QTest::newRow("VLAN refused, a log line between echo and error")
         << QStringList{u"[H3C-Ethernet1/0/5]port acc vlan 99\r\n"_qs + log + u"\r\nError: VLAN 99 does not exist.\r\n"_qs}
         << u"操作完毕！\n\n交换机报错：\n命令：port acc vlan 99\nError: VLAN 99 does not exist."_qs;
+    QTest::newRow("sys refused in port view: already in a system view")
+        << QStringList{u"[H3C-Ethernet1/0/5]sys\r\n              ^\r\n % Unrecognized command found at '^' position.\r\n[H3C-Ethernet1/0/5]"_qs}
+        << u"操作完毕！"_qs;
     QTest::newRow("login failure: no echo to tell the command")
         << QStringList{u"Username:admin\r\nPassword:\r\n% Username or password is invalid!\r\n\r\nUsername:"_qs}
         << u"操作完毕！\n\n交换机报错：\n% Username or password is invalid!"_qs;
