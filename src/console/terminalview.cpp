@@ -312,22 +312,27 @@ void TerminalView::forRows(qsizetype line, qint64 first, qint64 last,
     }
 }
 
-QStringList TerminalView::visibleRows() const
+// Calls f(y, row) for every row in view, top to bottom; y is the row's top in the viewport.
+void TerminalView::forVisibleRows(const std::function<void(int, Row)> &f) const
 {
-    QStringList rows;
-    if (!m_terminal)
-        return rows;
     const qint64 top = verticalScrollBar()->value();
     const qint64 bottom = top + (viewport()->height() + m_lineH - 1) / m_lineH - 1;
     for (qsizetype line = lineOfRow(top); line < lineCount(); ++line) {
         const qint64 first = m_rowOf[size_t(line)];
         if (first > bottom)
             break;
-        forRows(line, qMax<qint64>(0, top - first), bottom - first, [&](qint64, Row r) {
-            rows << shownText(r.start, r.end);
+        forRows(line, qMax<qint64>(0, top - first), bottom - first, [&](qint64 k, Row r) {
+            f(int((first + k - top) * m_lineH), r);
             return true;
         });
     }
+}
+
+QStringList TerminalView::visibleRows() const
+{
+    QStringList rows;
+    if (m_terminal)
+        forVisibleRows([&](int, Row r) { rows << shownText(r.start, r.end); });
     return rows;
 }
 
@@ -338,17 +343,7 @@ void TerminalView::paintEvent(QPaintEvent *)
     if (!m_terminal)
         return;
     p.setFont(font());
-    const qint64 top = verticalScrollBar()->value();
-    const qint64 bottom = top + (viewport()->height() + m_lineH - 1) / m_lineH - 1;
-    for (qsizetype line = lineOfRow(top); line < lineCount(); ++line) {
-        const qint64 first = m_rowOf[size_t(line)];
-        if (first > bottom)
-            break;
-        forRows(line, qMax<qint64>(0, top - first), bottom - first, [&](qint64 k, Row r) {
-            paintRow(p, r, int((first + k - top) * m_lineH));
-            return true;
-        });
-    }
+    forVisibleRows([&](int y, Row r) { paintRow(p, r, y); });
 }
 
 void TerminalView::paintRow(QPainter &p, Row row, int y) const

@@ -84,6 +84,7 @@ private:
     // Calls f(k, row) for the rows k = first..last of a line, in order, while f returns true.
     void forRows(qsizetype line, qint64 first, qint64 last, const std::function<bool(qint64, Row)> &f) const;
     qsizetype positionAt(QPoint p) const;
+    void forVisibleRows(const std::function<void(int, Row)> &f) const;
     void paintRow(QPainter &p, Row row, int y) const;
 
     QPointer<Terminal> m_terminal;
