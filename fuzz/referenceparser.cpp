@@ -1,0 +1,125 @@
+#include "referenceparser.h"
+
+namespace tarnwell::test {
+
+namespace {
+
+bool sameAt(const QString &s, qsizetype at0, const QString &w, Qt::CaseSensitivity cs)
+{
+    for (qsizetype i = 0; i < w.size(); ++i) {
+        const QChar a = s.at(at0 + i);
+        const QChar b = w.at(i);
+        if (cs == Qt::CaseSensitive ? a != b : a.toCaseFolded() != b.toCaseFolded())
+            return false;
+    }
+    return true;
+}
+
+// First occurrence of w at or after the 1-based position start; 0 when there is none.
+qsizetype inStr(qsizetype start, const QString &s, const QString &w,
+                Qt::CaseSensitivity cs = Qt::CaseSensitive)
+{
+    for (qsizetype q = start; q >= 1 && q + w.size() - 1 <= s.size(); ++q) {
+        if (sameAt(s, q - 1, w, cs))
+            return q;
+    }
+    return 0;
+}
+
+// Up to len characters from the 1-based position start; len < 0 means the rest.
+QString mid(const QString &s, qsizetype start, qsizetype len = -1)
+{
+    QString out;
+    for (qsizetype q = start; q >= 1 && q <= s.size() && (len < 0 || q < start + len); ++q)
+        out += s.at(q - 1);
+    return out;
+}
+
+// Characters from K + length + 1 up to the next CR at or after K (exclusive); all the rest
+// when no CR follows; empty when the line ends sooner.
+QString valueAfter(const QString &s, qsizetype k, const QString &keyword)
+{
+    const qsizetype start = k + keyword.size() + 1;
+    const qsizetype lineEnd = inStr(k, s, QStringLiteral("\r"));
+    if (lineEnd == 0)
+        return mid(s, start);
+    if (lineEnd - start <= 0)
+        return QString();
+    return mid(s, start, lineEnd - start);
+}
+
+} // namespace
+
+BindInfoResult referenceParseBindInfo(const QString &text, const QString &switchModel)
+{
+    BindInfoResult r;
+    r.switchModel = switchModel;
+    const auto ci = Qt::CaseInsensitive;
+
+    const qsizetype s = inStr(1, text, QStringLiteral("sysname"), ci);
+    if (s > 0) {
+        const qsizetype e = inStr(s, text, QStringLiteral("\r"));
+        const auto p = [&](const char *w) { return inStr(1, text, QString::fromLatin1(w), ci); };
+        const auto has = [&](const char *w) { return p(w) > 0; };
+        if (p("3100") > 0
+            && (p("3100") < e || has("mac-address static") || has("mac-address max-mac-count"))) {
+            r.switchModel = QStringLiteral("3100");
+            r.selected = ModelButton::Sw3100;
+        }
+        if (p("3600") > 0 && (p("3600") < e || has("am user-bind mac-addr"))) {
+            r.switchModel = QStringLiteral("3600");
+            r.selected = ModelButton::Sw3600;
+        }
+        if (p("5500") > 0 && p("5500") < e)
+            r.switchModel = QStringLiteral("5500");
+        if (p("9512") > 0 && p("9512") < e)
+            r.switchModel = QStringLiteral("9512");
+    }
+
+    qsizetype pos = 1;
+    for (;;) {
+        const qsizetype P = inStr(pos, text, QStringLiteral("interface Ethernet"), ci);
+        if (P == 0)
+            break;
+        pos = P + 1;
+        BindInfoRow row;
+        const qsizetype H = inStr(P + 2, text, QStringLiteral("#"));
+        if (H > 0) {
+            const auto K = [&](const QString &w) { return inStr(P + 2, text, w); };
+            const auto in = [&](const QString &w) { return K(w) > 0 && K(w) < H; };
+            const QString shut = QStringLiteral("shutdown"), acc = QStringLiteral("port access vlan"),
+                          trunk = QStringLiteral("port link-type trunk"),
+                          permit = QStringLiteral("port trunk permit vlan"),
+                          smac = QStringLiteral("mac-address static"),
+                          bmac = QStringLiteral("am user-bind mac-addr"), ip = QStringLiteral("ip-addr");
+            row[1] = in(shut) ? QStringLiteral("关闭状态") : QStringLiteral("开启状态");
+            if (in(acc))
+                row[2] = QStringLiteral("Access类型");
+            else if (in(trunk))
+                row[2] = QStringLiteral("Trunk类型");
+            else
+                row[2] = QStringLiteral("其它类型");
+            if (in(acc))
+                row[3] = valueAfter(text, K(acc), acc);
+            else if (in(permit))
+                row[3] = valueAfter(text, K(permit), permit);
+            else
+                row[3] = QStringLiteral("无VLAN");
+            if (r.switchModel == QLatin1String("3100")) {
+                row[4] = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
+                row[5] = QStringLiteral("无IP");
+            } else if (r.switchModel == QLatin1String("3600")) {
+                row[4] = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
+                row[5] = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
+            }
+        }
+        QString name = mid(text, P + 18, 6);
+        name.remove(QLatin1Char('\r'));
+        name.remove(QLatin1Char('\n'));
+        row[0] = name;
+        r.table.append(row);
+    }
+    return r;
+}
+
+} // namespace tarnwell::test
