@@ -67,8 +67,6 @@ void TestPortLost::farEndVanishes()
     QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
     QVERIFY(!w.Combo2->isEnabled());
 
-    QElapsedTimer wall;
-    wall.start();
     QTimer::singleShot(vanishAtMs, &rig.pty, [&] {
         QVERIFY(rig.pty.waitForReceived(int(sent.size()), 5000));
         rig.pty.closeMaster();
@@ -82,7 +80,6 @@ void TestPortLost::farEndVanishes()
         button->click();
         QVERIFY(QTest::qWaitFor([&] { return !w.serial().portOpen(); }, 10000));
     }
-    qInfo("ended after %lld ms", wall.elapsed());
     QCOMPARE(rig.pty.received(), sent);
 
     // One dialog, the error dialog, naming the device that went away.
@@ -109,7 +106,6 @@ void TestPortLost::farEndVanishes()
     idle.start();
     QTest::qWait(1000);
     const qint64 used = cpuMs() - cpu0;
-    qInfo("CPU while idle after the loss: %lld ms in %lld ms", used, idle.elapsed());
     QVERIFY2(used < idle.elapsed() / 2, qPrintable(QString::number(used)));
     QCOMPARE(rig.boxes.boxes.size(), 1);
 

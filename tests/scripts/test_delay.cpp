@@ -37,7 +37,6 @@ void TestDelay::returnsAtFirstReadingPastPause_data()
     QTest::newRow("-1 returns at once") << 0u << -1 << any << 1 << qint64(0);
     QTest::newRow("500 on a 16 ms tick") << 1000u << 500 << 1u << 16 << qint64(512);
     QTest::newRow("wrap: 100 ms before 2^32") << 0xffffffffu - 99 << 500 << any << 1 << qint64(501);
-    QTest::newRow("wrap on a 16 ms tick") << 0xffffffffu - 15 << 500 << 5u << 16 << qint64(512);
     QTest::newRow("INT_MAX") << 5u << INT_MAX << any << 1 << qint64(INT_MAX) + 1;
 }
 

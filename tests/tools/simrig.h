@@ -52,19 +52,13 @@ private:
 };
 
 
-// What the rig's two switches are: the entry switch's class, ports and login, the managed
-// switch's class, advanced password and login level.
 struct SimSetup {
     sim::Model model = sim::Model::S3100;
     int ports = 24;
     std::string user, password;
-    sim::Model remoteModel = sim::Model::S3600;
-    std::string remoteSuperPassword = "secret";
-    int remoteLevel = 3;
-    int lineDelayMs = 0;
 };
 
-// An entry switch with a managed switch behind it, driven byte by byte without a terminal.
+// A simulated switch of the given class, ports and login, driven byte by byte without a terminal.
 struct SimRig {
     using Setup = SimSetup;
 
@@ -76,20 +70,11 @@ struct SimRig {
         entry.address = "10.0.0.1";
         entry.user = s.user;
         entry.password = s.password;
-        sim::SwitchProfile remote;
-        remote.model = s.remoteModel;
-        remote.address = "10.0.0.2";
-        remote.user = "admin";
-        remote.password = "adminpw";
-        remote.userLevel = s.remoteLevel;
-        remote.superPassword = s.remoteSuperPassword;
-        const std::string a = std::string("SW") + sim::modelNumber(s.model) + "-A";
-        const std::string b = std::string("SW") + sim::modelNumber(s.remoteModel) + "-B";
-        return {{entry, sim::SwitchConfig(a, s.ports)}, {remote, sim::SwitchConfig(b, 24)}};
+        return {{entry, sim::SwitchConfig(std::string("SW") + sim::modelNumber(s.model) + "-A", s.ports)}};
     }
 
     explicit SimRig(const Setup &s = {})
-        : sim(clock, switches(s), s.lineDelayMs, [this](std::string_view t) { out.append(t.data(), qsizetype(t.size())); })
+        : sim(clock, switches(s), 0, [this](std::string_view t) { out.append(t.data(), qsizetype(t.size())); })
     {
     }
 

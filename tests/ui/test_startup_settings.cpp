@@ -77,8 +77,6 @@ void TestStartupSettings::choiceRestoredAtNextStart_data()
     QTest::newRow("first run: the defaults") << QStringList(6) << "9600,n,8,1" << 3 << 0 << kDefaultsFile;
     QTest::newRow("all six") << QStringList{"COM16", "1200", "偶校验", "5", "1.5", "RTSXon/Xoff"} << "1200,e,5,1.5" << 16 << 3
                              << QByteArray("[h3c_comm]\nPortNum=16\nSpeed=1200\nCheck=e\nData=5\nStop=1.5\nHandShake=3\n");
-    QTest::newRow("odd parity, 2 stop bits, COM1") << QStringList{"COM1", "", "奇校验", "7", "2", "Xon/Xoff"} << "9600,o,7,2" << 1 << 1
-                                                   << QByteArray("[h3c_comm]\nPortNum=1\nSpeed=9600\nCheck=o\nData=7\nStop=2\nHandShake=1\n");
 }
 
 // Each pick is applied at once; shutdown writes the choice, the next start selects and applies it.
