@@ -5,7 +5,8 @@
 #      leak detection on: any sanitizer finding, also in a helper program a test starts, fails;
 #   3. the libFuzzer targets built with clang in build-fuzz/, each run for a bounded time
 #      (TARNWELL_FUZZ_SECONDS per target, default 20) from its seed corpus.
-# From empty build folders it takes about ten minutes on two cores; the summary prints the time.
+# From empty build folders it takes about eight minutes on two otherwise idle cores; the summary
+# at the end prints the time of each stage and the total.
 # TARNWELL_BUILD_ROOT puts the three build folders elsewhere (default: the checkout).
 # Idempotent: a second run rebuilds only what changed. .ci/run calls this.
 set -euo pipefail
