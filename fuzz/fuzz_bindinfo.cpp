@@ -1,11 +1,11 @@
 // Fuzzes the binding report: the bytes are decoded as the serial layer decodes what the switch
 // sends (GB18030, invalid bytes become U+FFFD), parsed with the switch model set to 3100 and to
-// 3600 beforehand, and compared with the literal reference parser of the tests. The report made
-// from the result must keep its shape whatever the listing holds: the header line with the model,
-// then one line per named port with exactly six tabs, every line ended by CR LF.
+// 3600 beforehand, and compared with the literal reference parser (referenceparser.cpp). The
+// report made from the result must keep its shape whatever the listing holds: the header line
+// with the model, then one line per named port with exactly six tabs, every line ended by CR LF.
 #include "fuzzcheck.h"
 #include "report/bindinfoparser.h"
-#include "report/referenceparser.h"
+#include "referenceparser.h"
 
 #include <QStringDecoder>
 #include <QStringList>

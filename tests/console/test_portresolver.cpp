@@ -16,7 +16,6 @@ class TestPortResolver : public QObject {
 private slots:
     void ordersDevicesByGroupAndNumber();
     void overrideWins();
-    void describesForTooltips();
 
 private:
     // A fake /dev with the given names (plain files) and a sysfs with ttyS UART types.
@@ -77,17 +76,6 @@ void TestPortResolver::overrideWins()
     QCOMPARE(r.resolve(3).device, QFileInfo(root.path() + "/dev/ttyUSB0").canonicalFilePath());
     home.linkPort(2, root.path() + "/dev/missing");
     QCOMPARE(r.resolve(2).device, root.path() + "/dev/missing"); // dangling: opening will say so
-}
-
-void TestPortResolver::describesForTooltips()
-{
-    test::ConfigHome home;
-    QTemporaryDir root;
-    makeDevices(root.path(), {"ttyUSB0"}, {});
-    const PortResolver r(root.path() + "/dev", root.path() + "/sys");
-    QVERIFY(r.describe(1).contains(root.path() + "/dev/ttyUSB0"));
-    QVERIFY(r.describe(2).contains(QStringLiteral("没有对应的串口设备")));
-    QCOMPARE(appConfigDir(), home.appDir());
 }
 
 QTEST_APPLESS_MAIN(TestPortResolver)

@@ -4,6 +4,7 @@
 #include "simbench.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -101,6 +102,8 @@ void TestE2eBinding::bindThenUnbind()
     QCOMPARE(test::reportRow(bound, "1/0/" + port), boundRow);
     QCOMPARE(test::reportPorts(bound).size(), 24);
     QCOMPARE(bound, w.reportText());
+    // The report box shows it one row per line, down to the last cell.
+    QCOMPARE(w.Text3->toPlainText() + u'\n', QString(bound).replace(u"\r\n"_qs, u"\n"_qs));
     // The rest of the switch is untouched.
     QCOMPARE(test::reportRow(bound, "1/0/1"), u"1/0/1\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
 

@@ -1,7 +1,11 @@
 #pragma once
 
-#include "manualclock.h"
+#include "clock.h"
 #include "simulator.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include <QByteArray>
 #include <QString>
@@ -9,19 +13,52 @@
 
 namespace tarnwell::test {
 
-// What the rig's two switches are: the entry switch's class, ports and login, the managed
-// switch's class, advanced password and login level.
+// A clock that moves only when the test says so; callbacks run in due order.
+class ManualClock : public sim::Clock {
+public:
+    void after(int ms, std::function<void()> callback) override
+    {
+        m_jobs.push_back({m_now + ms, m_seq++, std::move(callback)});
+    }
+
+    void advance(long ms)
+    {
+        const long target = m_now + ms;
+        for (;;) {
+            auto next = std::min_element(m_jobs.begin(), m_jobs.end(), [](const Job &a, const Job &b) {
+                return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+            });
+            if (next == m_jobs.end() || next->due > target)
+                break;
+            m_now = next->due;
+            auto fn = std::move(next->fn);
+            m_jobs.erase(next);
+            fn();
+        }
+        m_now = target;
+    }
+
+    size_t pending() const { return m_jobs.size(); }
+
+private:
+    struct Job {
+        long due;
+        long seq;
+        std::function<void()> fn;
+    };
+    long m_now = 0;
+    long m_seq = 0;
+    std::vector<Job> m_jobs;
+};
+
+
 struct SimSetup {
     sim::Model model = sim::Model::S3100;
     int ports = 24;
     std::string user, password;
-    sim::Model remoteModel = sim::Model::S3600;
-    std::string remoteSuperPassword = "secret";
-    int remoteLevel = 3;
-    int lineDelayMs = 0;
 };
 
-// An entry switch with a managed switch behind it, driven byte by byte without a terminal.
+// A simulated switch of the given class, ports and login, driven byte by byte without a terminal.
 struct SimRig {
     using Setup = SimSetup;
 
@@ -33,20 +70,11 @@ struct SimRig {
         entry.address = "10.0.0.1";
         entry.user = s.user;
         entry.password = s.password;
-        sim::SwitchProfile remote;
-        remote.model = s.remoteModel;
-        remote.address = "10.0.0.2";
-        remote.user = "admin";
-        remote.password = "adminpw";
-        remote.userLevel = s.remoteLevel;
-        remote.superPassword = s.remoteSuperPassword;
-        const std::string a = std::string("SW") + sim::modelNumber(s.model) + "-A";
-        const std::string b = std::string("SW") + sim::modelNumber(s.remoteModel) + "-B";
-        return {{entry, sim::SwitchConfig(a, s.ports)}, {remote, sim::SwitchConfig(b, 24)}};
+        return {{entry, sim::SwitchConfig(std::string("SW") + sim::modelNumber(s.model) + "-A", s.ports)}};
     }
 
     explicit SimRig(const Setup &s = {})
-        : sim(clock, switches(s), s.lineDelayMs, [this](std::string_view t) { out.append(t.data(), qsizetype(t.size())); })
+        : sim(clock, switches(s), 0, [this](std::string_view t) { out.append(t.data(), qsizetype(t.size())); })
     {
     }
 
