@@ -4,15 +4,14 @@
 #include "report/bindinfocapture.h"
 #include "console/serialcontrol.h"
 #include "listings.h"
-#include "scripts/delay.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
+#include "support/virtualclock.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 using namespace tarnwell;
@@ -20,32 +19,6 @@ using namespace tarnwell;
 namespace {
 
 const QString kWait = QStringLiteral("稍等，结果出来~~");
-
-// Virtual time for Delay: a wait takes no real time, except that a pending Timer1 due within
-// the wait is let tick for real first, as in a real second.
-class VirtualClock : public DelayClock {
-public:
-    VirtualClock() { m_previous = setDelayClock(this); }
-    ~VirtualClock() override { setDelayClock(m_previous); }
-    quint32 tickCount() override { return now; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void waitForEvents(quint32 ms) override
-    {
-        if (duringWait)
-            duringWait(++waits);
-        if (timer && timer->isActive() && quint32(timer->interval()) <= ms)
-            QSignalSpy(timer, &QTimer::timeout).wait(10000);
-        now += ms;
-        QCoreApplication::processEvents();
-    }
-    quint32 now = 0;
-    int waits = 0;
-    std::function<void(int)> duringWait;
-    QTimer *timer = nullptr;
-
-private:
-    DelayClock *m_previous;
-};
 
 // A switch behind the fake port: "dis cu" brings the listing's first page, each space the next.
 class PagingSwitch : public test::FakeSerialControl {
@@ -89,7 +62,8 @@ private:
 struct Rig {
     explicit Rig(const QStringList &pages)
     {
-        port.clock = [this] { return qint64(clock.now); };
+        clock.eachRound = [] { QCoreApplication::processEvents(); };
+        port.clock = [this] { return clock.now; };
         port.pages = pages;
         port.setPortOpen(true);
     }
@@ -100,15 +74,13 @@ struct Rig {
             out << w.text;
         return out;
     }
-    VirtualClock clock;
+    test::VirtualClock clock;
     PagingSwitch port;
     QString model = QStringLiteral("3100");
     View view{port, model};
     std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, view, model);
     QSignalSpy reports{capture.get(), &BindInfoCapture::reported};
 };
-
-const QStringList kNineSpaces = QStringList{"dis cu\r"} + QStringList(9, " ");
 
 QString reportOf(const QString &text)
 {
@@ -120,23 +92,40 @@ QString reportOf(const QString &text)
 class TestBindInfoCapture : public QObject {
     Q_OBJECT
 private slots:
-    void captureAndReport();
-    void listingLength_data();
-    void listingLength();
+    void capture_data();
+    void capture();
     void stopped_data();
     void stopped();
 };
 
-void TestBindInfoCapture::captureAndReport()
+void TestBindInfoCapture::capture_data()
 {
-    const QStringList lines = test::configLines(24, true);
-    Rig r(test::pagedListing(lines, 20));
+    QTest::addColumn<int>("pageLines"); // of a listing of 254 lines
+    QTest::addColumn<int>("spaces");
+    QTest::newRow("ends early: spaces still sent") << 100 << 9;
+    QTest::newRow("ten pages: nine spaces show it all, nothing more sent") << 27 << 9;
+    QTest::newRow("13 pages: paged to its end") << 20 << 12;
+    QTest::newRow("85 pages, still paging after 69 spaces: cut off") << 3 << 69;
+}
+
+// The spaces go out a pause apart, the first right after the command; the report follows on
+// Timer1's first tick, and the switch model is learnt from the listing.
+void TestBindInfoCapture::capture()
+{
+    QFETCH(int, pageLines);
+    QFETCH(int, spaces);
+    const QStringList lines = test::configLines(60, true);
+    const QStringList pages = test::pagedListing(lines, pageLines);
+    Rig r(pages);
     QTimer &timer = r.capture->timer1();
     bool timerDuringCapture = false;
-    r.clock.duringWait = [&](int) { timerDuringCapture |= timer.isActive(); };
+    r.clock.eachRound = [&] {
+        QCoreApplication::processEvents();
+        timerDuringCapture |= timer.isActive();
+    };
+    test::MessageRecorder boxes;
     r.capture->run();
-    QCOMPARE(r.written(), kNineSpaces);
-    // The spaces go out one pause apart, the first right after the command.
+    QCOMPARE(r.written(), QStringList{"dis cu\r"} + QStringList(spaces, " "));
     const auto &w = r.port.writes;
     QCOMPARE(w[1].atMs, w[0].atMs);
     for (int i = 2; i < w.size(); ++i)
@@ -147,36 +136,9 @@ void TestBindInfoCapture::captureAndReport()
     QCOMPARE(timer.interval(), 200);
     QCOMPARE(r.view.report, QString()); // nothing before the tick
     QVERIFY(r.reports.wait(5000));
-    QCOMPARE(r.view.report, reportOf(u"dis cu\r\n"_qs + test::crlf(lines)));
-    QCOMPARE(r.view.report.count(u"\r\n"_qs), 1 + 24);
-    QCOMPARE(r.model, u"3600"_qs); // learnt from the listing, the 3600 button selected
-    QCOMPARE(r.view.log.mid(4), (QStringList{"select:2", "setReport"}));
-    QTest::qWait(600);
-    QCOMPARE(r.reports.size(), 1); // one capture, one report
-}
-
-void TestBindInfoCapture::listingLength_data()
-{
-    QTest::addColumn<int>("pageLines"); // of a listing of 254 lines
-    QTest::addColumn<int>("spaces");
-    QTest::newRow("ends early: spaces still sent") << 100 << 9;
-    QTest::newRow("ten pages: nine spaces show it all, nothing more sent") << 27 << 9;
-    QTest::newRow("13 pages: paged to its end") << 20 << 12;
-    QTest::newRow("85 pages, still paging after 69 spaces: cut off") << 3 << 69;
-}
-
-void TestBindInfoCapture::listingLength()
-{
-    QFETCH(int, pageLines);
-    QFETCH(int, spaces);
-    const QStringList lines = test::configLines(60, false);
-    const QStringList pages = test::pagedListing(lines, pageLines);
-    Rig r(pages);
-    test::MessageRecorder boxes;
-    r.capture->run();
-    QCOMPARE(r.written(), QStringList{"dis cu\r"} + QStringList(spaces, " "));
-    QVERIFY(r.reports.wait(5000));
     QCOMPARE(r.view.report, reportOf(r.view.terminal));
+    QCOMPARE(r.model, u"3600"_qs);
+    QCOMPARE(r.view.log.mid(4), (QStringList{"select:2", "setReport"}));
     if (pages.size() <= spaces + 1) {
         QCOMPARE(r.view.report, reportOf(u"dis cu\r\n"_qs + test::crlf(lines)));
         QCOMPARE(boxes.texts(), QStringList());
@@ -186,26 +148,30 @@ void TestBindInfoCapture::listingLength()
         const QString last = rows.at(rows.size() - 2).section(u'\t', 0, 0);
         QCOMPARE(boxes.texts(), QStringList{u"交换机的配置列表翻页69次后仍未结束，结果只到端口%1为止，之后的端口不在结果中。"_qs.arg(last)});
     }
+    QTest::qWait(300);
+    QCOMPARE(r.reports.size(), 1); // one capture, one report
 }
 
 void TestBindInfoCapture::stopped_data()
 {
     QTest::addColumn<QString>("how");   // cancel (window closed), lost (device gone) or close (port)
-    QTest::addColumn<bool>("inPause");  // during the fourth pause, else with the report pending
-    QTest::addColumn<bool>("reported");
-    QTest::newRow("window closed in a pause") << "cancel" << true << false;
-    QTest::newRow("device lost in a pause") << "lost" << true << false;
-    QTest::newRow("device lost while the report is pending: still written") << "lost" << false << true;
-    QTest::newRow("port closed during the extra pages") << "close" << true << false;
+    QTest::addColumn<int>("atMs");      // virtual time of the stop; -1: with the report pending
+    QTest::addColumn<int>("writes");    // what went out by then
+    QTest::addColumn<QString>("inputLine");
+    // The listing has 10 pages (13 when the port closes): the fourth pause runs 3 to 4 s, the
+    // first extra page's 9 to 10 s.
+    QTest::newRow("window closed in a pause") << "cancel" << 3500 << 5 << kWait;
+    QTest::newRow("device lost in a pause: wait message gone") << "lost" << 3500 << 5 << "";
+    QTest::newRow("device lost while the report is pending: still written") << "lost" << -1 << 10 << "";
+    QTest::newRow("port closed during the extra pages") << "close" << 9500 << 11 << "";
 }
 
 void TestBindInfoCapture::stopped()
 {
     QFETCH(QString, how);
-    QFETCH(bool, inPause);
-    QFETCH(bool, reported);
-    // The port is closed in the first extra page's pause (a 13-page listing), the others stop
-    // the capture in the fourth of the nine.
+    QFETCH(int, atMs);
+    QFETCH(int, writes);
+    QFETCH(QString, inputLine);
     const bool close = how == u"close";
     Rig r(test::pagedListing(test::configLines(close ? 60 : 10, true), close ? 20 : 10));
     const auto stop = [&] {
@@ -214,31 +180,19 @@ void TestBindInfoCapture::stopped()
         else
             how == u"cancel" ? r.capture->cancel() : r.capture->stopRunning();
     };
-    const int stopAt = close ? 10 : 4;
-    r.clock.duringWait = [&](int wait) {
-        if (inPause && wait == stopAt)
-            stop();
-    };
+    if (atMs >= 0)
+        r.clock.at(atMs, stop);
     test::MessageRecorder boxes;
     r.capture->run();
-    QCOMPARE(boxes.texts(), QStringList());
-    if (close) {
-        QCOMPARE(r.port.writes.size(), 11); // "dis cu", nine spaces, one more, then nothing
-        QCOMPARE(r.view.inputLine, QString());
-        QVERIFY(!r.reports.wait(400));
-        return;
-    }
-    if (inPause) {
-        QCOMPARE(r.port.writes.size(), 5); // nothing after the pause
-        // A lost device takes the wait message out of the input line.
-        QCOMPARE(r.view.inputLine, how == u"lost" ? QString() : kWait);
-    } else {
+    QCOMPARE(r.port.writes.size(), writes);
+    QCOMPARE(r.view.inputLine, inputLine);
+    if (atMs < 0)
         stop();
-    }
-    QCOMPARE(r.reports.wait(reported ? 5000 : 400), reported);
-    // A later capture works as usual.
-    r.clock.duringWait = nullptr;
-    r.reports.clear();
+    QCOMPARE(r.reports.wait(atMs < 0 ? 5000 : 400), atMs < 0);
+    QCOMPARE(boxes.texts(), QStringList());
+    if (close)
+        return;
+    r.reports.clear(); // a later capture works as usual
     r.capture->run();
     QVERIFY(r.reports.wait(5000));
     QCOMPARE(r.view.report.count(u"\r\n"_qs), 1 + 10);

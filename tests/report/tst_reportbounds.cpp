@@ -7,14 +7,6 @@
 
 #include <sys/resource.h>
 
-namespace {
-
-// The tool runs with its address space limited to this; without the bounds it needed
-// gigabytes for a 1 MB log.
-constexpr rlim_t kAddressLimit = 768u * 1024 * 1024;
-
-} // namespace
-
 class TestReportBounds : public QObject {
     Q_OBJECT
 private slots:
@@ -38,13 +30,11 @@ void TestReportBounds::craftedLog()
 {
     QFETCH(QByteArray, log);
     QTemporaryFile in;
-    QVERIFY(in.open());
-    QCOMPARE(in.write(log), log.size());
-    in.close();
+    QVERIFY(in.open() && in.write(log) == log.size() && in.flush());
 
     QProcess tool;
-    tool.setChildProcessModifier([] {
-        const rlimit limit{kAddressLimit, kAddressLimit};
+    tool.setChildProcessModifier([] { // without the bounds it needed gigabytes for a 1 MB log
+        const rlimit limit{768u << 20, 768u << 20};
         ::setrlimit(RLIMIT_AS, &limit);
     });
     tool.start(QStringLiteral(TARNWELL_REPORT_TOOL), {in.fileName()});
@@ -56,8 +46,7 @@ void TestReportBounds::craftedLog()
         QVERIFY2(out.size() < 40 * log.size(), "the report grows far beyond the log");
     }
     out += tool.readAllStandardOutput();
-    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0);
     const QList<QByteArray> lines = out.split('\n');
     QVERIFY(lines.size() > 20000);
     for (const QByteArray &line : lines)

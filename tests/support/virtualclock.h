@@ -35,6 +35,8 @@ public:
     {
         ++processed;
         fireDue();
+        if (eachRound)
+            eachRound();
     }
 
     void waitForEvents(quint32 ms) override
@@ -45,8 +47,7 @@ public:
         if (!m_events.empty())
             until = qMin(until, m_events.begin()->first);
         now = qMax(now, until);
-        ++processed;
-        fireDue();
+        processEvents();
     }
 
     // Runs action during the first event processing at or after virtual time t.
@@ -58,6 +59,7 @@ public:
     qint64 lastReading = 0; // virtual time the last tickCount() showed
     int processed = 0;   // rounds of event processing
     int waits = 0;
+    std::function<void()> eachRound; // also run at every round, e.g. to let Qt deliver events
 
 private:
     static constexpr int kSpinLimit = 1000000;

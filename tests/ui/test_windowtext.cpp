@@ -25,8 +25,6 @@
 #include <QStyleOptionGroupBox>
 #include <QTest>
 
-#include <memory>
-
 using namespace tarnwell;
 
 namespace {
@@ -38,23 +36,11 @@ const QStringList kSongFaces = {"SimSun", "宋体", "NSimSun", "AR PL UMing CN",
 const QHash<QString, qreal> kOwnSize = {
     {"Combo1", 18}, {"Txt_PortNum", 18}, {"Frame2", 14.25}, {"Option1", 14.25}, {"Option2", 14.25}};
 
-// Named controls placed on a window or in one of its frames.
-QList<QWidget *> controls(QWidget *window)
-{
-    QList<QWidget *> out;
-    for (QWidget *c : window->findChildren<QWidget *>()) {
-        const QWidget *p = c->parentWidget();
-        if (!c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_"))
-            && (p == window || qobject_cast<const QGroupBox *>(p)))
-            out << c;
-    }
-    return out;
-}
-
-// Width the caption needs beyond what the control offers; 0 when it fits or has none.
+// Width the caption needs beyond the room the control offers for it; 0 when it fits or has none.
 int shortfall(QWidget *c)
 {
     const QFontMetrics fm(c->font());
+    QStyle *s = c->style();
     if (auto *key = qobject_cast<KeyButton *>(c)) { // one character above the other
         int widest = 0;
         for (const QChar ch : key->text())
@@ -63,46 +49,35 @@ int shortfall(QWidget *c)
     }
     if (auto *b = qobject_cast<QPushButton *>(c))
         return qMax(0, fm.horizontalAdvance(b->text()) + 6 - b->width());
-    if (auto *r = qobject_cast<QRadioButton *>(c)) { // the caption's room right of the circle
+    if (auto *r = qobject_cast<QRadioButton *>(c)) { // right of the circle
         QStyleOptionButton opt;
         opt.initFrom(r);
-        const int room = r->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, r).width();
-        return qMax(0, fm.horizontalAdvance(r->text()) - room);
+        return qMax(0, fm.horizontalAdvance(r->text()) - s->subElementRect(QStyle::SE_RadioButtonContents, &opt, r).width());
     }
     if (qobject_cast<QLabel *>(c))
         return qMax(0, c->sizeHint().width() - c->width());
     if (auto *e = qobject_cast<QLineEdit *>(c); e && !e->text().isEmpty()) {
+        const int frame = e->hasFrame() ? 2 * s->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
         const QMargins m = e->textMargins();
-        const int frame = e->hasFrame() ? 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
         return qMax(0, fm.horizontalAdvance(e->text()) + 4 + m.left() + m.right() + frame - e->width());
     }
     if (auto *combo = qobject_cast<QComboBox *>(c)) {
         QStyleOptionComboBox opt;
         opt.initFrom(combo);
-        const int room = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt,
-                                                        QStyle::SC_ComboBoxEditField, combo).width();
         int widest = 0;
         for (int i = 0; i < combo->count(); ++i)
             widest = qMax(widest, fm.horizontalAdvance(combo->itemText(i)));
-        return qMax(0, widest - room);
+        return qMax(0, widest - s->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo).width());
     }
     if (auto *box = qobject_cast<QGroupBox *>(c); box && !box->title().isEmpty()) {
         QStyleOptionGroupBox opt;
         opt.initFrom(box);
         opt.text = box->title();
         opt.subControls = QStyle::SC_GroupBoxLabel;
-        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
-        return qMax(0, title.left() + fm.horizontalAdvance(box->title()) - box->width());
+        const int left = s->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box).left();
+        return qMax(0, left + fm.horizontalAdvance(box->title()) - box->width());
     }
     return 0;
-}
-
-// A text Qt draws, without its keyboard accelerator "(&U)" / "&" and its shortcut after a tab.
-QString shown(QString text)
-{
-    text = text.section(QLatin1Char('\t'), 0, 0);
-    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
-    return text.remove(QLatin1Char('&'));
 }
 
 } // namespace
@@ -113,12 +88,6 @@ class TestWindowText : public QObject {
     test::MessageRecorder m_boxes;
     std::unique_ptr<FrmMain> m_main;
     std::unique_ptr<FrmHelp> m_help;
-
-    QWidget *find(const QString &window, const QString &name) const
-    {
-        QWidget *top = window == QLatin1String("help") ? static_cast<QWidget *>(m_help.get()) : m_main.get();
-        return top->findChild<QWidget *>(name);
-    }
 
 private slots:
     void initTestCase()
@@ -136,60 +105,46 @@ private slots:
         QCOMPARE(m_main->Lbl_ComSettings->text(), "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff");
         m_main->show();
         m_help->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-        QVERIFY(QTest::qWaitForWindowExposed(m_help.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()) && QTest::qWaitForWindowExposed(m_help.get()));
     }
-    void cleanupTestCase()
-    {
-        m_help.reset();
-        m_main.reset();
-        setMemoryStatusSource(nullptr);
-    }
+    void cleanupTestCase() { m_help.reset(), m_main.reset(), setMemoryStatusSource(nullptr); }
 
     void controlFontAndCaption_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("name");
+        // Named controls placed on a window or in one of its frames.
+        QTest::addColumn<QWidget *>("c");
         int rows = 0;
-        for (const auto &[window, top] : {std::pair{"main", static_cast<QWidget *>(m_main.get())},
-                                          std::pair{"help", static_cast<QWidget *>(m_help.get())}}) {
-            for (QWidget *c : controls(top)) {
-                QTest::addRow("%s %s", window, qPrintable(c->objectName())) << window << c->objectName();
-                ++rows;
-            }
-        }
+        for (QWidget *top : {static_cast<QWidget *>(m_main.get()), static_cast<QWidget *>(m_help.get())})
+            for (QWidget *c : top->findChildren<QWidget *>())
+                if (!c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_"))
+                    && (c->parentWidget() == top || qobject_cast<const QGroupBox *>(c->parentWidget())))
+                    ++rows, QTest::addRow("%s %s", qPrintable(top->objectName()), qPrintable(c->objectName())) << c;
         QCOMPARE(rows, 65); // 64 controls of the main window, the help window's text box
     }
-
     void controlFontAndCaption()
     {
-        QFETCH(QString, window);
-        QFETCH(QString, name);
-        QWidget *c = find(window, name);
-        QVERIFY(c);
-        const QFontInfo used(c->font());
-        QVERIFY2(kSongFaces.contains(used.family()), qPrintable(used.family()));
-        QCOMPARE(c->font().pointSizeF(), kOwnSize.value(name, 12));
+        QFETCH(QWidget *, c);
+        QVERIFY2(kSongFaces.contains(QFontInfo(c->font()).family()), qPrintable(QFontInfo(c->font()).family()));
+        QCOMPARE(c->font().pointSizeF(), kOwnSize.value(c->objectName(), 12));
         QCOMPARE(shortfall(c), 0);
     }
 
     void qtTextsAreChinese()
     {
-        QStringList texts;
         QMessageBox box(QMessageBox::NoIcon, "t", "x", QMessageBox::Ok);
-        texts << box.button(QMessageBox::Ok)->text();
+        QStringList texts{box.button(QMessageBox::Ok)->text()};
         const std::unique_ptr<QMenu> lineMenu(m_main->Txt_Mac->createStandardContextMenu());
         const std::unique_ptr<QMenu> textMenu(m_main->Text3->createStandardContextMenu());
         for (const QMenu *menu : {lineMenu.get(), textMenu.get()})
             for (const QAction *a : menu->actions())
-                if (!a->isSeparator())
-                    texts << a->text();
+                if (!a->isSeparator()) // without the accelerator "(&U)" / "&" and the shortcut
+                    texts << a->text().section(u'\t', 0, 0).remove(QRegularExpression("\\(&.\\)")).remove(u'&');
         QSerialPort missing(QStringLiteral("/nonexistent/tarnwell-port")); // error descriptions too
         QVERIFY(!missing.open(QIODevice::ReadWrite));
         texts << missing.errorString();
         QCOMPARE_GE(texts.size(), 9); // OK, the two menus, the error
         for (const QString &text : texts)
-            QVERIFY2(!shown(text).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
+            QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
     }
 };
 
