@@ -85,15 +85,14 @@ void TestReportTool::report_data()
     QByteArray lfOnly = gbk(test::workedExample());
     lfOnly.replace("\r\n", "\n");
     QTest::newRow("LF-only log") << QStringList{} << lfOnly << example3600;
-    // Partly converted logs: every bare LF reads as CR LF.
-    QByteArray lfWithOneCrLf = lfOnly;
-    lfWithOneCrLf.replace("vlan 10\n", "vlan 10\r\n");
-    QByteArray crLfWithOneLf = gbk(test::workedExample());
-    crLfWithOneLf.replace("vlan 10\r\n", "vlan 10\n");
-
-    // A longer paged capture gives what the report box would hold for the same text.
-    const QStringList lines = test::configLines(48, true);
-    const QString capture = test::pagedListing(lines, 23).join(QString());
+    // The name line needs its line end too: a 3100 log converted to LF is still a 3100.
+    QByteArray lfOnly3100 = gbk(test::workedExample(" sysname SW3100-A", " mac-address static 000f-e212-3456 vlan 10"));
+    lfOnly3100.replace("\r\n", "\n");
+    QTest::newRow("LF-only log of a 3100") << QStringList{"--model", "3600"} << lfOnly3100
+        << QStringLiteral("这是个3100，详细信息如下：\r\n"
+                          "1/0/1\t开启状态\tAccess类型\t10\t000f-e212-3456\t无IP\t\r\n"
+                          "1/0/2\t关闭状态\tTrunk类型\t1 10\t无MAC\t无IP\t\r\n"
+                          "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8();
 }
 
 void TestReportTool::report()
