@@ -1,14 +1,12 @@
 // Idle cost of the program: CPU time as a share of wall time while nothing arrives, with the
-// port closed (only the input line's cursor blinks) and open on a quiet pseudo-terminal (the
-// lamp blinks as well). Each phase lasts IDLE_SECONDS (default 10).
+// port closed (nothing blinks: the window is offscreen and inactive) and open on a quiet
+// pseudo-terminal (the lamp blinks). See bench::idleShare for the windows measured.
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
 #include "ui/frmmain.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -16,15 +14,9 @@ using namespace tarnwell;
 
 namespace {
 
-// Runs the event loop for the given time and returns the CPU share it used, in percent.
-double idleShare(QApplication &app, int ms)
+void print(const char *what, const bench::IdleShare &s, const char *goal)
 {
-    const double cpu0 = bench::cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QTimer::singleShot(ms, &app, [] { QCoreApplication::exit(0); });
-    app.exec();
-    return (bench::cpuSeconds() - cpu0) / (double(wall.elapsed()) / 1000.0) * 100;
+    std::printf("  %s %.3f %% (min %.3f, max %.3f), %.1f wake-ups/s%s\n", what, s.median, s.min, s.max, s.wakeUps, goal);
 }
 
 } // namespace
@@ -34,24 +26,21 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const bench::PtyOnCom3 pty; // quiet: nothing is ever written to it
     QApplication app(argc, argv);
-    const int ms = 1000 * (qEnvironmentVariableIsSet("IDLE_SECONDS") ? qEnvironmentVariableIntValue("IDLE_SECONDS") : 10);
-
 
     FrmMain w;
     w.show();
-    // Let start-up finish (first paint, timers settled) before measuring.
-    idleShare(app, 1000);
-    const double closed = idleShare(app, ms);
+    bench::settle(1000); // first paint, timers settled
+    const bench::IdleShare closed = bench::idleShare();
     w.Cmd_Switch->click();
     if (!w.serial().portOpen()) {
         std::fprintf(stderr, "could not open the port\n");
         return 1;
     }
-    idleShare(app, 1000);
-    const double open = idleShare(app, ms);
+    bench::settle(1000);
+    const bench::IdleShare open = bench::idleShare();
 
-    std::printf("idle CPU over %d s each:\n", ms / 1000);
-    std::printf("  port closed: %.3f %%\n", closed);
-    std::printf("  port open:   %.3f %% (goal < 0.1 %%)\n", open);
+    std::printf("idle CPU, median of %d windows of %d s:\n", open.windows, open.seconds);
+    print("port closed:", closed, "");
+    print("port open:  ", open, " (goal < 0.1 %)");
     return 0;
 }
