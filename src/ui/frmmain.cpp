@@ -10,6 +10,7 @@
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
 #include "tarnwell_version.h"
+#include "ui/cursorblink.h"
 #include "ui/memoryinfo.h"
 #include "ui/module1.h"
 
@@ -44,6 +45,7 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     : QWidget(parent), MSComm1(serial ? std::move(serial) : std::make_unique<PortSerialControl>())
 {
     createControls();
+    new CursorBlinkTimeout(10000, this);
     const PortSettings::Controls lists{Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Lbl_ComSettings};
     PortSettings::populate(lists);
     m_portSettings = std::make_unique<PortSettings>(*MSComm1, lists);

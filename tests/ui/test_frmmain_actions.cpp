@@ -1,7 +1,8 @@
-// The main window's own actions: masking the input line and the one help window, which goes
-// when the main window closes.
+// The main window's own actions: masking the input line, the one help window, which goes when
+// the main window closes, and the cursor that stops blinking while nobody types.
 #include "support/window.h"
 #include "console/terminalview.h"
+#include "ui/cursorblink.h"
 #include "ui/frmmain.h"
 #include "ui/help/frmhelp.h"
 #include "ui/memoryinfo.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 
 #include <memory>
@@ -51,6 +53,8 @@ private slots:
     void maskToggle();
     void helpWindowClosesWithMainWindow_data();
     void helpWindowClosesWithMainWindow();
+    void cursorBlinksAgainOnInput_data();
+    void cursorBlinksAgainOnInput();
 };
 
 void TestFrmMainActions::cleanup()
@@ -131,6 +135,45 @@ void TestFrmMainActions::helpWindowClosesWithMainWindow()
     QVERIFY(helpWindows(false).isEmpty());
     QVERIFY(help.isNull());
     QVERIFY(t.boxes.boxes.isEmpty());
+}
+
+void TestFrmMainActions::cursorBlinksAgainOnInput_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("wakes");
+    QTest::newRow("key") << int(QEvent::KeyPress) << true;
+    QTest::newRow("click") << int(QEvent::MouseButtonPress) << true;
+    QTest::newRow("pinyin") << int(QEvent::InputMethod) << true;
+    QTest::newRow("focus") << int(QEvent::FocusIn) << true;
+    QTest::newRow("mouse moved") << int(QEvent::MouseMove) << false;
+}
+
+void TestFrmMainActions::cursorBlinksAgainOnInput()
+{
+    QFETCH(int, type);
+    QFETCH(bool, wakes);
+    const int flashTime = QGuiApplication::styleHints()->cursorFlashTime();
+    QVERIFY(flashTime > 0);
+    std::unique_ptr<QEvent> input;
+    if (type == QEvent::KeyPress)
+        input = std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    else if (type == QEvent::InputMethod)
+        input = std::make_unique<QInputMethodEvent>();
+    else if (type == QEvent::FocusIn)
+        input = std::make_unique<QFocusEvent>(QEvent::FocusIn);
+    else
+        input = std::make_unique<QMouseEvent>(QEvent::Type(type), QPointF(), QPointF(), Qt::LeftButton,
+                                              Qt::LeftButton, Qt::NoModifier);
+    {
+        CursorBlinkTimeout blink(50);
+        QVERIFY(blink.blinking());
+        QTRY_VERIFY(!blink.blinking());
+        QObject receiver;
+        QCoreApplication::sendEvent(&receiver, input.get());
+        QCOMPARE(blink.blinking(), wakes);
+        QTRY_VERIFY(!blink.blinking()); // and stops again after the next quiet spell
+    }
+    QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flashTime);
 }
 
 QTEST_MAIN(TestFrmMainActions)
