@@ -82,7 +82,7 @@ SwitchReply readSwitchReply(QStringView text)
         const QString command = j >= 0 ? echoedCommand(all[j]) : QString();
         // A script's "sys" typed in system or port view ("[...]" prompt) is refused there, but
         // the switch is already where the script wants it: nothing to report.
-        if (all[j].startsWith(u'[') && (command == u"sys" || command == u"system-view"))
+        if ((command == u"sys" || command == u"system-view") && all[j].startsWith(u'['))
             continue;
         reply.refusals.append({command, all[i].trimmed().toString()});
     }

@@ -36,6 +36,9 @@ void TestScriptReplies::closingMessage_data()
     QTest::newRow("login failure: no echo to tell the command")
         << QStringList{u"Username:admin\r\nPassword:\r\n% Username or password is invalid!\r\n\r\nUsername:"_qs}
         << u"操作完毕！\n\n交换机报错：\n% Username or password is invalid!"_qs;
+    QTest::newRow("error on the first line received")
+        << QStringList{u"% Unrecognized command found at '^' position.\r\n"_qs}
+        << u"操作完毕！\n\n交换机报错：\n% Unrecognized command found at '^' position."_qs;
     QTest::newRow("question answered: nothing to add")
         << QStringList{u"<H3C>save\r\nAre you sure?[Y/N]y \r\n"_qs, u"Now saving...\r\n"_qs}
         << u"操作完毕！"_qs;
