@@ -70,6 +70,11 @@ const QString kBusyAdvice = QStringLiteral(
     "USB串口线插上后也常被 ModemManager 或 brltty 占住："
     "用 sudo systemctl stop ModemManager 停止 ModemManager,用 sudo apt remove brltty 卸载 brltty");
 
+QString sendFailure(const QString &device)
+{
+    return QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(device);
+}
+
 // The names other programs give the lock file of a device: Qt's (the path below /dev with "/"
 // turned into "_") and the UUCP one of minicom, picocom and lockdev (the device's own name).
 QStringList lockFileNames(const QString &device)
@@ -179,16 +184,19 @@ void PortSerialControl::checkLockFiles(const QString &device) const
 int PortSerialControl::probeExclusive(const QString &device) const
 {
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const auto exclusiveElsewhere = [&] {
+        return Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+    };
     if (fd < 0) {
         if (errno == EBUSY)
-            throw Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+            throw exclusiveElsewhere();
         return -1; // QSerialPort's open says what is wrong
     }
 #ifdef TIOCGEXCL
     int exclusive = 0;
     if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
         ::close(fd);
-        throw Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+        throw exclusiveElsewhere();
     }
 #endif
     return fd;
@@ -315,7 +323,7 @@ void PortSerialControl::output(const QString &text)
         throw Error(QStringLiteral("端口未打开，无法发送"));
     const QByteArray bytes = m_encoder.encode(text);
     if (m_port.write(bytes) != bytes.size())
-        throw Error(QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(m_device));
+        throw Error(sendFailure(m_device));
     // Hand the bytes to the driver now rather than on the next event-loop round. That is where
     // a vanished device shows: onError has closed the port and reported it by then.
     m_port.flush();
@@ -323,7 +331,7 @@ void PortSerialControl::output(const QString &text)
         throw PortLostError(QStringLiteral("串口设备 %1 已断开,未能发送").arg(m_device));
     if (m_port.error() == QSerialPort::WriteError) {
         m_port.clearError();
-        throw Error(QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(m_device));
+        throw Error(sendFailure(m_device));
     }
 }
 

@@ -30,17 +30,6 @@ class SerialControl;
 // message then lists the switch's error lines and a question left unanswered at the end. Once
 // watching is on, the port scripts pause once more after their last line, so that the answer to
 // it is in before the message. The lines and their pauses never change.
-class CommandScripts;
-
-// The lines of pasted text, split at CR LF, CR and LF; a line break at the very end ends the
-// last line and starts no empty one.
-QStringList pastedLines(const QString &text);
-
-// Makes the input line send what is pasted into it (typed, dropped, pasted by any means) as
-// separate lines when it holds line breaks; the input line is empty afterwards. One line with a
-// trailing break stays in the input line without it.
-void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts);
-
 class CommandScripts {
 public:
     CommandScripts(SerialControl &serial, ScriptInputs &inputs);
@@ -98,5 +87,14 @@ private:
     // so the echo of the run's first line is seen with its prompt.
     QString m_openLine;
 };
+
+// The lines of pasted text, split at CR LF, CR and LF; a line break at the very end ends the
+// last line and starts no empty one.
+QStringList pastedLines(const QString &text);
+
+// Makes the input line send what is pasted into it (typed, dropped, pasted by any means) as
+// separate lines when it holds line breaks; the input line is empty afterwards. One line with a
+// trailing break stays in the input line without it.
+void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts);
 
 } // namespace tarnwell

@@ -8,12 +8,12 @@ namespace tarnwell::sim {
 
 // A long listing shown a screen at a time: 24 lines, then "  ---- More ----". A space shows the
 // next screen and Enter one more line, each after wiping the prompt with ESC[42D, 42 blanks and
-// ESC[42D (newer images: 16 columns), so the next line starts where the prompt stood; q or Ctrl+C ends the listing.
+// ESC[42D (newer images: 16 columns), so the next line starts where the prompt stood; q or
+// Ctrl+C ends the listing.
 class Pager {
 public:
     static constexpr int kPageLines = 24;
     static constexpr char kMore[] = "  ---- More ----";
-    static constexpr char kWipe[] = "\x1b[42D                                          \x1b[42D";
 
     explicit Pager(std::vector<std::string> lines, int eraseColumns = 42)
         : m_lines(std::move(lines)),
