@@ -5,6 +5,7 @@
 #include "console/terminal.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
+#include "scripts/operationgate.h"
 #include "scripts/scriptinputs.h"
 #include "ui/help/helpwindowholder.h"
 
@@ -117,6 +118,8 @@ public:
     BindInfoCapture &capture() { return *m_capture; }
     CommandScripts &scripts() { return *m_scripts; }
     HelpWindowHolder &helpWindow() { return m_help; }
+    // Scripts, the capture and pasted lines take turns on the wire through this gate.
+    OperationGate &operations() { return m_operations; }
     // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
@@ -151,6 +154,7 @@ private:
 
     std::unique_ptr<SerialControl> MSComm1;
     Terminal m_terminal;
+    OperationGate m_operations;
     std::unique_ptr<PortSettings> m_portSettings;
     ConsoleTerminal *m_console = nullptr;
     LineEditInputs m_scriptInputs;
