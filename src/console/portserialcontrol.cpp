@@ -317,7 +317,7 @@ void PortSerialControl::close()
     m_port.clearError();
 }
 
-void PortSerialControl::output(const QString &text)
+void PortSerialControl::writeText(const QString &text)
 {
     if (!m_port.isOpen())
         throw Error(QStringLiteral("端口未打开，无法发送"));

@@ -31,7 +31,7 @@ public:
 
     bool portOpen() const override { return m_port.isOpen(); }
     void setPortOpen(bool open) override;
-    void output(const QString &text) override;
+    void writeText(const QString &text) override;
     QString input() override;
 
     // Folders searched for other programs' lock files (LCK..name); tests point it elsewhere.

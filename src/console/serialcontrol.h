@@ -28,16 +28,35 @@ public:
     virtual void setPortOpen(bool open) = 0;
 
     // Sends the text at once, in order; throws while the port is closed or when the write fails.
-    virtual void output(const QString &text) = 0;
+    // Once written, sent() reports it.
+    void output(const QString &text)
+    {
+        writeText(text);
+        emit sent(text);
+    }
+    // Sends a password typed into a masked box, then `after` (as a rule the CR), as output()
+    // does; sent() reports the password as "******", so nothing that shows or records what was
+    // sent ever holds it.
+    void outputSecret(const QString &secret, const QString &after = QString())
+    {
+        writeText(secret + after);
+        emit sent(QStringLiteral("******") + after);
+    }
     // All received characters waiting, removed from the receive buffer; empty when none wait.
     virtual QString input() = 0;
 
 signals:
+    // Text was written to the line; a password as "******".
+    void sent(const QString &shown);
     // Received characters are waiting (raised from the event loop, never from inside output()).
     void onComm();
     // The device went away while open (adapter pulled, far end closed). The port is already
     // closed when this is emitted; the description names the device.
     void portLost(const QString &description);
+
+protected:
+    // The implementation's write: converts the text to the line's bytes and sends them at once.
+    virtual void writeText(const QString &text) = 0;
 };
 
 } // namespace tarnwell

@@ -23,9 +23,9 @@ const QString kWait = QStringLiteral("稍等，结果出来~~");
 // A switch behind the fake port: "dis cu" brings the listing's first page, each space the next.
 class PagingSwitch : public test::FakeSerialControl {
 public:
-    void output(const QString &text) override
+    void writeText(const QString &text) override
     {
-        FakeSerialControl::output(text);
+        FakeSerialControl::writeText(text);
         if (text == u"dis cu\r")
             next = 0;
         if (text == u"dis cu\r" || text == u" ")

@@ -28,7 +28,7 @@ void FakeSerialControl::setPortOpen(bool open)
     m_open = open;
 }
 
-void FakeSerialControl::output(const QString &text)
+void FakeSerialControl::writeText(const QString &text)
 {
     if (!m_open)
         throw Error(QStringLiteral("端口未打开"));

@@ -28,7 +28,7 @@ public:
     int handshaking() const override { return m_handshake; }
     bool portOpen() const override { return m_open; }
     void setPortOpen(bool open) override;
-    void output(const QString &text) override;
+    void writeText(const QString &text) override;
     QString input() override;
 
     // Queues received text and raises onComm from the event loop.
