@@ -2,8 +2,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace tarnwell {
 
@@ -17,6 +19,9 @@ class OperationGate {
     struct State {
         bool busy = false;
         QString name;
+        QString outcome;
+        std::function<void(const QString &name)> began;
+        std::function<void(const QString &name, const QString &outcome)> ended;
     };
 
 public:
@@ -27,11 +32,17 @@ public:
         Ticket(const Ticket &) = delete;
         ~Ticket()
         {
-            if (m_state) {
-                m_state->busy = false;
-                m_state->name.clear();
-            }
+            if (!m_state)
+                return;
+            const QString name = std::exchange(m_state->name, QString());
+            const QString outcome = std::exchange(m_state->outcome, QString());
+            m_state->busy = false;
+            if (m_state->ended)
+                m_state->ended(name, outcome.isEmpty() ? QStringLiteral("结束") : outcome);
         }
+        // How the operation ended, in a few words ("完成", "被交换机拒绝", "已停止"...), for
+        // whatever records the operations (the session log).
+        void setOutcome(const QString &outcome) { m_state->outcome = outcome; }
 
     private:
         friend class OperationGate;
@@ -47,7 +58,18 @@ public:
             return std::nullopt;
         m_state->busy = true;
         m_state->name = name;
+        m_state->outcome.clear();
+        if (m_state->began)
+            m_state->began(name);
         return Ticket(m_state);
+    }
+
+    // Called as each operation begins and ends (with its outcome); for a record of the session.
+    void observe(std::function<void(const QString &name)> began,
+                 std::function<void(const QString &name, const QString &outcome)> ended)
+    {
+        m_state->began = std::move(began);
+        m_state->ended = std::move(ended);
     }
 
     bool busy() const { return m_state->busy; }
