@@ -2,18 +2,15 @@
 
 #include "console/error.h"
 #include "console/linesettings.h"
+#include "console/lockfiles.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QSysInfo>
 
 #include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -65,117 +62,16 @@ void PortSerialControl::setPortOpen(bool open)
 
 namespace {
 
-const QString kBusyAdvice = QStringLiteral(
-    "请先关闭正在使用它的程序(如 minicom、picocom、screen、cutecom)再打开。"
-    "USB串口线插上后也常被 ModemManager 或 brltty 占住："
-    "用 sudo systemctl stop ModemManager 停止 ModemManager,用 sudo apt remove brltty 卸载 brltty");
-
 QString sendFailure(const QString &device)
 {
     return QStringLiteral("向 %1 发送失败：设备不接受数据。请检查USB串口线,关闭端口后重新打开").arg(device);
-}
-
-// The names other programs give the lock file of a device: Qt's (the path below /dev with "/"
-// turned into "_") and the UUCP one of minicom, picocom and lockdev (the device's own name).
-QStringList lockFileNames(const QString &device)
-{
-    QString below = device;
-    if (below.startsWith(QLatin1String("/dev/")))
-        below = below.mid(5);
-    QStringList names{QStringLiteral("LCK..") + QString(below).replace(u'/', u'_'),
-                      QStringLiteral("LCK..") + QFileInfo(device).fileName()};
-    names.removeDuplicates();
-    return names;
-}
-
-bool processAlive(qint64 pid)
-{
-    return pid > 0 && pid <= std::numeric_limits<pid_t>::max()
-           && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-}
-
-QString processName(qint64 pid)
-{
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
-}
-
-struct LockInfo {
-    qint64 pid = 0;          // 0: none could be read
-    bool staleQtLock = false; // Qt's form, from this machine, its process gone
-};
-
-// A UUCP lock holds the owner's PID as text ("%10d\n") or, in the oldest form, as a 4-byte
-// binary number; Qt's adds the program's name and the host's on the next lines.
-LockInfo readLock(const QString &path)
-{
-    LockInfo info;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return info;
-    const QByteArray bytes = file.read(512);
-    const QList<QByteArray> lines = bytes.split('\n');
-    bool ok = false;
-    info.pid = lines.value(0).trimmed().toLongLong(&ok);
-    if (!ok && bytes.size() == 4) {
-        qint32 binary = 0;
-        std::memcpy(&binary, bytes.constData(), 4);
-        info.pid = binary;
-    } else if (!ok) {
-        info.pid = 0;
-    }
-    // Qt records the executable's name: only a lock that Tarnwell (or this very executable, a
-    // test for one) left behind is taken over.
-    const QString owner = QString::fromUtf8(lines.value(1));
-    info.staleQtLock = lines.size() >= 4 && info.pid > 0 && !processAlive(info.pid)
-                       && (owner == u"tarnwell" || owner == QFileInfo(QCoreApplication::applicationFilePath()).fileName())
-                       && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName();
-    return info;
 }
 
 } // namespace
 
 QStringList PortSerialControl::defaultLockDirectories()
 {
-    return {QStringLiteral("/var/lock"),       QStringLiteral("/run/lock"),
-            QStringLiteral("/var/lock/lockdev"), QStringLiteral("/var/spool/locks"),
-            QStringLiteral("/var/spool/uucp"), QStringLiteral("/etc/locks"),
-            QStringLiteral("/tmp"),            QStringLiteral("/var/tmp")};
-}
-
-// Another program's lock file is honoured and never removed: a live owner means busy however
-// old the file is; a lock whose owner is gone or cannot be read is left for the user to remove.
-// The one exception is a lock in Qt's own form (PID, program, host, ...) that this program left
-// on this machine and whose process has ended: QSerialPort takes that over itself.
-void PortSerialControl::checkLockFiles(const QString &device) const
-{
-    QStringList seen;
-    for (const QString &dir : m_lockDirs) {
-        const QString real = QFileInfo(dir).canonicalFilePath();
-        if (real.isEmpty() || seen.contains(real))
-            continue;
-        seen << real;
-        for (const QString &name : lockFileNames(device)) {
-            const QString path = real + QLatin1Char('/') + name;
-            if (!QFileInfo::exists(path))
-                continue;
-            const LockInfo lock = readLock(path);
-            if (processAlive(lock.pid)) {
-                const QString who = processName(lock.pid);
-                throw Error(QStringLiteral("打开 %1 失败：串口正被进程 %2%3 占用(锁文件 %4)。%5")
-                                .arg(portLabel(device))
-                                .arg(lock.pid)
-                                .arg(who.isEmpty() ? QString() : QStringLiteral(" ") + who, path, kBusyAdvice));
-            }
-            if (lock.staleQtLock)
-                continue;
-            throw Error(QStringLiteral("打开 %1 失败：有锁文件 %2,但%3。本程序不删除别的程序的锁文件："
-                                       "确认没有程序在用这个串口后,用 sudo rm %2 删除它,再打开端口")
-                            .arg(portLabel(device), path,
-                                 lock.pid > 0 ? QStringLiteral("写它的进程 %1 已不在运行").arg(lock.pid)
-                                              : QStringLiteral("从中看不出是哪个进程写的")));
-        }
-    }
+    return LockFiles::defaultDirectories();
 }
 
 // Returns an open descriptor of the device to be closed after QSerialPort has opened it (so
@@ -185,7 +81,7 @@ int PortSerialControl::probeExclusive(const QString &device) const
 {
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const auto exclusiveElsewhere = [&] {
-        return Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), kBusyAdvice));
+        return Error(QStringLiteral("打开 %1 失败：串口正被其他程序独占。%2").arg(portLabel(device), LockFiles::busyAdvice()));
     };
     if (fd < 0) {
         if (errno == EBUSY)
@@ -241,7 +137,7 @@ void PortSerialControl::open()
                                    "请在“停止位”中选择 1 或 2(H3C 交换机的控制台用 1)")
                         .arg(m_commPort));
     if (QFileInfo::exists(where.device))
-        checkLockFiles(where.device);
+        LockFiles::check(where.device, m_lockDirs, portLabel(where.device));
     const int probe = QFileInfo(where.device).isDir() ? -1 : probeExclusive(where.device);
     const auto closeProbe = qScopeGuard([probe] {
         if (probe >= 0)
@@ -296,7 +192,7 @@ QString PortSerialControl::openFailure(const QString &device) const
     case QSerialPort::PermissionError:
         if (m_port.errorString().contains(QLatin1String("lock"), Qt::CaseInsensitive)
             || ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
-            return QStringLiteral("打开 %1 失败：设备正被其他程序占用。%2").arg(name, kBusyAdvice);
+            return QStringLiteral("打开 %1 失败：设备正被其他程序占用。%2").arg(name, LockFiles::busyAdvice());
         return QStringLiteral("打开 %1 失败：没有权限。请把当前用户加入 dialout 组"
                               "(sudo usermod -aG dialout $USER),重新登录后再试")
             .arg(name);
@@ -313,6 +209,18 @@ QString PortSerialControl::openFailure(const QString &device) const
 
 void PortSerialControl::close()
 {
+    // Closing a serial device waits until its unsent bytes are out, up to 30 s in the driver
+    // when flow control holds them (XOFF, CTS low): they get 100 ms, the rest is dropped.
+    if (m_port.isOpen()) {
+        m_port.flush();
+        const int fd = int(m_port.handle());
+        QElapsedTimer waited;
+        waited.start();
+        int pending = 0;
+        while (::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 && waited.elapsed() < 100)
+            ::usleep(5000);
+        ::tcflush(fd, TCOFLUSH);
+    }
     m_port.close();
     m_port.clearError();
 }

@@ -47,7 +47,6 @@ private:
     void applyExtraFlowControl();
     void onError(QSerialPort::SerialPortError error);
     QString openFailure(const QString &device) const;
-    void checkLockFiles(const QString &device) const;
     int probeExclusive(const QString &device) const;
     QString portLabel(const QString &device) const;
     QString presentPorts() const;

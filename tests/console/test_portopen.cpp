@@ -7,6 +7,7 @@
 #include "support/files.h"
 #include "support/pty.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSysInfo>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -29,7 +31,9 @@ private slots:
 
 void TestPortOpen::refused_data()
 {
-    QTest::addColumn<QString>("kind");        // "lock", "exclusive", "1.5", "no device"
+    // "lock", "exclusive", "1.5", "no device", or what stands at the lock's name: "fifo",
+    // "dangling link", "folder"; "unsearchable": the lock folder cannot be entered
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("lock");     // lock file content, an hour old
     QTest::addColumn<QStringList>("mentions");
     const QStringList busy{"进程 1", "LCK..", "ModemManager", "brltty"};
@@ -41,6 +45,11 @@ void TestPortOpen::refused_data()
         << "lock" << gone + "\nminicom\n" + QSysInfo::machineHostName().toUtf8() + "\nid\n"
         << QStringList{"不在运行", "sudo rm"};
     QTest::newRow("no PID to read") << "lock" << QByteArray("busy\n") << QStringList{"sudo rm"};
+    // Never opened, so never waited on: a FIFO would block an open() for a writer for ever.
+    QTest::newRow("FIFO at the lock's name") << "fifo" << QByteArray() << QStringList{"命名管道", "sudo rm", "LCK.."};
+    QTest::newRow("dangling link at the lock's name") << "dangling link" << QByteArray() << QStringList{"符号链接", "gone", "sudo rm"};
+    QTest::newRow("folder at the lock's name") << "folder" << QByteArray() << QStringList{"文件夹", "sudo rm -r"};
+    QTest::newRow("lock folder that cannot be entered") << "unsearchable" << QByteArray() << QStringList{"无权进入锁文件夹", "chmod"};
     QTest::newRow("opened exclusively elsewhere") << "exclusive" << QByteArray() << QStringList{"ModemManager", "brltty"};
     QTest::newRow("1.5 stop bits") << "1.5" << QByteArray() << QStringList{"1.5"};
     QTest::newRow("no device: names those present") << "no device" << QByteArray() << QStringList{"COM3", "COM1(", "COM2("};
@@ -76,13 +85,32 @@ void TestPortOpen::refused()
         QCOMPARE(::ioctl(other, TIOCEXCL), 0);
     if (kind == u"1.5")
         serial.setSettings(QStringLiteral("9600,n,8,1.5"));
+    const QByteArray lockName = QFile::encodeName(lockPath);
+    if (kind == u"fifo")
+        QCOMPARE(::mkfifo(lockName.constData(), 0666), 0);
+    if (kind == u"dangling link")
+        QCOMPARE(::symlink(QFile::encodeName(locks.filePath(QStringLiteral("gone"))).constData(), lockName.constData()), 0);
+    if (kind == u"folder")
+        QVERIFY(QDir().mkdir(lockPath));
+    if (kind == u"unsearchable") {
+        QCOMPARE(::chmod(QFile::encodeName(locks.path()).constData(), 0), 0);
+        // The port's override link stays readable for the ordinary user the open runs as.
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        for (const QString &dir : {config, config + QStringLiteral("/tarnwell"), config + QStringLiteral("/tarnwell/ports")})
+            QCOMPARE(::chmod(QFile::encodeName(dir).constData(), 0755), 0);
+    }
 
     QString error;
+    // Root enters any folder: the open runs as an ordinary user there.
+    const bool asNobody = kind == u"unsearchable" && ::geteuid() == 0 && ::seteuid(65534) == 0;
     try {
         serial.setPortOpen(true);
     } catch (const Error &e) {
         error = e.description();
     }
+    if (asNobody)
+        QCOMPARE(::seteuid(0), 0);
+    ::chmod(QFile::encodeName(locks.path()).constData(), 0700);
     if (other >= 0)
         ::close(other);
     for (const QString &word : mentions)
