@@ -125,9 +125,17 @@ bool replaceFile(const QByteArray &path, const QByteArray &bytes)
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
+    // The new file takes the old one's owner, group and mode. Where it cannot (the file belongs
+    // to someone else, or to a group we are not in), no new file is put in its place: the caller
+    // rewrites it in place instead, which keeps all three.
     struct stat old {};
-    const mode_t mode = ::stat(path.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
+    const bool existed = ::stat(path.constData(), &old) == 0;
+    const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
+    struct stat made {};
+    bool ok = ::fstat(fd, &made) == 0;
+    if (ok && existed && (made.st_uid != old.st_uid || made.st_gid != old.st_gid))
+        ok = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+    ok = ok && ::fchmod(fd, mode) == 0 && writeAllAt(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -172,9 +180,11 @@ bool writeIniFile(const QString &path, const IniDocument &doc, const QByteArray 
             *why = QStringLiteral("没有找到存放设置文件的文件夹");
         return false;
     }
-    // Through a symbolic link the file it points at is replaced, not the link.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    // Through a symbolic link the file it points at is replaced (made, when it is missing) in its
+    // own folder; the link stays.
+    QString target = path;
+    for (int hops = 0; hops < 40 && QFileInfo(target).isSymLink(); ++hops)
+        target = QFileInfo(target).symLinkTarget();
     const QByteArray name = QFile::encodeName(target);
     const QByteArray bytes = doc.serialize();
     if (replaceFile(name, bytes))

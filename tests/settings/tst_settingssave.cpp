@@ -1,10 +1,13 @@
 // Saving into a settings folder in which no new file can be made: the file is rewritten in
 // place when it is writable itself; otherwise the save fails, says why, and leaves it whole.
+// Saving through a symbolic link: the file it names is written in its own folder, keeping its
+// group and mode, and the link stays.
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
 #include "support/files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +30,8 @@ class TestSettingsSave : public QObject {
 private slots:
     void folderWithoutWritePermission_data();
     void folderWithoutWritePermission();
+    void throughLink_data();
+    void throughLink();
 };
 
 void TestSettingsSave::folderWithoutWritePermission_data()
@@ -69,6 +74,51 @@ void TestSettingsSave::folderWithoutWritePermission()
                      && why.contains(QStringLiteral("没有写入权限")), qPrintable(why));
         QCOMPARE(test::readFile(path), before);
     }
+}
+
+void TestSettingsSave::throughLink_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link to a file with its own group and mode") << true;
+    QTest::newRow("dangling link: the file is made where it points") << false;
+}
+
+void TestSettingsSave::throughLink()
+{
+    QFETCH(bool, targetExists);
+    QTemporaryDir home, elsewhere;
+    SystemDirectory = home.path();
+    const QString link = settingsFilePath();
+    const QString target = elsewhere.filePath(QStringLiteral("shared.ini"));
+    QVERIFY(QFile::link(target, link));
+    // A group of ours other than the one new files get: root may take any.
+    gid_t group = ::getegid();
+    if (targetExists) {
+        test::writeFile(target, "[h3c_comm]\nPortNum=3\n");
+        setMode(target, 0640);
+        gid_t groups[64];
+        const int n = ::getgroups(64, groups);
+        group = ::geteuid() == 0 ? 4321 : group;
+        for (int i = 0; i < n && ::geteuid() != 0; ++i)
+            if (groups[i] != ::getegid())
+                group = groups[i];
+        QCOMPARE(::chown(QFile::encodeName(target).constData(), uid_t(-1), group), 0);
+    }
+
+    QString why;
+    QVERIFY2(SaveCommSettings(CommSettings{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1}, &why), qPrintable(why));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QVERIFY(test::readFile(target).contains("PortNum=1"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    if (targetExists) {
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+        QCOMPARE(st.st_gid, group);
+    }
+    // Nothing left beside either of them.
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("h3c_config.ini")});
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("shared.ini")});
 }
 
 QTEST_GUILESS_MAIN(TestSettingsSave)
