@@ -1,0 +1,117 @@
+#include "ui/practice.h"
+
+#include "console/error.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tarnwell {
+
+PracticeSession::PracticeSession(const QString &simulator, const QStringList &extraArguments)
+    : m_home(QDir::tempPath() + QStringLiteral("/tarnwell-practice.XXXXXX"))
+{
+    if (!m_home.isValid())
+        throw Error(QStringLiteral("无法创建练习用的临时配置目录：%1").arg(m_home.errorString()));
+    if (simulator.isEmpty() || !QFileInfo(simulator).isExecutable())
+        throw Error(QStringLiteral("找不到模拟交换机程序 tarnwell-switchsim(应在 %1 旁边)")
+                        .arg(QCoreApplication::applicationFilePath()));
+    const QString link = m_home.filePath(QStringLiteral("tarnwell/ports/COM3"));
+    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The simulator ends with this process, however it ends (killed included).
+    m_simulator.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_simulator.start(simulator, siteArguments() + QStringList{QStringLiteral("--link"), link} + extraArguments);
+    // The terminal's path is the simulator's first output line; it comes within milliseconds.
+    QDeadlineTimer deadline(10000);
+    while (m_simulator.waitForStarted(int(deadline.remainingTime())) && !m_simulator.canReadLine()
+           && m_simulator.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    m_terminal = QString::fromLocal8Bit(m_simulator.readLine()).trimmed();
+    if (!m_terminal.startsWith(QLatin1String("/dev/")) || !QFileInfo(link).isSymLink()) {
+        const QString why = m_simulator.errorString();
+        m_simulator.kill();
+        m_simulator.waitForFinished(5000);
+        throw Error(QStringLiteral("模拟交换机没有启动：%1").arg(why));
+    }
+    m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+}
+
+PracticeSession::~PracticeSession()
+{
+    if (m_hadConfigHome)
+        qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    m_simulator.terminate();
+    if (!m_simulator.waitForFinished(5000)) {
+        m_simulator.kill();
+        m_simulator.waitForFinished(5000);
+    }
+}
+
+QString PracticeSession::bundledSimulator()
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString &candidate : {here.filePath(QStringLiteral("tarnwell-switchsim")),
+                                     here.filePath(QStringLiteral("../../tools/switchsim/tarnwell-switchsim"))})
+        if (QFileInfo(candidate).isExecutable())
+            return QDir::cleanPath(candidate);
+    return {};
+}
+
+QStringList PracticeSession::optionsFromEnvironment()
+{
+    return qEnvironmentVariable("TARNWELL_SIM_OPTIONS").split(u' ', Qt::SkipEmptyParts);
+}
+
+QStringList PracticeSession::siteArguments()
+{
+    return {QStringLiteral("--user"),              QStringLiteral("admin"),
+            QStringLiteral("--password"),          QStringLiteral("admin"),
+            QStringLiteral("--remote-model"),      QStringLiteral("3600"),
+            QStringLiteral("--remote-user"),       QStringLiteral("admin"),
+            QStringLiteral("--remote-password"),   QStringLiteral("admin"),
+            QStringLiteral("--remote-user-level"), QStringLiteral("1"),
+            QStringLiteral("--remote-super-password"), QStringLiteral("h3c")};
+}
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onQuitSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+void quitOnTerminationSignals()
+{
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &action, nullptr);
+}
+
+} // namespace tarnwell

@@ -1,0 +1,61 @@
+// tarnwell --practice: the window on the bundled simulated switch, in a throw-away settings
+// folder that nothing of the person's own configuration reaches, and nothing left behind.
+#include "console/error.h"
+#include "console/serialcontrol.h"
+#include "ui/frmmain.h"
+#include "ui/practice.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarnwell;
+
+class TestPractice : public QObject {
+    Q_OBJECT
+private slots:
+    void windowOnTheSimulatedSwitch();
+    void missingSimulatorIsReported();
+};
+
+void TestPractice::windowOnTheSimulatedSwitch()
+{
+    QTemporaryDir own;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(own.path()));
+    QString home;
+    {
+        PracticeSession practice(QStringLiteral(TARNWELL_SWITCHSIM), {});
+        home = practice.configHome();
+        QCOMPARE(qEnvironmentVariable("XDG_CONFIG_HOME"), home);
+        QCOMPARE(QFileInfo(home + QStringLiteral("/tarnwell/ports/COM3")).symLinkTarget(), practice.terminalPath());
+        FrmMain w;
+        QCOMPARE(w.Combo2->currentText(), QStringLiteral("COM3"));
+        w.Cmd_Switch->click();
+        QVERIFY(w.serial().portOpen());
+        w.Cmd_Send_Enter->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.terminal().text().contains(QStringLiteral("Username:")), 20000);
+        w.close();
+    }
+    QVERIFY(!QFileInfo::exists(home));
+    QCOMPARE(qEnvironmentVariable("XDG_CONFIG_HOME"), own.path());
+    QVERIFY(QDir(own.path()).isEmpty()); // the person's own folder untouched
+}
+
+void TestPractice::missingSimulatorIsReported()
+{
+    qputenv("XDG_CONFIG_HOME", "/nowhere");
+    QString error;
+    try {
+        PracticeSession practice(QStringLiteral("/nowhere/tarnwell-switchsim"), {});
+    } catch (const Error &e) {
+        error = e.description();
+    }
+    QVERIFY2(error.contains(QStringLiteral("tarnwell-switchsim")), qPrintable(error));
+    QCOMPARE(qEnvironmentVariable("XDG_CONFIG_HOME"), QStringLiteral("/nowhere"));
+}
+
+QTEST_MAIN(TestPractice)
+#include "test_practice.moc"
