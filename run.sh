@@ -12,7 +12,7 @@ for a in "$@"; do
   if [ "$a" = --hardware ]; then hardware=1; else args+=("$a"); fi
 done
 source "$top/tools/dev/setup.sh"
-build_tree "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_preset default
 if [ "$hardware" = 1 ]; then
   exec "$top/build/src/ui/tarnwell" "${args[@]}"
 fi

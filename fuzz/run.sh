@@ -4,11 +4,14 @@
 # executions per target. Fails when a target crashes or breaks one of its invariants; the
 # input that did it is left in <build>/fuzz-artifacts/.
 #
-#   fuzz/run.sh BUILD_DIR [SECONDS]      (SECONDS: per target, default $TARNWELL_FUZZ_SECONDS or 60)
+#   fuzz/run.sh BUILD_DIR [SECONDS [TARGET...]]
+#     SECONDS: per target, default $TARNWELL_FUZZ_SECONDS or 60; TARGET: only these targets
+#     (each fuzz target's CTest test runs one).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:?usage: fuzz/run.sh BUILD_DIR [SECONDS]}
+build=${1:?usage: fuzz/run.sh BUILD_DIR [SECONDS [TARGET...]]}
 seconds=${2:-${TARNWELL_FUZZ_SECONDS:-60}}
+only=("${@:3}")
 
 # target:seed corpus:dictionary
 targets=(
@@ -22,6 +25,7 @@ status=0
 summary=()
 for entry in "${targets[@]}"; do
   IFS=: read -r name seeds dict <<<"$entry"
+  if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" $name "* ]]; then continue; fi
   exe="$build/fuzz/$name"
   work="$build/fuzz-corpus/$name"
   log="$build/fuzz-artifacts/$name.log"

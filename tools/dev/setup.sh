@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shared set-up of run.sh and test.sh: installs the Debian packages the project needs (only
-# those missing, as root or through sudo), then configures and builds into the given folder.
+# those missing, as root or through sudo); build_preset configures and builds a CMake preset.
 # Idempotent: a second run installs nothing and rebuilds only what changed.
 set -euo pipefail
 
@@ -15,6 +15,7 @@ packages=(
   appstream desktop-file-utils      # validators of the package's desktop metadata
   clang libclang-rt-14-dev          # sanitizer runtime and libFuzzer
   dpkg-dev                          # dpkg-shlibdeps: library dependencies of the .deb
+  perl lintian                      # pod2man for the manual pages; the .deb's check
 )
 
 install_missing() {
@@ -33,11 +34,9 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# build_tree DIR [cmake options...]
-build_tree() {
-  local dir=$1; shift
-  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+# build_preset PRESET: configures and builds as CMakePresets.json says (build/ for "default").
+build_preset() {
+  (cd "$top" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
 }
 
 install_missing
