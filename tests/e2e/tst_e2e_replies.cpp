@@ -53,16 +53,21 @@ void TestE2eReplies::scriptMessages_data()
 
     QTest::newRow("clean binding among log lines: message unchanged")
         << QStringList{"--log-every", "300"} << "Cmd_Try_Bind" << "5" << "10" << u"操作完毕！"_qs;
-    QTest::newRow("VLAN the switch refuses")
-        << QStringList{"--strict-vlans"} << "Cmd_Try_Bind" << "5" << "99"
-        << u"操作完毕！\n\n交换机报错：\n命令：port acc vlan 99\nError: VLAN 99 does not exist.\n"
-           u"命令：mac-addr static 000f-e212-3456 vlan 99\nError: VLAN 99 does not exist."_qs;
-    QTest::newRow("port number the switch refuses")
+    const QString vlan99 = u"操作完毕！\n\n交换机拒绝了这一行：\nport acc vlan 99\nError: VLAN 99 does not exist.\n\n"
+                           u"以下各行没有发送：\nmac-addr static 000f-e212-3456 vlan 99"_qs;
+    QTest::newRow("VLAN the switch refuses: the binding line stays unsent")
+        << QStringList{"--strict-vlans"} << "Cmd_Try_Bind" << "5" << "99" << vlan99;
+    // Each answer 1.5 s late: the refusal still stops the script before the binding line.
+    QTest::newRow("refusal over a slow hop") << QStringList{"--strict-vlans", "--answer-delay", "1500"}
+                                             << "Cmd_Try_Bind" << "5" << "99" << vlan99;
+    QTest::newRow("port number the switch refuses: no port is shut")
         << QStringList{} << "Cmd_Try_Undo" << "30" << "10"
-        << u"操作完毕！\n\n交换机报错：\n命令：int eth 1/0/30\n% Wrong parameter found at '^' position.\n"
-           u"命令：shut\n% Unrecognized command found at '^' position.\n"
-           u"命令：undo port acc vlan 10\n% Unrecognized command found at '^' position.\n"
-           u"命令：undo mac-addr static 000f-e212-3456 vlan 10\n% Unrecognized command found at '^' position."_qs;
+        << u"操作完毕！\n\n交换机拒绝了这一行：\nint eth 1/0/30\n% Wrong parameter found at '^' position.\n\n"
+           u"以下各行没有发送：\nshut\nundo port acc vlan 10\nundo mac-addr static 000f-e212-3456 vlan 10"_qs;
+    QTest::newRow("save waits for its outcome")
+        << QStringList{"--save-delay", "4000"} << "Cmd_Save" << "1" << ""
+        << u"保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！\n\n交换机报告：\n"
+           u"Unit1 save configuration flash:/config.cfg successfully"_qs;
     QTest::newRow("reboot asks")
         << QStringList{} << "Cmd_Reboot" << "1" << ""
         << u"重启大概需要5-10秒，需要在登录进交换机的前提下进行。\n\n交换机在等待回答：\n"
