@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,6 +19,8 @@ private slots:
     void fullyBound48Ports();
     void scriptMessages_data();
     void scriptMessages();
+    void login_data();
+    void login();
     void pastedText();
 };
 
@@ -93,6 +96,45 @@ void TestE2eReplies::scriptMessages()
     w.Txt_Mac->setText(u"000f-e212-3456"_qs);
     w.findChild<QPushButton *>(button)->click();
     QCOMPARE(t.boxes.texts(), QStringList{message});
+}
+
+void TestE2eReplies::login_data()
+{
+    QTest::addColumn<QStringList>("boxes"); // 管理IP, 用户名, 密码, 高级用户名, 高级密码
+    QTest::addColumn<QString>("message");
+    const QString done = u"登录完毕，注意此功能需要在>状态下使用！"_qs;
+    QTest::newRow("telnet, login, super with its password")
+        << QStringList{"10.0.0.2", "admin", "admin", "super", "Secret99"} << done;
+    QTest::newRow("logged in already: the user name is refused, the password stays unsent")
+        << QStringList{"", "admin", "Secret99", "", ""}
+        << done + u"\n\n交换机拒绝了这一行：\nadmin\n% Unrecognized command found at '^' position.\n\n"
+                  u"以下各行没有发送：\n******"_qs;
+    QTest::newRow("telnet to a silent host")
+        << QStringList{"10.0.0.9", "admin", "Secret99", "", ""}
+        << done + u"\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n******\n\n交换机最后显示：\n"
+                  u"Trying 10.0.0.9 ...\nPress CTRL+K to abort"_qs;
+}
+
+// The password never reaches the switch as a command, nor any message or the terminal.
+void TestE2eReplies::login()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, message);
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start({"--remote-user-level", "1", "--remote-super-password", "Secret99"}, error), qPrintable(error));
+    FrmMain &w = t.w();
+    qsizetype from = t.typeLine(QString());
+    QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+    const QList<QLineEdit *> edits{w.Txt_ManageIP, w.Txt_User_Name, w.Txt_User_PSD, w.Txt_Super_Name, w.Txt_Super_PSD};
+    for (qsizetype i = 0; i < edits.size(); ++i)
+        edits[i]->setText(boxes[i]);
+    from = t.mark();
+    w.Cmd_Login->click();
+    QCOMPARE(t.boxes.texts(), QStringList{message});
+    QVERIFY2(!t.since(from).contains(u"Secret99"_qs), qPrintable(t.since(from)));
+    if (boxes[0] == u"10.0.0.2")
+        QVERIFY2(t.since(from).endsWith(u"<SW3100-B>"_qs), qPrintable(t.since(from)));
 }
 
 // Several pasted lines go to the switch one by one.
