@@ -138,7 +138,6 @@ struct CommandScripts::Run {
     CancelToken token;
     OperationGate::Ticket ticket;
     std::shared_ptr<ReplyCollector> reply;
-    qsizetype heardFrom = 0;  // reply->text() before this is what was shown before the run
     qsizetype lineStart = 0;  // start of the received line the last sent line was typed on
     qsizetype sentAt = 0;     // reply->text() at the moment the last line was sent
     QString first;            // the first line of the closing message
@@ -146,7 +145,8 @@ struct CommandScripts::Run {
     QStringList passwords;    // the password boxes' texts, never shown
 
     QStringView sinceSent() const { return QStringView(reply->text()).mid(sentAt); }
-    bool heard() const { return answerState(QStringView(reply->text()).mid(heardFrom)) != Answer::Silent; }
+    // Whether the switch has shown anything: during the run, or the line it was at before.
+    bool heard() const { return answerState(reply->text()) != Answer::Silent; }
     // The closing message: the script's own first line, what the switch said, the notes.
     QString message(const QString &first) const
     {
@@ -168,7 +168,6 @@ std::optional<CommandScripts::Run> CommandScripts::begin(const QString &name, co
     ticket->setOutcome(QStringLiteral("出错"));
     Run run(m_cancel, std::move(*ticket), collect());
     run.first = first;
-    run.heardFrom = run.reply->text().size();
     for (ScriptBox b : {ScriptBox::UserPassword, ScriptBox::SuperPassword})
         if (!box(b).isEmpty())
             run.passwords << box(b);
@@ -207,7 +206,7 @@ CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> 
     if (line.optional && text.isEmpty())
         return Step::Next;
     const QString &all = run.reply->text();
-    if (line.secret && run.heard() && !lastShownLine(all).endsWith(u':')) {
+    if (line.secret && run.heard() && !lastShownLine(all).endsWith(u"password:", Qt::CaseInsensitive)) {
         // The switch does not ask for a password: typed now it would be a command.
         if (atCommandPrompt(all)) {
             run.notes = QStringLiteral("\n\n交换机已在命令行，没有要求输入密码，密码没有发送。");
@@ -272,7 +271,7 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
             notSent << boundedLine(shown(lines[i], text));
     if (!notSent.isEmpty())
         out += QStringLiteral("\n\n以下各行没有发送：\n") + notSent.join(u'\n');
-    const QStringList last = lastShownLines(QStringView(run.reply->text()).mid(run.heardFrom), 2);
+    const QStringList last = lastShownLines(run.reply->text(), 2);
     if (!why.isEmpty() && !last.isEmpty())
         out += QStringLiteral("\n\n交换机最后显示：\n") + last.join(u'\n');
     messageBox(run.first + out + run.notes);

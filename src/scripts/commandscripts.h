@@ -35,9 +35,9 @@ class SerialControl;
 //   names the refused line, the switch's words and the lines not sent;
 // - an answer begun but not ending at a prompt or question yet is waited for, up to 3 s beyond
 //   the pause (for save's last line up to 60 s, for the outcome of the save);
-// - a password is sent only when the switch asks for one ("...:" shown last) or has said nothing
-//   at all; at a command prompt it is skipped (the person is logged in already), otherwise the
-//   script stops.
+// - a password is sent only when the switch asks for one ("Password:" shown last) or has shown
+//   nothing at all; at a command prompt it is skipped (the person is logged in already),
+//   otherwise (a telnet still trying, "Username:") the script stops.
 // A switch that says nothing gets exactly the lines and pauses of a blind script. Once watching
 // is on, the port scripts pause once more after their last line, so that the answer to it is in
 // before the message. The binding values are checked before anything is sent.

@@ -337,6 +337,10 @@ void TestCommandScripts::switchAnswers_data()
         << "login" << QStringList{"UserName=admin", "UserPSD=pw1"}
         << QStringList{u"|0|Username:"_qs, u"admin|20|admin\r\nPassword:"_qs, u"******|20|\r\n<SW>"_qs}
         << QStringList{"0 admin<CR>", "501 pw1<CR>", "1502 " + kLoginDone};
+    QTest::newRow("asked for a user name: the password is not typed as one")
+        << "login" << QStringList{"UserPSD=pw1", "SuperName=super"} << QStringList{u"|0|\r\nUsername:"_qs}
+        << QStringList{u"0 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
+                       u"******\nsuper\n\n交换机最后显示：\nUsername:"_qs};
     const QString trying = u"tel 10.0.0.9|40|tel 10.0.0.9\r\nTrying 10.0.0.9 ...\r\nPress CTRL+K to abort\r\n"_qs;
     QTest::newRow("telnet to a silent host: 3 s more, then no password")
         << "login" << QStringList{"ManageIP=10.0.0.9", "UserName=admin", "UserPSD=pw1"} << QStringList{logged, trying}
