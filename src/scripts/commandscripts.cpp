@@ -141,6 +141,7 @@ struct CommandScripts::Run {
     qsizetype lineStart = 0;  // start of the received line the last sent line was typed on
     qsizetype sentAt = 0;     // reply->text() at the moment the last line was sent
     QString first;            // the first line of the closing message
+    QString lastSent;         // the last line sent, a password as ******
     QString notes;            // added to the closing message
     QStringList passwords;    // the password boxes' texts, never shown
 
@@ -148,7 +149,7 @@ struct CommandScripts::Run {
     // Whether the switch has shown anything: during the run, or the line it was at before.
     bool heard() const { return answerState(reply->text()) != Answer::Silent; }
     // The closing message: the script's own first line, what the switch said, the notes.
-    QString message(const QString &first) const
+    QString message() const
     {
         SwitchReply r = readSwitchReply(reply->text());
         for (SwitchReply::Refusal &refusal : r.refusals)
@@ -216,6 +217,7 @@ CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> 
         return Step::Stopped;
     }
     run.sentAt = all.size();
+    run.lastSent = line.secret ? kHidden : text;
     run.lineStart = std::max(all.lastIndexOf(u'\n'), all.lastIndexOf(u'\r')) + 1;
     if (line.secret)
         m_serial.outputSecret(text, QStringLiteral("\r"));
@@ -254,12 +256,12 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
     QString out;
     if (why.isEmpty()) {
         const SwitchReply reply = readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart));
-        out = QStringLiteral("\n\n交换机拒绝了这一行：\n") + boundedLine(shown(lines[i], lines[i].text()));
+        out = QStringLiteral("\n\n交换机拒绝了这一行：\n") + boundedLine(run.lastSent);
         for (const SwitchReply::Refusal &r : reply.refusals.mid(0, kMaxErrorLines))
             out += u'\n' + boundedLine(r.error);
         if (reply.refusals.size() > kMaxErrorLines)
             out += QStringLiteral("\n……另有%1行报错未列出").arg(reply.refusals.size() - kMaxErrorLines);
-        run.ticket.setOutcome(QStringLiteral("被交换机拒绝：") + boundedLine(shown(lines[i], lines[i].text())));
+        run.ticket.setOutcome(QStringLiteral("被交换机拒绝：") + boundedLine(run.lastSent));
         ++i;
     } else {
         out = u"\n\n"_qs + why;
@@ -285,7 +287,7 @@ void CommandScripts::login()
     const std::vector<Line> lines = loginLines(kPassword);
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
-    QString message = run->message(run->first);
+    QString message = run->message();
     // No prompt came after the last step: say what the switch shows instead (a telnet still
     // trying, a login question).
     if (run->heard() && !atCommandPrompt(run->reply->text()))
@@ -362,7 +364,7 @@ void CommandScripts::portScript(PortScript kind)
     if (sendScript(*run, lines, portLines, lines.size()) != Step::Next)
         return;
     run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(run->message(run->first));
+    messageBox(run->message());
 }
 
 void CommandScripts::save()
@@ -377,7 +379,7 @@ void CommandScripts::save()
     lines.back().patience = kSaveOutcome;
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
-    QString message = run->message(run->first);
+    QString message = run->message();
     if (run->heard()) {
         const QString sinceSave = run->reply->text().mid(run->sentAt);
         static const QRegularExpression success(QStringLiteral("success"), QRegularExpression::CaseInsensitiveOption);
@@ -411,7 +413,7 @@ void CommandScripts::reboot()
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
     run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(run->message(run->first));
+    messageBox(run->message());
     if (run->token.cancelled())
         return;
     m_inputs.clearInputLine();
