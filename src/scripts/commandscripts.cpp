@@ -265,7 +265,7 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
         ++i;
     } else {
         out = u"\n\n"_qs + why;
-        run.ticket.setOutcome(QStringLiteral("已停止：") + why);
+        run.ticket.setOutcome(why);
     }
     QStringList notSent;
     for (; i < lines.size(); ++i)
@@ -380,23 +380,25 @@ void CommandScripts::save()
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
     QString message = run->message();
+    run->ticket.setOutcome(QStringLiteral("完成"));
     if (run->heard()) {
-        const QString sinceSave = run->reply->text().mid(run->sentAt);
+        const QString answer = run->reply->text().mid(run->sentAt);
         static const QRegularExpression success(QStringLiteral("success"), QRegularExpression::CaseInsensitiveOption);
         QString outcome;
-        for (const QString &line : lastShownLines(sinceSave, 8))
+        for (const QString &line : lastShownLines(answer, 8))
             if (line.contains(success))
                 outcome = line;
+        if (outcome.isEmpty())
+            run->ticket.setOutcome(QStringLiteral("未见保存结果"));
         if (!outcome.isEmpty())
             message += QStringLiteral("\n\n交换机报告：\n") + outcome;
         else if (!m_serial.portOpen())
             message += QStringLiteral("\n\n端口已关闭，没有等到保存的结果。");
-        else if (answerState(sinceSave) == Answer::Unfinished)
+        else if (answerState(answer) == Answer::Unfinished)
             message += QStringLiteral("\n\n等了60秒，交换机还没有报告保存的结果。");
         else
-            message += QStringLiteral("\n\n交换机没有报告保存成功，最后显示：\n") + lastShownLines(sinceSave, 2).join(u'\n');
+            message += QStringLiteral("\n\n交换机没有报告保存成功，最后显示：\n") + lastShownLines(answer, 2).join(u'\n');
     }
-    run->ticket.setOutcome(QStringLiteral("完成"));
     messageBox(message);
     // The window may have closed while the box was open.
     if (run->token.cancelled())
