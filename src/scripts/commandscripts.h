@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scripts/canceltoken.h"
+#include "scripts/operationgate.h"
 #include "scripts/scriptinputs.h"
 #include "scripts/switchreply.h"
 
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLineEdit;
@@ -16,9 +18,11 @@ namespace tarnwell {
 
 class SerialControl;
 
-// The canned command scripts of the binding frame. Each sends its lines blind (text and one CR
-// in one output() call), pauses with Delay after them and ends with its message box. Boxes are
-// read at the moment each line is sent; SwitchModel once, after the login steps.
+// The canned command scripts of the binding frame. Each sends its lines (text and one CR in one
+// output() call, a password box's text through outputSecret()), pauses with Delay after them and
+// ends with its message box. Boxes are read at the moment each line is sent; SwitchModel once,
+// after the login steps. Only one script runs at a time: a click while one (or the capture, or a
+// paced paste, when they share the gate) runs is ignored.
 //
 // A failed write throws tarnwell::Error out of the method (the window's click handler traps
 // it); lines already sent stay sent. After cancel() (the window is closing) a waiting script
@@ -26,10 +30,17 @@ class SerialControl;
 // and touches neither this object nor the serial control nor the inputs again; a script started
 // after cancel() does nothing. Destroying this object cancels too.
 //
-// While a script runs it notes what the switch prints (fed through received()); its closing
-// message then lists the switch's error lines and a question left unanswered at the end. Once
-// watching is on, the port scripts pause once more after their last line, so that the answer to
-// it is in before the message. The lines and their pauses never change.
+// While a script runs it reads what the switch prints (fed through received()) after each line:
+// - an error line in the answer stops the script: nothing more is sent, and the closing message
+//   names the refused line, the switch's words and the lines not sent;
+// - an answer begun but not ending at a prompt or question yet is waited for, up to 3 s beyond
+//   the pause (for save's last line up to 60 s, for the outcome of the save);
+// - a password is sent only when the switch asks for one ("Password:" shown last) or has shown
+//   nothing at all; at a command prompt it is skipped (the person is logged in already),
+//   otherwise (a telnet still trying, "Username:") the script stops.
+// A switch that says nothing gets exactly the lines and pauses of a blind script. Once watching
+// is on, the port scripts pause once more after their last line, so that the answer to it is in
+// before the message. The binding values are checked before anything is sent.
 class CommandScripts {
 public:
     CommandScripts(SerialControl &serial, ScriptInputs &inputs);
@@ -50,6 +61,8 @@ public:
     void received(const QString &text);
     // Turns on noting the switch's answers (the window does; it feeds received()).
     void watchReplies() { m_watching = true; }
+    // The gate the scripts take turns through (the window's); without one they use their own.
+    void setGate(OperationGate &gate) { m_gate = &gate; }
 
     // A whole number from 1 to 48, as typed: the port numbers the scripts send.
     static bool isPortNumber(const QString &text);
@@ -67,21 +80,36 @@ public:
 
 private:
     enum class PortScript { Bind, Unbind };
+    struct Line;
+    struct Run;
+    enum class Step { Next, Stopped, Cancelled };
 
     void portScript(PortScript kind);
-    // The five optional login steps; false when cancelled during one of their pauses.
-    bool loginSteps(qint32 passwordPause, const CancelToken &token);
+    // The five optional login steps, read as they are sent.
+    std::vector<Line> loginLines(qint32 passwordPause);
+    // Sends the lines [from, to) of a script; Stopped after the stop message has been shown.
+    Step sendScript(Run &run, const std::vector<Line> &lines, size_t from, size_t to);
+    // Sends one line and waits for its answer as the class comment says.
+    Step sendLine(Run &run, const std::vector<Line> &lines, size_t i);
+    // Waits in short pauses while the answer to the last line is unfinished, up to ms.
+    bool awaitAnswer(Run &run, qint32 ms);
+    // Shows the closing message for a script stopped at line i.
+    void stop(Run &run, const std::vector<Line> &lines, size_t i, const QString &why);
     // Sends text + CR, then pauses (pauseMs < 0: no pause). False when cancelled meanwhile;
     // the caller must then return without touching any member.
     bool send(const QString &text, qint32 pauseMs, const CancelToken &token);
     QString box(ScriptBox b) const { return m_inputs.text(b); }
     // A collector for one run; it gets the text received until it is dropped.
     std::shared_ptr<ReplyCollector> collect();
+    // A run of the script called name, or nothing when it must not start (cancelled, gate taken).
+    std::optional<Run> begin(const QString &name, const QString &first);
 
     SerialControl &m_serial;
     ScriptInputs &m_inputs;
     CancelToken m_cancel;
     bool m_watching = false;
+    OperationGate m_ownGate;
+    OperationGate *m_gate = &m_ownGate;
     std::vector<std::weak_ptr<ReplyCollector>> m_collectors;
     // The received line not yet ended (as a rule the prompt): a run's collector starts with it,
     // so the echo of the run's first line is seen with its prompt.

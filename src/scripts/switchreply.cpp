@@ -86,10 +86,10 @@ SwitchReply readSwitchReply(QStringView text)
             continue;
         reply.refusals.append({command, all[i].trimmed().toString()});
     }
-    // A question is the text's last line, printed without a line end.
-    const QStringView last = all.last();
+    // A question is the last line shown: printed without a line end, though log lines may follow.
+    const QString last = lastShownLine(text);
     if (isQuestion(last))
-        reply.question = last.trimmed().toString();
+        reply.question = boundedLine(last);
     return reply;
 }
 
@@ -100,16 +100,55 @@ QString messageWithReply(const QString &message, const SwitchReply &reply)
     QString out = message;
     if (!reply.refusals.isEmpty()) {
         out += QStringLiteral("\n\n交换机报错：");
-        for (const SwitchReply::Refusal &r : reply.refusals) {
+        for (const SwitchReply::Refusal &r : reply.refusals.mid(0, kMaxErrorLines)) {
             if (!r.command.isEmpty())
-                out += QStringLiteral("\n命令：") + r.command;
-            out += u'\n' + r.error;
+                out += QStringLiteral("\n命令：") + boundedLine(r.command);
+            out += u'\n' + boundedLine(r.error);
         }
+        if (reply.refusals.size() > kMaxErrorLines)
+            out += QStringLiteral("\n……另有%1行报错未列出").arg(reply.refusals.size() - kMaxErrorLines);
     }
     if (!reply.question.isEmpty())
         out += QStringLiteral("\n\n交换机在等待回答：\n") + reply.question
                + QStringLiteral("\n请在输入区输入回答后按回车。");
     return out;
+}
+
+QString boundedLine(QStringView line)
+{
+    return line.size() <= kMaxLineLength ? line.toString() : line.left(kMaxLineLength - 1).toString() + u'…';
+}
+
+QStringList lastShownLines(QStringView text, int count)
+{
+    const QList<QStringView> all = lines(text.right(16384));
+    QStringList out;
+    for (qsizetype i = all.size() - 1; i >= 0 && out.size() < count; --i)
+        if (!all[i].trimmed().isEmpty() && !isAsyncLogLine(all[i]))
+            out.prepend(boundedLine(all[i].trimmed()));
+    return out;
+}
+
+QString lastShownLine(QStringView text)
+{
+    const QStringList last = lastShownLines(text, 1);
+    return last.isEmpty() ? QString() : last.front();
+}
+
+bool atCommandPrompt(QStringView text)
+{
+    static const QRegularExpression prompt(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])$"));
+    return prompt.match(lastShownLine(text)).hasMatch();
+}
+
+Answer answerState(QStringView sinceSent)
+{
+    const QString last = lastShownLine(sinceSent);
+    if (last.isEmpty())
+        return Answer::Silent;
+    const bool waiting = atCommandPrompt(sinceSent) || last.endsWith(u':') || isQuestion(last)
+                         || last.endsWith(u"---- More ----");
+    return waiting ? Answer::Waiting : Answer::Unfinished;
 }
 
 bool endsAtPagingPrompt(QStringView text)

@@ -36,7 +36,28 @@ private:
 SwitchReply readSwitchReply(QStringView text);
 
 // The closing message with what the reply adds below it; the message alone when it adds nothing.
+// At most kMaxErrorLines error lines are listed, each cut to kMaxLineLength characters, and the
+// rest counted, so that the box fits the screen however much the switch printed.
 QString messageWithReply(const QString &message, const SwitchReply &reply);
+inline constexpr int kMaxErrorLines = 10;
+inline constexpr int kMaxLineLength = 200;
+// The line cut to kMaxLineLength characters, "…" marking the cut.
+QString boundedLine(QStringView line);
+
+// How far the switch has answered a line, judged on the text received since it was sent.
+enum class Answer {
+    Silent,     // nothing but blanks and asynchronous log lines
+    Unfinished, // text, but it does not end waiting for input yet
+    Waiting,    // it ends at a prompt: <...> or [...] alone, a question, "...:", "---- More ----"
+};
+Answer answerState(QStringView sinceSent);
+
+// The last line shown (blank and asynchronous log lines after it aside), without its blanks.
+QString lastShownLine(QStringView text);
+// True when the last line shown is a command prompt alone: "<SW>", "[SW]", "[SW-Ethernet1/0/5]".
+bool atCommandPrompt(QStringView text);
+// The last `count` non-empty lines shown (log lines aside), bounded, oldest first.
+QStringList lastShownLines(QStringView text, int count);
 
 // "%Apr  5 07:02:03:671 2000 H3C SHELL/5/LOGIN:- 1 - ..." and the like.
 bool isAsyncLogLine(QStringView line);

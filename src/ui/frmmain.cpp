@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QToolTip>
 
 namespace tarnwell {
 
@@ -72,6 +73,11 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
     m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs);
     m_scripts->watchReplies();
+    m_scripts->setGate(m_operations);
+    m_scriptInputs.onCellsDropped([](QLineEdit *box) {
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                           QStringLiteral("粘贴的内容有好几项，只取了第一项。"), box);
+    });
     sendPastesAsLines(Text2, *m_scripts);
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel);

@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,6 +19,8 @@ private slots:
     void fullyBound48Ports();
     void scriptMessages_data();
     void scriptMessages();
+    void login_data();
+    void login();
     void pastedText();
 };
 
@@ -53,16 +56,21 @@ void TestE2eReplies::scriptMessages_data()
 
     QTest::newRow("clean binding among log lines: message unchanged")
         << QStringList{"--log-every", "300"} << "Cmd_Try_Bind" << "5" << "10" << u"操作完毕！"_qs;
-    QTest::newRow("VLAN the switch refuses")
-        << QStringList{"--strict-vlans"} << "Cmd_Try_Bind" << "5" << "99"
-        << u"操作完毕！\n\n交换机报错：\n命令：port acc vlan 99\nError: VLAN 99 does not exist.\n"
-           u"命令：mac-addr static 000f-e212-3456 vlan 99\nError: VLAN 99 does not exist."_qs;
-    QTest::newRow("port number the switch refuses")
+    const QString vlan99 = u"操作完毕！\n\n交换机拒绝了这一行：\nport acc vlan 99\nError: VLAN 99 does not exist.\n\n"
+                           u"以下各行没有发送：\nmac-addr static 000f-e212-3456 vlan 99"_qs;
+    QTest::newRow("VLAN the switch refuses: the binding line stays unsent")
+        << QStringList{"--strict-vlans"} << "Cmd_Try_Bind" << "5" << "99" << vlan99;
+    // Each answer 1.5 s late: the refusal still stops the script before the binding line.
+    QTest::newRow("refusal over a slow hop") << QStringList{"--strict-vlans", "--answer-delay", "1500"}
+                                             << "Cmd_Try_Bind" << "5" << "99" << vlan99;
+    QTest::newRow("port number the switch refuses: no port is shut")
         << QStringList{} << "Cmd_Try_Undo" << "30" << "10"
-        << u"操作完毕！\n\n交换机报错：\n命令：int eth 1/0/30\n% Wrong parameter found at '^' position.\n"
-           u"命令：shut\n% Unrecognized command found at '^' position.\n"
-           u"命令：undo port acc vlan 10\n% Unrecognized command found at '^' position.\n"
-           u"命令：undo mac-addr static 000f-e212-3456 vlan 10\n% Unrecognized command found at '^' position."_qs;
+        << u"操作完毕！\n\n交换机拒绝了这一行：\nint eth 1/0/30\n% Wrong parameter found at '^' position.\n\n"
+           u"以下各行没有发送：\nshut\nundo port acc vlan 10\nundo mac-addr static 000f-e212-3456 vlan 10"_qs;
+    QTest::newRow("save waits for its outcome")
+        << QStringList{"--save-delay", "4000"} << "Cmd_Save" << "1" << ""
+        << u"保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！\n\n交换机报告：\n"
+           u"Unit1 save configuration flash:/config.cfg successfully"_qs;
     QTest::newRow("reboot asks")
         << QStringList{} << "Cmd_Reboot" << "1" << ""
         << u"重启大概需要5-10秒，需要在登录进交换机的前提下进行。\n\n交换机在等待回答：\n"
@@ -88,6 +96,45 @@ void TestE2eReplies::scriptMessages()
     w.Txt_Mac->setText(u"000f-e212-3456"_qs);
     w.findChild<QPushButton *>(button)->click();
     QCOMPARE(t.boxes.texts(), QStringList{message});
+}
+
+void TestE2eReplies::login_data()
+{
+    QTest::addColumn<QStringList>("boxes"); // 管理IP, 用户名, 密码, 高级用户名, 高级密码
+    QTest::addColumn<QString>("message");
+    const QString done = u"登录完毕，注意此功能需要在>状态下使用！"_qs;
+    QTest::newRow("telnet, login, super with its password")
+        << QStringList{"10.0.0.2", "admin", "admin", "super", "Secret99"} << done;
+    QTest::newRow("logged in already: the user name is refused, the password stays unsent")
+        << QStringList{"", "admin", "Secret99", "", ""}
+        << done + u"\n\n交换机拒绝了这一行：\nadmin\n% Unrecognized command found at '^' position.\n\n"
+                  u"以下各行没有发送：\n******"_qs;
+    QTest::newRow("telnet to a silent host")
+        << QStringList{"10.0.0.9", "admin", "Secret99", "", ""}
+        << done + u"\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n******\n\n交换机最后显示：\n"
+                  u"Trying 10.0.0.9 ...\nPress CTRL+K to abort"_qs;
+}
+
+// The password never reaches the switch as a command, nor any message or the terminal.
+void TestE2eReplies::login()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, message);
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start({"--remote-user-level", "1", "--remote-super-password", "Secret99"}, error), qPrintable(error));
+    FrmMain &w = t.w();
+    qsizetype from = t.typeLine(QString());
+    QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+    const QList<QLineEdit *> edits{w.Txt_ManageIP, w.Txt_User_Name, w.Txt_User_PSD, w.Txt_Super_Name, w.Txt_Super_PSD};
+    for (qsizetype i = 0; i < edits.size(); ++i)
+        edits[i]->setText(boxes[i]);
+    from = t.mark();
+    w.Cmd_Login->click();
+    QCOMPARE(t.boxes.texts(), QStringList{message});
+    QVERIFY2(!t.since(from).contains(u"Secret99"_qs), qPrintable(t.since(from)));
+    if (boxes[0] == u"10.0.0.2")
+        QVERIFY2(t.since(from).endsWith(u"<SW3100-B>"_qs), qPrintable(t.since(from)));
 }
 
 // Several pasted lines go to the switch one by one.

@@ -1,6 +1,7 @@
 // The command scripts on a virtual clock: the exact lines and pauses of every script, boxes read
-// as each line goes out, refusals, a lost port, a click inside a pause, and the window closing
-// (or being destroyed) during a pause.
+// as each line goes out, values checked first, what a switch answers (refusals, slow answers,
+// passwords not asked for, the save's outcome), a lost port, a click inside a pause, and the
+// window closing (or being destroyed) during a pause.
 #include "console/error.h"
 #include "scripts/commandscripts.h"
 #include "scripts/scriptinputs.h"
@@ -139,6 +140,8 @@ private slots:
     void script();
     void clickDuringPause_data();
     void clickDuringPause();
+    void switchAnswers_data();
+    void switchAnswers();
     void windowDestroyedWhileWaiting_data();
     void windowDestroyedWhileWaiting();
 };
@@ -164,10 +167,19 @@ void TestCommandScripts::script_data()
         << "bind" << kLogin + kPort << "3100" << "" << loginLines(1000) + portLines(true, k3100Last) << false;
     QTest::newRow("unbind after full login: 500 ms after passwords")
         << "unbind" << kLogin + kPort << "3600" << "" << loginLines(500) + portLines(false, k3600Last) << false;
-    QTest::newRow("bind: empty boxes and blanks go out as typed")
-        << "bind" << QStringList{"PortNum=48", "Vlan= "} << "3100" << ""
-        << QStringList{"sys<CR> ~500", "int eth 1/0/48<CR> ~500", "undo shut<CR> ~500", "port acc vlan  <CR> ~500",
-                       "mac-addr static  vlan  <CR>", kDone} << false;
+    const QString badVlan = QStringLiteral("[Tarnwell] 请输入正确的VLAN号（1-4094的数字）！");
+    QTest::newRow("bind: VLAN blank, nothing sent, not even the login")
+        << "bind" << kLogin + QStringList{"PortNum=48", "Vlan= ", "Mac=0011-2233-4455"} << "3100" << "" << QStringList{badVlan} << false;
+    QTest::newRow("unbind: VLAN 5000") << "unbind" << QStringList{"PortNum=4", "Vlan=5000", "Mac=0011-2233-4455"} << "3100" << ""
+                                       << QStringList{badVlan} << false;
+    QTest::newRow("bind: MAC with a digit too many")
+        << "bind" << QStringList{"PortNum=4", "Vlan=10", "Mac=000f-e2aa-00411"} << "3100" << ""
+        << QStringList{"[Tarnwell] 请输入正确的MAC地址（如000f-e2aa-0008）！"} << false;
+    QTest::newRow("bind 3600: IP 300.1.1.1") << "bind" << kPort.mid(0, 3) + QStringList{"IP=300.1.1.1"} << "3600" << ""
+                                             << QStringList{"[Tarnwell] 请输入正确的IP地址（如192.168.1.9）！"} << false;
+    QTest::newRow("unbind 3100: IP not needed, MAC of another form sent in the switch's")
+        << "unbind" << QStringList{"PortNum=7", "Vlan=20", "Mac=00:11:22:33:44:55", "IP=x"} << "3100" << ""
+        << portLines(false, k3100Last) << false;
     const QStringList noPort{"[Tarnwell] 请先输入正确端口号！"};
     QTest::newRow("bind: empty port number sends nothing") << "bind" << kLogin + QStringList{"Vlan=20"} << "3100" << "" << noPort << false;
     QTest::newRow("bind: port number 1/0/5 refused") << "bind" << kLogin + QStringList{"PortNum=1/0/5"} << "3100" << "" << noPort << false;
@@ -263,17 +275,15 @@ void TestCommandScripts::clickDuringPause_data()
 
     QTest::newRow("reboot inside the first save pause")
         << "save" << qint64(100) << "reboot" << QStringList()
-        << QStringList{"0 save<CR>", "100 sys<CR>", "601 reboot <CR>", "1102 " + kRebooting,
-                       "1102 y <CR>", "1603 <CR>", "2104 " + kSaved};
-    QTest::newRow("login inside the last bind pause")
-        << "bind" << qint64(1600) << "login" << QStringList{"UserName=admin"} + kPort
+        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>", "1503 " + kSaved};
+    QTest::newRow("second bind inside the last bind pause")
+        << "bind" << qint64(1600) << "bind" << QStringList{"UserName=admin"} + kPort
         << QStringList{"0 admin<CR>", "501 sys<CR>", "1002 int eth 1/0/7<CR>", "1503 undo shut<CR>",
-                       "1600 admin<CR>", "2101 " + kLoginDone, "2101 port acc vlan 20<CR>",
-                       "2602 mac-addr static 0011-2233-4455 vlan 20<CR>", "2602 " + kDone};
+                       "2004 port acc vlan 20<CR>", "2505 mac-addr static 0011-2233-4455 vlan 20<CR>", "2505 " + kDone};
 }
 
-// A click during a pause runs its script at once, inside the pause; the interrupted script
-// goes on with its next line as soon as its own pause has passed.
+// A click on another script during a pause is ignored: nothing interleaves on the wire, the
+// running script keeps its pauses.
 void TestCommandScripts::clickDuringPause()
 {
     QFETCH(QString, first);
@@ -288,6 +298,108 @@ void TestCommandScripts::clickDuringPause()
     t.clock.at(clickAt, [&] { click(scripts, second); });
     click(scripts, first);
     QCOMPARE(t.timed(), expected);
+}
+
+void TestCommandScripts::switchAnswers_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("boxes");
+    // The switch: "<line sent>|<ms later>|<what it prints>", several for one line in order; the
+    // first entry with an empty line sent is the prompt shown before the click.
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("expected"); // timed, as in clickDuringPause; "= " the outcome
+
+    const QString caret = u"\r\n      ^\r\n % Wrong parameter found at '^' position.\r\n[SW]"_qs;
+    const QString sys = u"sys|30|sys\r\nSystem View: return to User View with Ctrl+Z.\r\n[SW]"_qs;
+    QTest::newRow("port beyond the switch: stops after the refused line")
+        << "bind" << kPort << QStringList{u"|0|<SW>"_qs, sys, u"int eth 1/0/7|40|int eth 1/0/7"_qs + caret}
+        << QStringList{"0 sys<CR>", "501 int eth 1/0/7<CR>",
+                       u"1002 [Tarnwell] 操作完毕！\n\n交换机拒绝了这一行：\nint eth 1/0/7\n% Wrong parameter found at '^' position."
+                       u"\n\n以下各行没有发送：\nundo shut\nport acc vlan 20\nmac-addr static 0011-2233-4455 vlan 20"_qs, u"= 被交换机拒绝：int eth 1/0/7"_qs};
+    QStringList flood{u"|0|<SW>"_qs, u"sys|5|sys\r\n"_qs};
+    for (int i = 0; i < 30; ++i)
+        flood << u"sys|10|Error: "_qs + QString(300, u'x') + u"\r\n"_qs;
+    QTest::newRow("thirty long error lines: ten listed, cut, the rest counted")
+        << "reboot" << QStringList() << flood
+        << QStringList{"0 sys<CR>", u"501 [Tarnwell] 重启大概需要5-10秒，需要在登录进交换机的前提下进行。\n\n交换机拒绝了这一行：\nsys"_qs
+                                        + (u"\nError: "_qs + QString(192, u'x') + u"…"_qs).repeated(10)
+                                        + u"\n……另有20行报错未列出\n\n以下各行没有发送：\nreboot "_qs, u"= 被交换机拒绝：sys"_qs};
+    const QString logged = u"|0|<SW>"_qs;
+    QTest::newRow("logged in already: the user name is refused, no password goes out")
+        << "login" << kLogin.mid(1) << QStringList{logged, u"admin|20|admin\r\n  ^\r\n % Unrecognized command found at '^' position.\r\n<SW>"_qs}
+        << QStringList{"0 admin<CR>", u"501 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机拒绝了这一行：\nadmin\n"
+                                      u"% Unrecognized command found at '^' position.\n\n以下各行没有发送：\n******\nroot\n******"_qs, u"= 被交换机拒绝：admin"_qs};
+    QTest::newRow("super raises the level without asking: its password is skipped")
+        << "login" << QStringList{"SuperName=super", "SuperPSD=pw2"}
+        << QStringList{logged, u"super|20|super\r\n User privilege level is 3\r\n<SW>"_qs}
+        << QStringList{"0 super<CR>", "501 " + kLoginDone + u"\n\n交换机已在命令行，没有要求输入密码，密码没有发送。"_qs, u"= 完成"_qs};
+    QTest::newRow("password asked: sent, shown as ******")
+        << "login" << QStringList{"UserName=admin", "UserPSD=pw1"}
+        << QStringList{u"|0|Username:"_qs, u"admin|20|admin\r\nPassword:"_qs, u"******|20|\r\n<SW>"_qs}
+        << QStringList{"0 admin<CR>", "501 pw1<CR>", "1502 " + kLoginDone, u"= 完成"_qs};
+    QTest::newRow("asked for a user name: the password is not typed as one")
+        << "login" << QStringList{"UserPSD=pw1", "SuperName=super"} << QStringList{u"|0|\r\nUsername:"_qs}
+        << QStringList{u"0 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
+                       u"******\nsuper\n\n交换机最后显示：\nUsername:"_qs, u"= 交换机没有要求输入密码，已停止。"_qs};
+    const QString trying = u"tel 10.0.0.9|40|tel 10.0.0.9\r\nTrying 10.0.0.9 ...\r\nPress CTRL+K to abort\r\n"_qs;
+    QTest::newRow("telnet to a silent host: 3 s more, then no password")
+        << "login" << QStringList{"ManageIP=10.0.0.9", "UserName=admin", "UserPSD=pw1"} << QStringList{logged, trying}
+        << QStringList{"0 tel 10.0.0.9<CR>", "3510 admin<CR>",
+                       u"4011 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
+                       u"******\n\n交换机最后显示：\nTrying 10.0.0.9 ...\nPress CTRL+K to abort"_qs, u"= 交换机没有要求输入密码，已停止。"_qs};
+    QTest::newRow("telnet alone: the message says what the switch shows last")
+        << "login" << QStringList{"ManageIP=10.0.0.9"} << QStringList{logged, trying}
+        << QStringList{"0 tel 10.0.0.9<CR>", "3510 " + kLoginDone + u"\n\n交换机最后显示：\nTrying 10.0.0.9 ...\nPress CTRL+K to abort"_qs, u"= 完成"_qs};
+    QTest::newRow("slow hop: the next line waits for the prompt")
+        << "reboot" << QStringList() << QStringList{u"|0|<SW>"_qs, u"sys|20|sys\r\n"_qs, u"sys|1500|[SW]"_qs}
+        << QStringList{"0 sys<CR>", "1521 reboot <CR>", "2022 " + kRebooting, u"= 完成"_qs};
+    QTest::newRow("answer to the last line comes in the pause after it")
+        << "bind" << kPort << QStringList{u"|0|[SW]"_qs, u"mac-addr static 0011-2233-4455 vlan 20|300|mac-addr static"
+                                                        u" 0011-2233-4455 vlan 20\r\nError: VLAN 20 does not exist.\r\n[SW]"_qs}
+        << QStringList{"0 sys<CR>", "501 int eth 1/0/7<CR>", "1002 undo shut<CR>", "1503 port acc vlan 20<CR>",
+                       "2004 mac-addr static 0011-2233-4455 vlan 20<CR>",
+                       u"2505 [Tarnwell] 操作完毕！\n\n交换机拒绝了这一行：\nmac-addr static 0011-2233-4455 vlan 20\n"
+                       u"Error: VLAN 20 does not exist."_qs, u"= 被交换机拒绝：mac-addr static 0011-2233-4455 vlan 20"_qs};
+    const QStringList saving{u"|0|<SW>"_qs, u"save|20|save\r\nAre you sure?[Y/N]"_qs,
+                             u"y |20|y \r\n(To leave the existing filename unchanged, press the enter key):"_qs,
+                             u"|20|\r\nSaving configuration flash:/config.cfg. Please wait...\r\n"_qs};
+    QTest::newRow("save: the message waits for the outcome")
+        << "save" << QStringList()
+        << saving + QStringList{u"|20000|....\r\n Unit1 save configuration flash:/config.cfg successfully\r\n<SW>"_qs}
+        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>",
+                       "21036 " + kSaved + u"\n\n交换机报告：\nUnit1 save configuration flash:/config.cfg successfully"_qs, u"= 完成"_qs};
+    QTest::newRow("save: no outcome within 60 s")
+        << "save" << QStringList() << saving
+        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>", "61530 " + kSaved + u"\n\n等了60秒，交换机还没有报告保存的结果。"_qs, u"= 未见保存结果"_qs};
+}
+
+void TestCommandScripts::switchAnswers()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, boxes);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, expected);
+
+    Trace t;
+    t.inputs.fill(boxes);
+    CommandScripts scripts(t.serial, t.inputs);
+    scripts.watchReplies();
+    OperationGate gate; // the outcome goes to the session log
+    QString outcome;
+    gate.observe({}, [&](const QString &, const QString &o) { outcome = o; });
+    scripts.setGate(gate);
+    scripts.received(answers.takeFirst().section(u'|', 2));
+    QObject::connect(&t.serial, &SerialControl::sent, [&](const QString &shown) {
+        qint64 at = t.clock.now;
+        for (const QString &a : answers)
+            if (a.section(u'|', 0, 0) + u'\r' == shown) {
+                at += a.section(u'|', 1, 1).toLongLong();
+                t.clock.at(at, [&scripts, text = a.section(u'|', 2)] { scripts.received(text); });
+            }
+    });
+    click(scripts, script);
+    QCOMPARE(t.timed() << u"= "_qs + outcome, expected);
+    QVERIFY(!t.serial.written().contains(u"pw1\r"_qs) || boxes.contains(u"UserPSD=pw1"_qs));
 }
 
 void TestCommandScripts::windowDestroyedWhileWaiting_data()

@@ -74,6 +74,7 @@ void bindEveryPort(const SwitchProfile &p, SwitchConfig &config)
 
 struct CommonSwitchOptions {
     int eraseColumns = 42;
+    int answerDelayMs = 0;
     bool strictVlans = false, logAfterLogin = false, logInListing = false, bindEveryPort = false;
 };
 
@@ -84,6 +85,7 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
     SwitchProfile &p = out.profile;
     p.eraseColumns = common.eraseColumns;
     p.strictVlans = common.strictVlans;
+    p.answerDelayMs = common.answerDelayMs;
     p.logAfterLogin = common.logAfterLogin;
     p.logInListing = common.logInListing;
     const QString model = parser.isSet(o.model) ? parser.value(o.model) : defaultModel;
@@ -173,6 +175,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     const QCommandLineOption logInListing("log-in-listing", "Print a %... log line in the middle of every listing.");
     const QCommandLineOption logEvery("log-every", "Print a %... log line at random moments about this often, in "
                                                    "milliseconds (0: never).", "ms", "0");
+    const QCommandLineOption answerDelay("answer-delay", "Answer each command line this long after its line end, "
+                                                         "as over a slow telnet hop, in milliseconds.", "ms", "0");
     const QCommandLineOption bindAll("bind-every-port", "Start the entry switch with every port in VLAN 10 and a "
                                                         "binding on it (with --ports 48: over ten screens).");
     parser.addOption(help);
@@ -181,7 +185,7 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
     parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, logAfterLogin,
-                       logInListing, logEvery, bindAll});
+                       logInListing, logEvery, bindAll, answerDelay});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -212,6 +216,10 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     }
     if (!number(parser.value(logEvery), 0, 3600000, options.logEveryMs)) {
         message = "--log-every takes milliseconds";
+        return OptionsResult::Error;
+    }
+    if (!number(parser.value(answerDelay), 0, 600000, common.answerDelayMs)) {
+        message = "--answer-delay takes milliseconds";
         return OptionsResult::Error;
     }
     common.eraseColumns = parser.value(erase).toInt();

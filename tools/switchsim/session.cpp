@@ -162,6 +162,11 @@ void Session::feedLine(char c, std::string &out)
         const std::string line = m_editor.text();
         m_editor.clear();
         out += "\r\n";
+        if (m_mode == Mode::Command && !trimmed(line).empty() && m_device.profile().answerDelayMs > 0) {
+            // A slow hop: the line end is echoed now, the answer and the prompt come later.
+            busyUntil(m_device.profile().answerDelayMs, [this, line](std::string &o) { lineEntered(line, o); });
+            break;
+        }
         lineEntered(line, out);
         if (m_mode == Mode::Command)
             out += prompt();

@@ -22,6 +22,7 @@ struct SwitchProfile {
     bool logAfterLogin = false;   // a %...LOGIN log line right after the login prompt
     bool logInListing = false;    // a %... log line in the middle of every listing
     int saveDelayMs = 1500;
+    int answerDelayMs = 0;        // a command line's answer comes this long after its line end
     int bootDelayMs = 3000;
 };
 
