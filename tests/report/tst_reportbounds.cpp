@@ -43,6 +43,10 @@ void TestReportBounds::craftedLog_data()
         << QByteArray("interface Ethernet1/0/1\r\n").repeated(20000) + " port access vlan 7" + tail + "#";
     QTest::newRow("one line: port and IP keywords alternate, no line end")
         << " sysname S3600\r\n" + QByteArray("interface Ethernet ip-addr ").repeated(36000) + tail + "#";
+    // A binding counts for the nearest port keyword above it, else this gives 20000 x 20000 rows.
+    QTest::newRow("20000 ports sharing 20000 bindings")
+        << " sysname S3600\r\n" + QByteArray("interface Ethernet1/0/1\r\n").repeated(20000)
+               + QByteArray("am user-bind mac-addr ip-addr ").repeated(20000) + tail + "#";
     QTest::newRow("LF line ends")
         << QByteArray("interface Ethernet1/0/1\n").repeated(20000) + " port trunk permit vlan 1" + tail + "#";
 }
