@@ -93,6 +93,8 @@ void TestReportBounds::largeInput_data()
         << QByteArray("interface Ethernet1/0/1\r\n port access vlan 10\r\n"
                       " mac-address static 000f-e212-0001 vlan 10\r\n#\r\n").repeated(kCopies)
         << kCopies;
+    QTest::newRow("a session log with one endless line")
+        << QString() << "# Tarnwell 1.0.7\n10:00:00.000 >>> dis cu\n10:00:00.001 " + QByteArray(24 << 20, 'x') << 0;
     QTest::newRow("a device that never ends") << "/dev/zero" << QByteArray() << 0;
 }
 

@@ -115,6 +115,8 @@ void SessionLogReader::body(QByteArrayView bytes)
 void SessionLogReader::endLine()
 {
     if (m_kind == Kind::Sent) {
+        if (m_sent.endsWith('\r')) // a log saved with CR LF line ends
+            m_sent.chop(1);
         if (m_sent != "<space>") {
             endListing();
             if (m_sent.size() <= kSentKept && isListingCommand(m_sent)) {
