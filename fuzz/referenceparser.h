@@ -2,8 +2,6 @@
 
 #include "report/bindinfoparser.h"
 
-#include <QList>
-
 namespace tarnwell::test {
 
 // The parsing rules written out the slow, literal way: 1-based positions, a fresh search from
