@@ -5,6 +5,7 @@
 #include "report/bindinfoparser.h"
 
 #include <QProcess>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,6 +101,14 @@ void TestReportTool::report_data()
     const QString listing = test::pagedListing(test::configLines(40000, true), 23).join(QString());
     QTest::newRow("long capture") << QStringList{} << gbk(listing)
                                   << FormatBindReport(ParseBindInfo(listing, "3100")).toUtf8() << 0;
+
+    // Invalid and four-byte GBK sequences inside a VLAN value, read as in one piece: 85 bytes a
+    // block, so the ends of the 64 KiB read blocks fall on 32 successive bytes of the block.
+    const QByteArray odd = QByteArray("\x81\x32" "a\x81\x30\x81\x30\xff").repeated(4)
+                           + "\r\n#\r\ninterface Ethernet1/0/1\r\n port access vlan 55555";
+    const QByteArray oddCapture = odd.repeated((2 << 20) / odd.size());
+    QTest::newRow("invalid GBK across read blocks") << QStringList{} << oddCapture
+        << FormatBindReport(ParseBindInfo(QStringDecoder("GB18030")(oddCapture), "3100")).toUtf8() << 0;
 
     // Session logs: time prefixes, events and sent lines left out, "+++" parts joined, caret
     // notation read back (^M is a line end for a value), a listing ended by the next sent line.
