@@ -97,6 +97,10 @@ void TestReportTool::report_data()
                           "1/0/2\t关闭状态\tTrunk类型\t1 10\t无MAC\t无IP\t\r\n"
                           "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8() << 0;
 
+    // The name line ends at the LF read as CR LF: a 5500 is found by its name alone.
+    QTest::newRow("LF-only log of a 5500") << QStringList{} << QByteArray(" sysname SW5500\ninterface Ethernet1/0/1\n#\n")
+        << u"这是个5500，详细信息如下：\r\n1/0/1\t开启状态\t其它类型\t无VLAN\t\t\t\r\n"_qs.toUtf8() << 0;
+
     // Longer than a read block and than the rows held in memory; Chinese text on block borders.
     const QString listing = test::pagedListing(test::configLines(40000, true), 23).join(QString());
     QTest::newRow("long capture") << QStringList{} << gbk(listing)
