@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QString &before : {models[0], models[1]}) {
         const BindInfoResult result = ParseBindInfo(text, before);
         FUZZ_CHECK(result.switchModel == before || models.contains(result.switchModel));
-        FUZZ_CHECK(result.table.size() == text.count(QStringLiteral("interface Ethernet"), Qt::CaseInsensitive));
+        // One row per port keyword, more where a block holds several bindings.
+        FUZZ_CHECK(result.table.size() >= text.count(QStringLiteral("interface Ethernet"), Qt::CaseInsensitive));
         for (const BindInfoRow &row : result.table) {
             FUZZ_CHECK(row[0].size() <= 6);
             FUZZ_CHECK(row[4].size() <= 14);

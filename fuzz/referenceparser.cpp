@@ -89,41 +89,73 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
             break;
         pos = P + 1;
         BindInfoRow row;
-        const qsizetype H = inStr(P + 2, text, QStringLiteral("#"));
-        if (H > 0) {
-            const auto K = [&](const QString &w) { return inStr(P + 2, text, w); };
-            const auto in = [&](const QString &w) { return K(w) > 0 && K(w) < H; };
-            const QString shut = QStringLiteral("shutdown"), acc = QStringLiteral("port access vlan"),
-                          trunk = QStringLiteral("port link-type trunk"),
-                          permit = QStringLiteral("port trunk permit vlan"),
-                          smac = QStringLiteral("mac-address static"),
-                          bmac = QStringLiteral("am user-bind mac-addr"), ip = QStringLiteral("ip-addr");
-            row[1] = in(shut) ? QStringLiteral("关闭状态") : QStringLiteral("开启状态");
-            if (in(acc))
-                row[2] = QStringLiteral("Access类型");
-            else if (in(trunk))
-                row[2] = QStringLiteral("Trunk类型");
-            else
-                row[2] = QStringLiteral("其它类型");
-            if (in(acc))
-                row[3] = valueAfter(text, K(acc), acc);
-            else if (in(permit))
-                row[3] = valueAfter(text, K(permit), permit);
-            else
-                row[3] = QStringLiteral("无VLAN");
-            if (r.switchModel == QLatin1String("3100")) {
-                row[4] = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
-                row[5] = QStringLiteral("无IP");
-            } else if (r.switchModel == QLatin1String("3600")) {
-                row[4] = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
-                row[5] = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
-            }
-        }
         QString name = mid(text, P + 18, 6);
         name.remove(QLatin1Char('\r'));
         name.remove(QLatin1Char('\n'));
         row[0] = name;
-        r.table.append(row);
+        qsizetype H = inStr(P + 2, text, QStringLiteral("#"));
+        if (H - P > kMaxPortBlockLength)
+            H = 0;
+        if (H == 0) {
+            r.table.append(row);
+            continue;
+        }
+        const auto K = [&](const QString &w) { return inStr(P + 2, text, w); };
+        const auto in = [&](const QString &w) { return K(w) > 0 && K(w) < H; };
+        const QString shut = QStringLiteral("shutdown"), acc = QStringLiteral("port access vlan"),
+                      trunk = QStringLiteral("port link-type trunk"),
+                      permit = QStringLiteral("port trunk permit vlan"),
+                      smac = QStringLiteral("mac-address static"),
+                      bmac = QStringLiteral("am user-bind mac-addr"), ip = QStringLiteral("ip-addr");
+        row[1] = in(shut) ? QStringLiteral("关闭状态") : QStringLiteral("开启状态");
+        if (in(acc))
+            row[2] = QStringLiteral("Access类型");
+        else if (in(trunk))
+            row[2] = QStringLiteral("Trunk类型");
+        else
+            row[2] = QStringLiteral("其它类型");
+        if (in(acc))
+            row[3] = valueAfter(text, K(acc), acc);
+        else if (in(permit))
+            row[3] = valueAfter(text, K(permit), permit);
+        else
+            row[3] = QStringLiteral("无VLAN");
+
+        // Every further binding keyword before the "#" and before the next port keyword.
+        const qsizetype nextPort = inStr(P + 1, text, QStringLiteral("interface Ethernet"), ci);
+        const qsizetype last = nextPort > 0 && nextPort < H ? nextPort : H;
+        const auto further = [&](const QString &w) {
+            QList<qsizetype> at;
+            for (qsizetype q = inStr(K(w) + 1, text, w); in(w) && q > 0 && q < last;
+                 q = inStr(q + 1, text, w))
+                at << q;
+            return at;
+        };
+        if (r.switchModel == QLatin1String("3100")) {
+            row[4] = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
+            row[5] = QStringLiteral("无IP");
+            r.table.append(row);
+            for (const qsizetype q : further(smac)) {
+                r.table.append(row);
+                r.table.last()[4] = mid(text, q + 19, 14);
+            }
+        } else if (r.switchModel == QLatin1String("3600")) {
+            row[4] = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
+            row[5] = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
+            r.table.append(row);
+            for (const qsizetype q : further(bmac)) {
+                // The IP counts when "ip-addr" follows on the binding's own line, before the "#".
+                const qsizetype i = inStr(q, text, ip);
+                const qsizetype cr = inStr(q, text, QStringLiteral("\r"));
+                const qsizetype lf = inStr(q, text, QStringLiteral("\n"));
+                const bool onLine = i > 0 && i < H && (cr == 0 || i < cr) && (lf == 0 || i < lf);
+                r.table.append(row);
+                r.table.last()[4] = mid(text, q + 22, 14);
+                r.table.last()[5] = onLine ? valueAfter(text, i, ip) : QStringLiteral("无IP");
+            }
+        } else {
+            r.table.append(row);
+        }
     }
     return r;
 }

@@ -11,31 +11,64 @@ namespace {
 constexpr QStringView kPortKeyword = u"interface Ethernet";
 constexpr QChar kCR = u'\r';
 constexpr QChar kLF = u'\n';
+// How far past a block's "#" its values, MACs and name may reach: the longest keyword, one
+// separator and the longest value, with room to spare.
+constexpr qsizetype kLookahead = 24 + kMaxBindValueLength + 40;
 
-// First occurrence of one word at or after a position, remembering the last answer. Asked with
-// positions that never go backwards, it scans every stretch of the text once: while the
-// remembered occurrence still lies at or after the position asked for, it is the answer.
-class ForwardSearch {
+// The text held by a reader: a window [base, base + text.size()) of the whole text, in whole-text
+// positions.
+struct Window {
+    QString text;
+    qsizetype base = 0;
+
+    qsizetype end() const { return base + text.size(); }
+    QStringView view(qsizetype from, qsizetype to) const
+    {
+        return QStringView(text).sliced(from - base, std::max(to - from, qsizetype(0)));
+    }
+    QString mid(qsizetype from, qsizetype count) const
+    {
+        return view(from, std::min(from + count, end())).toString();
+    }
+};
+
+// First occurrence of one word lying wholly in [from, to), remembering what it has seen. Asked
+// with positions that never go backwards it looks at every stretch of the text once: a remembered
+// occurrence at or after `from` is the answer, and a stretch known to hold none is not searched
+// again when `to` grows.
+class RangeSearch {
 public:
-    ForwardSearch(QStringView text, QStringView word, Qt::CaseSensitivity cs)
-        : m_text(text), m_word(word), m_cs(cs) {}
+    RangeSearch(QStringView word, Qt::CaseSensitivity cs) : m_word(word), m_cs(cs) {}
 
     // -1 when there is none.
-    qsizetype from(qsizetype pos)
+    qsizetype find(const Window &w, qsizetype from, qsizetype to)
     {
-        if (!m_valid || pos < m_searchedFrom || (m_found >= 0 && m_found < pos)) {
-            m_found = pos <= m_text.size() ? m_text.indexOf(m_word, pos, m_cs) : -1;
-            m_searchedFrom = pos;
+        const bool known = m_valid && from >= m_from
+                           && (m_found >= 0 ? from <= m_found : from <= m_noneBefore);
+        if (!known) {
+            m_from = m_noneBefore = from;
+            m_found = -1;
             m_valid = true;
         }
-        return m_found;
+        if (m_found >= 0)
+            return m_found + m_word.size() <= to ? m_found : -1;
+        const qsizetype start = std::max(from, m_noneBefore);
+        if (to - start < m_word.size())
+            return -1;
+        const qsizetype i = w.view(start, to).indexOf(m_word, 0, m_cs);
+        if (i >= 0)
+            return m_found = start + i;
+        m_noneBefore = to - m_word.size() + 1;
+        return -1;
     }
 
+    QStringView word() const { return m_word; }
+
 private:
-    QStringView m_text;
     QStringView m_word;
     Qt::CaseSensitivity m_cs;
-    qsizetype m_searchedFrom = 0;
+    qsizetype m_from = 0;
+    qsizetype m_noneBefore = 0; // no occurrence starts in [m_from, m_noneBefore)
     qsizetype m_found = -1;
     bool m_valid = false;
 };
@@ -44,81 +77,38 @@ private:
 // keywords without a "#" between them share one block, and share the value's storage too.
 class BlockKeyword {
 public:
-    BlockKeyword(QStringView text, QStringView word)
-        : m_text(text), m_word(word), m_search(text, word, Qt::CaseSensitive) {}
+    explicit BlockKeyword(QStringView word) : m_search(word, Qt::CaseSensitive) {}
 
-    // Position of the keyword when its first occurrence at or after blockStart lies before the
-    // block's "#"; -1 otherwise.
-    qsizetype inBlock(qsizetype blockStart, qsizetype hash)
-    {
-        const qsizetype k = m_search.from(blockStart);
-        return k >= 0 && k < hash ? k : -1;
-    }
+    qsizetype find(const Window &w, qsizetype from, qsizetype to) { return m_search.find(w, from, to); }
 
-    // The characters after the keyword and one separator, up to the end of the keyword's line
-    // (the next CR or LF, or the end of the text) and at most kMaxBindValueLength of them; empty
-    // when the line ends sooner. Only the characters that can be taken are looked at.
-    QString valueAfter(qsizetype k)
+    // The characters after the keyword at k and one separator, up to the end of the keyword's
+    // line (the next CR or LF, or the end of the text) and at most kMaxBindValueLength of them;
+    // empty when the line ends sooner. Only the characters that can be taken are looked at.
+    QString valueAfter(const Window &w, qsizetype k)
     {
         if (k != m_valueAt) {
-            const qsizetype start = k + m_word.size() + 1;
-            const qsizetype limit = std::min(m_text.size(), start + kMaxBindValueLength);
-            qsizetype end = std::max(k + m_word.size(), qsizetype(0));
-            while (end < limit && m_text[end] != kCR && m_text[end] != kLF)
+            const qsizetype start = k + m_search.word().size() + 1;
+            const qsizetype limit = std::min(w.end(), start + kMaxBindValueLength);
+            qsizetype end = k + m_search.word().size();
+            while (end < limit && w.text[end - w.base] != kCR && w.text[end - w.base] != kLF)
                 ++end;
-            m_value = start < end ? m_text.sliced(start, end - start).toString() : QString();
+            m_value = start < end ? w.view(start, end).toString() : QString();
             m_valueAt = k;
         }
         return m_value;
     }
 
     // Up to count characters after the keyword and one separator.
-    QString fixedAfter(qsizetype k, qsizetype count) const
+    QString fixedAfter(const Window &w, qsizetype k, qsizetype count) const
     {
-        return m_text.mid(k + m_word.size() + 1, count).toString();
+        return w.mid(k + m_search.word().size() + 1, count);
     }
 
 private:
-    QStringView m_text;
-    QStringView m_word;
-    ForwardSearch m_search;
+    RangeSearch m_search;
     qsizetype m_valueAt = -1;
     QString m_value;
 };
-
-bool containsCI(QStringView text, QStringView word)
-{
-    return text.contains(word, Qt::CaseInsensitive);
-}
-
-// Model detection from the "sysname" line and the whole-text hints. Each rule that holds
-// overwrites the model; rules 1 and 2 also select their option button.
-void detectModel(QStringView text, BindInfoResult &result)
-{
-    const qsizetype sysname = text.indexOf(u"sysname", 0, Qt::CaseInsensitive);
-    if (sysname < 0)
-        return;
-    const qsizetype lineEnd = text.indexOf(kCR, sysname); // -1: no name line end
-    const auto onNameLine = [&](QStringView word, qsizetype &first) {
-        first = text.indexOf(word, 0, Qt::CaseInsensitive);
-        return first >= 0 && lineEnd >= 0 && first < lineEnd;
-    };
-
-    qsizetype p = -1;
-    if (onNameLine(u"3100", p) || (p >= 0 && (containsCI(text, u"mac-address static")
-                                              || containsCI(text, u"mac-address max-mac-count")))) {
-        result.switchModel = QStringLiteral("3100");
-        result.selected = ModelButton::Sw3100;
-    }
-    if (onNameLine(u"3600", p) || (p >= 0 && containsCI(text, u"am user-bind mac-addr"))) {
-        result.switchModel = QStringLiteral("3600");
-        result.selected = ModelButton::Sw3600;
-    }
-    if (onNameLine(u"5500", p))
-        result.switchModel = QStringLiteral("5500");
-    if (onNameLine(u"9512", p))
-        result.switchModel = QStringLiteral("9512");
-}
 
 QString withoutLineEnds(QString s)
 {
@@ -127,100 +117,226 @@ QString withoutLineEnds(QString s)
     return s;
 }
 
-} // namespace
-
-struct BindInfoWalk::State {
-    explicit State(const QString &input)
-        : owned(input), text(owned), port(text, kPortKeyword, Qt::CaseInsensitive),
-          hashes(text, u"#", Qt::CaseSensitive), shutdown(text, u"shutdown"),
-          accessVlan(text, u"port access vlan"), trunkType(text, u"port link-type trunk"),
-          trunkVlan(text, u"port trunk permit vlan"), staticMac(text, u"mac-address static"),
-          bindMac(text, u"am user-bind mac-addr"), ipAddr(text, u"ip-addr")
-    {
-    }
-
-    QString owned; // keeps the text alive for the views below
-    QStringView text;
-    BindInfoResult model; // switchModel and selected; the table stays empty
-    bool is3100 = false;
-    bool is3600 = false;
-    qsizetype next = 0;   // where the next port keyword search starts
-    ForwardSearch port;
-    ForwardSearch hashes;
-    BlockKeyword shutdown, accessVlan, trunkType, trunkVlan, staticMac, bindMac, ipAddr;
+// First occurrence of a word in a text that comes in pieces, case-insensitive.
+struct FirstOf {
+    QStringView word;
+    qsizetype at = -1;
 };
 
-BindInfoWalk::BindInfoWalk(const QString &text, const QString &switchModel)
-    : d(std::make_unique<State>(text))
+// Model detection from the "sysname" line and the whole-text hints, fed piece by piece: only the
+// first occurrences are kept, and the last few characters of a piece, where a word may begin.
+// Each rule that holds overwrites the model; rules 1 and 2 also select their option button.
+class ModelDetection {
+public:
+    void add(const QString &piece)
+    {
+        const QString joined = m_tail.isEmpty() ? piece : m_tail + piece;
+        const qsizetype base = m_seen - m_tail.size();
+        const auto firstOf = [&](FirstOf &f) {
+            if (f.at < 0) {
+                const qsizetype i = joined.indexOf(f.word, 0, Qt::CaseInsensitive);
+                if (i >= 0)
+                    f.at = base + i;
+            }
+        };
+        firstOf(m_sysname);
+        if (m_sysname.at >= 0 && m_lineEnd < 0) {
+            const qsizetype i = joined.indexOf(kCR, std::max(m_sysname.at - base, qsizetype(0)));
+            if (i >= 0)
+                m_lineEnd = base + i;
+        }
+        for (FirstOf &f : m_words)
+            firstOf(f);
+        for (FirstOf &f : m_hints)
+            firstOf(f);
+        m_seen += piece.size();
+        m_tail = joined.right(kKeep);
+    }
+
+    void apply(BindInfoResult &result) const
+    {
+        if (m_sysname.at < 0)
+            return;
+        const auto onNameLine = [&](const FirstOf &f) {
+            return f.at >= 0 && m_lineEnd >= 0 && f.at < m_lineEnd;
+        };
+        const auto has = [](const FirstOf &f) { return f.at >= 0; };
+        if (onNameLine(m_words[0]) || (has(m_words[0]) && (has(m_hints[0]) || has(m_hints[1])))) {
+            result.switchModel = QStringLiteral("3100");
+            result.selected = ModelButton::Sw3100;
+        }
+        if (onNameLine(m_words[1]) || (has(m_words[1]) && has(m_hints[2]))) {
+            result.switchModel = QStringLiteral("3600");
+            result.selected = ModelButton::Sw3600;
+        }
+        if (onNameLine(m_words[2]))
+            result.switchModel = QStringLiteral("5500");
+        if (onNameLine(m_words[3]))
+            result.switchModel = QStringLiteral("9512");
+    }
+
+private:
+    static constexpr qsizetype kKeep = 32; // longer than any word looked for
+    QString m_tail;
+    qsizetype m_seen = 0;
+    FirstOf m_sysname{u"sysname"};
+    qsizetype m_lineEnd = -1; // the first CR at or after "sysname"
+    std::array<FirstOf, 4> m_words{{{u"3100"}, {u"3600"}, {u"5500"}, {u"9512"}}};
+    std::array<FirstOf, 3> m_hints{
+        {{u"mac-address static"}, {u"mac-address max-mac-count"}, {u"am user-bind mac-addr"}}};
+};
+
+} // namespace
+
+struct BindInfoReader::State {
+    explicit State(std::function<void(const BindInfoPort &)> sink) : sink(std::move(sink)) {}
+
+    bool pump(bool atEnd);
+    BindInfoPort port(qsizetype p, qsizetype hash);
+
+    std::function<void(const BindInfoPort &)> sink;
+    Window w;
+    ModelDetection detection;
+    qsizetype next = 0; // where the next port keyword search starts
+    RangeSearch portSearch{kPortKeyword, Qt::CaseInsensitive};
+    RangeSearch hashes{u"#", Qt::CaseSensitive};
+    RangeSearch crs{u"\r", Qt::CaseSensitive};
+    RangeSearch lfs{u"\n", Qt::CaseSensitive};
+    BlockKeyword shutdown{u"shutdown"}, accessVlan{u"port access vlan"},
+        trunkType{u"port link-type trunk"}, trunkVlan{u"port trunk permit vlan"},
+        staticMac{u"mac-address static"}, bindMac{u"am user-bind mac-addr"}, ipAddr{u"ip-addr"};
+};
+
+// Hands out every port whose block and values lie in the window; false when it must wait for
+// more text.
+bool BindInfoReader::State::pump(bool atEnd)
 {
-    d->model.switchModel = switchModel;
-    detectModel(d->text, d->model);
-    d->is3100 = d->model.switchModel == u"3100";
-    d->is3600 = d->model.switchModel == u"3600";
+    for (;;) {
+        const qsizetype p = portSearch.find(w, next, w.end());
+        if (p < 0) {
+            if (!atEnd)
+                next = std::max(next, w.end() - kPortKeyword.size() + 1);
+            return true;
+        }
+        const qsizetype farthest = p + kMaxPortBlockLength + 1; // a "#" from here on is too far
+        const qsizetype hash = hashes.find(w, p + 2, std::min(w.end(), farthest));
+        if (!atEnd && (hash < 0 ? w.end() < farthest : w.end() < hash + kLookahead))
+            return false;
+        sink(port(p, hash));
+        next = p + 1;
+    }
 }
 
-BindInfoWalk::~BindInfoWalk() = default;
-
-QString BindInfoWalk::switchModel() const
+BindInfoPort BindInfoReader::State::port(qsizetype p, qsizetype hash)
 {
-    return d->model.switchModel;
+    BindInfoPort port;
+    port.name = withoutLineEnds(w.mid(p + kPortKeyword.size(), 6));
+    if (hash < 0)
+        return port;
+    const qsizetype from = p + 2;
+    port.state = shutdown.find(w, from, hash) >= 0 ? QStringLiteral("关闭状态")
+                                                   : QStringLiteral("开启状态");
+    const qsizetype access = accessVlan.find(w, from, hash);
+    const qsizetype trunk = trunkType.find(w, from, hash);
+    port.type = access >= 0  ? QStringLiteral("Access类型")
+                : trunk >= 0 ? QStringLiteral("Trunk类型")
+                             : QStringLiteral("其它类型");
+    const qsizetype permit = trunkVlan.find(w, from, hash);
+    port.vlan = access >= 0   ? accessVlan.valueAfter(w, access)
+                : permit >= 0 ? trunkVlan.valueAfter(w, permit)
+                              : QStringLiteral("无VLAN");
+
+    // Further bindings belong to this keyword up to the next port keyword or the "#".
+    const qsizetype nextPort = portSearch.find(w, p + 1, hash);
+    const qsizetype last = nextPort >= 0 ? nextPort : hash;
+
+    qsizetype mac = staticMac.find(w, from, hash);
+    port.macs3100 << (mac >= 0 ? staticMac.fixedAfter(w, mac, 14) : QStringLiteral("无MAC"));
+    while (mac >= 0 && mac < last && (mac = staticMac.find(w, mac + 1, last)) >= 0)
+        port.macs3100 << staticMac.fixedAfter(w, mac, 14);
+
+    mac = bindMac.find(w, from, hash);
+    const qsizetype ip = ipAddr.find(w, from, hash);
+    port.binds3600 << (mac >= 0 ? bindMac.fixedAfter(w, mac, 14) : QStringLiteral("无MAC"))
+                   << (ip >= 0 ? ipAddr.valueAfter(w, ip) : QStringLiteral("无IP"));
+    while (mac >= 0 && mac < last && (mac = bindMac.find(w, mac + 1, last)) >= 0) {
+        const qsizetype own = ipAddr.find(w, mac, hash);
+        const bool onLine = own >= 0 && crs.find(w, mac, own) < 0 && lfs.find(w, mac, own) < 0;
+        port.binds3600 << bindMac.fixedAfter(w, mac, 14)
+                       << (onLine ? ipAddr.valueAfter(w, own) : QStringLiteral("无IP"));
+    }
+    return port;
 }
 
-ModelButton BindInfoWalk::selected() const
+BindInfoReader::BindInfoReader(std::function<void(const BindInfoPort &)> port)
+    : d(std::make_unique<State>(std::move(port)))
 {
-    return d->model.selected;
 }
 
-bool BindInfoWalk::next(BindInfoRow &row)
+BindInfoReader::~BindInfoReader() = default;
+
+void BindInfoReader::add(const QString &text)
 {
     State &s = *d;
-    const qsizetype p = s.port.from(s.next);
-    if (p < 0)
-        return false;
-    s.next = p + 1;
-    row = BindInfoRow();
-    row[0] = withoutLineEnds(s.text.mid(p + kPortKeyword.size(), 6).toString());
-
-    const qsizetype blockStart = p + 2;
-    const qsizetype hash = s.hashes.from(blockStart);
-    if (hash < 0)
-        return true;
-    row[1] = s.shutdown.inBlock(blockStart, hash) >= 0 ? QStringLiteral("关闭状态")
-                                                       : QStringLiteral("开启状态");
-
-    const qsizetype access = s.accessVlan.inBlock(blockStart, hash);
-    const qsizetype trunk = s.trunkType.inBlock(blockStart, hash);
-    row[2] = access >= 0  ? QStringLiteral("Access类型")
-             : trunk >= 0 ? QStringLiteral("Trunk类型")
-                          : QStringLiteral("其它类型");
-
-    const qsizetype permit = s.trunkVlan.inBlock(blockStart, hash);
-    row[3] = access >= 0   ? s.accessVlan.valueAfter(access)
-             : permit >= 0 ? s.trunkVlan.valueAfter(permit)
-                           : QStringLiteral("无VLAN");
-
-    if (s.is3100) {
-        const qsizetype mac = s.staticMac.inBlock(blockStart, hash);
-        row[4] = mac >= 0 ? s.staticMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
-        row[5] = QStringLiteral("无IP");
-    } else if (s.is3600) {
-        const qsizetype mac = s.bindMac.inBlock(blockStart, hash);
-        row[4] = mac >= 0 ? s.bindMac.fixedAfter(mac, 14) : QStringLiteral("无MAC");
-        const qsizetype ip = s.ipAddr.inBlock(blockStart, hash);
-        row[5] = ip >= 0 ? s.ipAddr.valueAfter(ip) : QStringLiteral("无IP");
+    s.detection.add(text);
+    // What lies before the next port keyword search is done with; it is dropped once it is at
+    // least as long as what stays, so each character is moved a bounded number of times.
+    const qsizetype done = s.next - s.w.base;
+    if (done > 0 && done >= s.w.text.size() - done) {
+        s.w.text.remove(0, done);
+        s.w.base = s.next;
     }
-    return true;
+    if (s.w.text.isEmpty())
+        s.w.text = text; // a whole text given at once is shared, not copied
+    else
+        s.w.text += text;
+    s.pump(false);
+}
+
+void BindInfoReader::finish()
+{
+    d->pump(true);
+}
+
+BindInfoResult BindInfoReader::model(const QString &switchModel) const
+{
+    BindInfoResult result;
+    result.switchModel = switchModel;
+    d->detection.apply(result);
+    return result;
+}
+
+BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel)
+{
+    BindInfoTable rows;
+    const BindInfoRow first{port.name, port.state, port.type, port.vlan, QString(), QString()};
+    if (switchModel == u"3100" && !port.macs3100.isEmpty()) {
+        for (const QString &mac : port.macs3100) {
+            rows.append(first);
+            rows.last()[4] = mac;
+            rows.last()[5] = QStringLiteral("无IP");
+        }
+    } else if (switchModel == u"3600" && !port.binds3600.isEmpty()) {
+        for (qsizetype i = 0; i + 1 < port.binds3600.size(); i += 2) {
+            rows.append(first);
+            rows.last()[4] = port.binds3600[i];
+            rows.last()[5] = port.binds3600[i + 1];
+        }
+    } else {
+        rows.append(first);
+    }
+    return rows;
 }
 
 BindInfoResult ParseBindInfo(const QString &input, const QString &switchModel)
 {
-    BindInfoWalk walk(input, switchModel);
-    BindInfoResult result;
-    result.switchModel = walk.switchModel();
-    result.selected = walk.selected();
-    BindInfoRow row;
-    while (walk.next(row))
-        result.table.append(row);
+    QList<BindInfoPort> ports;
+    BindInfoReader reader([&](const BindInfoPort &port) { ports.append(port); });
+    reader.add(input);
+    reader.finish();
+    BindInfoResult result = reader.model(switchModel);
+    for (const BindInfoPort &port : ports)
+        result.table += BindInfoRows(port, result.switchModel);
     return result;
 }
 

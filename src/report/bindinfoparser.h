@@ -2,8 +2,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace tarnwell {
@@ -12,8 +14,8 @@ namespace tarnwell {
 // A row whose name (cell 0) is empty is blank and left out of the report.
 using BindInfoRow = std::array<QString, 6>;
 
-// One row per "interface Ethernet" block, in text order; it grows with the listing (48-port
-// switches list 48 blocks).
+// The rows of the port blocks in text order: one per block, or one per binding of a block with
+// several; it grows with the listing (48-port switches list 48 blocks).
 using BindInfoTable = QList<BindInfoRow>;
 
 // The model option button the parse leaves selected.
@@ -30,6 +32,11 @@ struct BindInfoResult {
 // share one long value, from making the report grow with the square of the text.
 inline constexpr qsizetype kMaxBindValueLength = 256;
 
+// The longest port block, from its port keyword to its "#", in characters. A real block is a few
+// lines; a "#" further away is not looked for, and the block reads as one without a "#" (only
+// its name). The bound lets a reader keep one block in memory however long the text is.
+inline constexpr qsizetype kMaxPortBlockLength = 1 << 20;
+
 // Parses a captured "dis cu" listing. switchModel is the model before the call; detection from
 // the "sysname" line and the model hints may replace it, and the MAC and IP columns follow the
 // model as detected. Works by position-based substring searches in one forward pass: every
@@ -37,21 +44,36 @@ inline constexpr qsizetype kMaxBindValueLength = 256;
 // plus the values copied out.
 // A value runs from one character after its keyword to the end of the keyword's line (the first
 // CR or LF after it, or the end of the text), cut to kMaxBindValueLength characters.
+// A block with several bindings of the model's form gives one row per binding: the first as a
+// block with one binding, each further one with that binding's MAC and (3600) the IP on its own
+// line. A binding counts for the nearest port keyword above it.
 BindInfoResult ParseBindInfo(const QString &text, const QString &switchModel);
 
-// The same parse, one port block at a time: a caller that writes each row out as it comes holds
-// only the text, never the whole table. The model is detected on construction.
-class BindInfoWalk {
-public:
-    BindInfoWalk(const QString &text, const QString &switchModel);
-    ~BindInfoWalk();
-    BindInfoWalk(const BindInfoWalk &) = delete;
-    BindInfoWalk &operator=(const BindInfoWalk &) = delete;
+// One port keyword's findings, whatever the model: rows for any model are made from it.
+struct BindInfoPort {
+    QString name;            // cell 0
+    QString state, type, vlan; // cells 1 to 3; empty when no "#" follows the keyword
+    QStringList macs3100;    // cell 4 of each row of a 3100; empty when no "#" follows
+    QStringList binds3600;   // cells 4 and 5 of each row of a 3600, in pairs; likewise
+};
 
-    QString switchModel() const;
-    ModelButton selected() const;
-    // The next port block's row; false when there is none left.
-    bool next(BindInfoRow &row);
+// The rows of one port keyword for the given model.
+BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel);
+
+// The parse fed in pieces, for texts too long to hold: ports come out through the callback as
+// soon as the text after them is known; at most one port block (see kMaxPortBlockLength) and
+// one piece are held. The model is known once the text has ended, as it depends on all of it.
+class BindInfoReader {
+public:
+    explicit BindInfoReader(std::function<void(const BindInfoPort &)> port);
+    ~BindInfoReader();
+    BindInfoReader(const BindInfoReader &) = delete;
+    BindInfoReader &operator=(const BindInfoReader &) = delete;
+
+    void add(const QString &text);
+    void finish();
+    // After finish(): the model detected, starting from switchModel; the table stays empty.
+    BindInfoResult model(const QString &switchModel) const;
 
 private:
     struct State;

@@ -107,11 +107,41 @@ void TestBindInfoParser::parse_data()
     QTest::newRow("no line end after the value: the text's end, cut to 256")
         << "interface Ethernet1/0/1\r\n port access vlan 10 #" + QString(300, u'x') << "3100" << "3100"
         << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型|10 #" + QString(252, u'x') + "|无MAC|无IP"};
-    QTest::newRow("only the first static MAC")
+    // Several bindings: a row each, the port's cells repeated.
+    QTest::newRow("3100: a row per static MAC")
+        << crlf({"interface Ethernet1/0/1", " port access vlan 4", " mac-address static 000f-e212-0001 vlan 4",
+                 " mac-address static 000f-e212-0002 vlan 4", "#"})
+        << "3100" << "3100" << ModelButton::None
+        << QStringList{"1/0/1|开启状态|Access类型|4|000f-e212-0001|无IP",
+                       "1/0/1|开启状态|Access类型|4|000f-e212-0002|无IP"};
+    QTest::newRow("3600: a further binding takes only the IP on its own line")
+        << crlf({"interface Ethernet1/0/2", " shutdown", " am user-bind mac-addr 000f-e212-0001",
+                 " am user-bind mac-addr 000f-e212-0002", " am user-bind mac-addr 000f-e212-0003 ip-addr 10.0.0.3",
+                 "#", " am user-bind mac-addr 000f-e212-0004 ip-addr 10.0.0.4"})
+        << "3600" << "3600" << ModelButton::None
+        << QStringList{"1/0/2|关闭状态|其它类型|无VLAN|000f-e212-0001|10.0.0.3",
+                       "1/0/2|关闭状态|其它类型|无VLAN|000f-e212-0002|无IP",
+                       "1/0/2|关闭状态|其它类型|无VLAN|000f-e212-0003|10.0.0.3"};
+    QTest::newRow("3600: bindings of the other model's form give one row")
         << crlf({"interface Ethernet1/0/1", " mac-address static 000f-e212-0001 vlan 1",
                  " mac-address static 000f-e212-0002 vlan 1", "#"})
+        << "3600" << "3600" << ModelButton::None << QStringList{"1/0/1|开启状态|其它类型|无VLAN|无MAC|无IP"};
+    QTest::newRow("5500: one row whatever the bindings")
+        << crlf({"interface Ethernet1/0/1", " am user-bind mac-addr 000f-e212-0001", " am user-bind mac-addr 000f-e212-0002", "#"})
+        << "5500" << "5500" << ModelButton::None << QStringList{"1/0/1|开启状态|其它类型|无VLAN||"};
+    QTest::newRow("shared block: a binding counts for the nearest port keyword above it")
+        << crlf({"interface Ethernet1/0/1", " mac-address static 000f-e212-0001", "interface Ethernet1/0/2",
+                 " mac-address static 000f-e212-0002", " mac-address static 000f-e212-0003", "#"})
         << "3100" << "3100" << ModelButton::None
-        << QStringList{"1/0/1|开启状态|其它类型|无VLAN|000f-e212-0001|无IP"};
+        << QStringList{"1/0/1|开启状态|其它类型|无VLAN|000f-e212-0001|无IP",
+                       "1/0/2|开启状态|其它类型|无VLAN|000f-e212-0002|无IP",
+                       "1/0/2|开启状态|其它类型|无VLAN|000f-e212-0003|无IP"};
+    // The farthest "#" a block may reach.
+    const QString longBlock = "interface Ethernet1/0/1\r\n port access vlan 6\r\n";
+    QTest::newRow("# at the block bound") << longBlock + QString(kMaxPortBlockLength - longBlock.size(), u'x') + "#"
+        << "3100" << "3100" << ModelButton::None << QStringList{"1/0/1|开启状态|Access类型|6|无MAC|无IP"};
+    QTest::newRow("# beyond the block bound") << longBlock + QString(kMaxPortBlockLength - longBlock.size() + 1, u'x') + "#"
+        << "3100" << "3100" << ModelButton::None << QStringList{"1/0/1|||||"};
     QTest::newRow("3600: IP value keeps the rest of its line")
         << crlf({"interface Ethernet1/0/1", " am user-bind mac-addr 000f-e212-3456 ip-addr 10.1.1.5 vlan 3",
                  "#"})
@@ -131,6 +161,20 @@ void TestBindInfoParser::parse()
     QCOMPARE(r.switchModel, model);
     QCOMPARE(r.selected, button);
     QCOMPARE(rowsOf(r.table), rows);
+
+    // The same text in pieces: pieces of one character split every keyword and line end.
+    for (const qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(65536)}) {
+        if (piece < 1000 && text.size() > 100000)
+            continue;
+        BindInfoTable table;
+        BindInfoReader reader([&](const BindInfoPort &port) { table += BindInfoRows(port, model); });
+        for (qsizetype at = 0; at < text.size(); at += piece)
+            reader.add(text.mid(at, piece));
+        reader.finish();
+        QCOMPARE(reader.model(before).switchModel, model);
+        QCOMPARE(reader.model(before).selected, button);
+        QCOMPARE(rowsOf(table), rows);
+    }
 }
 
 void TestBindInfoParser::reportText_data()

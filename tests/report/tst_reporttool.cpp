@@ -2,8 +2,10 @@
 
 
 #include "listings.h"
+#include "report/bindinfoparser.h"
 
 #include <QProcess>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,25 +68,26 @@ void TestReportTool::report_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("status");
 
     const QByteArray example3600 = QStringLiteral(
         "这是个3600，详细信息如下：\r\n"
         "1/0/1\t开启状态\tAccess类型\t10\t000f-e212-3456\t10.1.1.5\t\r\n"
         "1/0/2\t关闭状态\tTrunk类型\t1 10\t无MAC\t无IP\t\r\n"
         "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8();
-    QTest::newRow("file") << QStringList{"@example"} << QByteArray() << example3600;
+    QTest::newRow("file") << QStringList{"@example"} << QByteArray() << example3600 << 0;
 
     // Without a name line the starting model decides the MAC and IP columns.
     const QString bare = test::crlf({"interface Ethernet1/0/3", " port access vlan 30 办公室",
                                      " am user-bind mac-addr 000f-e212-0003 ip-addr 10.0.0.3", "#"});
     QTest::newRow("default model 3100") << QStringList{} << gbk(bare)
-                                        << u"这是个3100，详细信息如下：\r\n1/0/3\t开启状态\tAccess类型\t30 办公室\t无MAC\t无IP\t\r\n"_qs.toUtf8();
+                                        << u"这是个3100，详细信息如下：\r\n1/0/3\t开启状态\tAccess类型\t30 办公室\t无MAC\t无IP\t\r\n"_qs.toUtf8() << 0;
     QTest::newRow("--model 3600") << QStringList{"--model", "3600"} << gbk(bare)
-                                  << u"这是个3600，详细信息如下：\r\n1/0/3\t开启状态\tAccess类型\t30 办公室\t000f-e212-0003\t10.0.0.3\t\r\n"_qs.toUtf8();
+                                  << u"这是个3600，详细信息如下：\r\n1/0/3\t开启状态\tAccess类型\t30 办公室\t000f-e212-0003\t10.0.0.3\t\r\n"_qs.toUtf8() << 0;
     // A log whose line ends were converted to LF reads as the capture it came from.
     QByteArray lfOnly = gbk(test::workedExample());
     lfOnly.replace("\r\n", "\n");
-    QTest::newRow("LF-only log") << QStringList{} << lfOnly << example3600;
+    QTest::newRow("LF-only log") << QStringList{} << lfOnly << example3600 << 0;
     // The name line needs its line end too: a 3100 log converted to LF is still a 3100.
     QByteArray lfOnly3100 = gbk(test::workedExample(" sysname SW3100-A", " mac-address static 000f-e212-3456 vlan 10"));
     lfOnly3100.replace("\r\n", "\n");
@@ -92,7 +95,44 @@ void TestReportTool::report_data()
         << QStringLiteral("这是个3100，详细信息如下：\r\n"
                           "1/0/1\t开启状态\tAccess类型\t10\t000f-e212-3456\t无IP\t\r\n"
                           "1/0/2\t关闭状态\tTrunk类型\t1 10\t无MAC\t无IP\t\r\n"
-                          "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8();
+                          "1/0/10\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n").toUtf8() << 0;
+
+    // The name line ends at the LF read as CR LF: a 5500 is found by its name alone.
+    QTest::newRow("LF-only log of a 5500") << QStringList{} << QByteArray(" sysname SW5500\ninterface Ethernet1/0/1\n#\n")
+        << u"这是个5500，详细信息如下：\r\n1/0/1\t开启状态\t其它类型\t无VLAN\t\t\t\r\n"_qs.toUtf8() << 0;
+
+    // Longer than a read block and than the rows held in memory; Chinese text on block borders.
+    const QString listing = test::pagedListing(test::configLines(40000, true), 23).join(QString());
+    QTest::newRow("long capture") << QStringList{} << gbk(listing)
+                                  << FormatBindReport(ParseBindInfo(listing, "3100")).toUtf8() << 0;
+
+    // Invalid and four-byte GBK sequences inside a VLAN value, read as in one piece: 85 bytes a
+    // block, so the ends of the 64 KiB read blocks fall on 32 successive bytes of the block.
+    const QByteArray odd = QByteArray("\x81\x32" "a\x81\x30\x81\x30\xff").repeated(4)
+                           + "\r\n#\r\ninterface Ethernet1/0/1\r\n port access vlan 55555";
+    const QByteArray oddCapture = odd.repeated((2 << 20) / odd.size());
+    QTest::newRow("invalid GBK across read blocks") << QStringList{} << oddCapture
+        << FormatBindReport(ParseBindInfo(QStringDecoder("GB18030")(oddCapture), "3100")).toUtf8() << 0;
+
+    // Session logs: time prefixes, events and sent lines left out, "+++" parts joined, caret
+    // notation read back (^M is a line end for a value), a listing ended by the next sent line.
+    const QByteArray log = "# Tarnwell 1.0.7 COM1 /dev/ttyUSB0 9600,n,8,1\n"
+        "10:00:00.000 <SW>\n10:00:01.000 >>> dis cu\n10:00:01.010 +++ dis cu\n"
+        "10:00:01.020  sysname SW3600\n10:00:01.030 interface Ethernet1/0/\n10:00:01.100 +++ 1\n"
+        "10:00:01.040  port access vlan 7^Mx\n10:00:01.050  am user-bind mac-addr 000f-e212-0001\n"
+        "10:00:01.060   ---- More ----\n10:00:02.000 >>> <space>\n10:00:02.001 === 日志已满\n"
+        "10:00:02.010 +++ ^[[16D am user-bind mac-addr 000f-e212-0002 ip-addr 10.0.0.2\n"
+        "10:00:02.020 #\n10:00:02.030 <SW3600>\n10:00:03.000 >>> disp current-conf\n"
+        "10:00:03.010 interface Ethernet1/0/2\n10:00:03.020 #\n10:00:04.000 >>> sys\n"
+        "10:00:04.010 interface Ethernet1/0/9\n10:00:04.020 #";
+    const QByteArray first = u"这是个3600，详细信息如下：\r\n"
+        "1/0/1\t开启状态\tAccess类型\t7\t000f-e212-0001\t10.0.0.2\t\r\n"
+        "1/0/1\t开启状态\tAccess类型\t7\t000f-e212-0002\t10.0.0.2\t\r\n"_qs.toUtf8();
+    // The second listing has no name line: it keeps the model the first one found.
+    const QByteArray second = u"这是个3600，详细信息如下：\r\n1/0/2\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t\r\n"_qs.toUtf8();
+    QTest::newRow("log: the last listing") << QStringList{"-"} << log << second << 0;
+    QTest::newRow("log --all: a blank line between") << QStringList{"--all"} << log << first + "\r\n" + second << 0;
+    QTest::newRow("log without a listing") << QStringList{} << log.left(log.indexOf(">>>")) << QByteArray() << 1;
 }
 
 void TestReportTool::report()
@@ -100,10 +140,11 @@ void TestReportTool::report()
     QFETCH(QStringList, args);
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, expected);
+    QFETCH(int, status);
     args.replaceInStrings(u"@example"_qs, m_example);
     const Run r = runTool(args, input);
-    QCOMPARE(r.err, QByteArray());
-    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err.isEmpty(), status == 0);
+    QCOMPARE(r.exitCode, status);
     QCOMPARE(r.out, expected);
 }
 

@@ -1,76 +1,176 @@
-// tarnwell-report: the binding report of a captured "dis cu" listing, offline.
+// tarnwell-report: the binding report of a captured "dis cu" listing or of a session log, offline.
 //
-//   tarnwell-report [--model M] [FILE]
+//   tarnwell-report [--model M] [--all] [FILE]
 //
-// Reads FILE (or standard input), decodes it as the terminal decodes serial input (GBK), parses
-// it with the model starting as M (default 3100) and writes the report exactly as the report
-// box holds it: UTF-8, CR LF line ends. Every LF line end without a CR before it is read as
-// CR LF; a lone CR stays. Usage errors and unreadable input exit with status 2.
+// Reads FILE (or standard input) in blocks. A session log (first line "# Tarnwell ...", UTF-8)
+// gives the report of its last listing, or with --all of every listing, separated by an empty
+// line. Anything else is a capture: decoded as the terminal decodes serial input (GBK), every
+// LF line end without a CR before it read as CR LF (a lone CR stays). The parse starts with the
+// model M (default 3100; in a log, each further listing starts with the model the one before
+// ended with) and the report is written exactly as the report box holds it: UTF-8, CR LF line
+// ends. Memory stays bounded whatever the input: one port block, one block of input and a few
+// megabytes of rows, the rest in a temporary file until the listing ends. Usage errors and
+// unreadable input exit with status 2, a log without a listing with status 1.
 
-#include "report/bindinfoparser.h"
+#include "console/error.h"
+#include "listingreport.h"
+#include "sessionlog.h"
 #include "tarnwell_version.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
 constexpr char kName[] = "tarnwell-report";
+constexpr qsizetype kReadBlock = 1 << 16;
 
 void printUsage(FILE *to)
 {
-    std::fputs("用法: tarnwell-report [--model 型号] [文件]\n"
+    std::fputs("用法: tarnwell-report [--model 型号] [--all] [文件]\n"
                "读取交换机 \"dis cu\" 的输出记录(GBK 编码; 不给文件时读标准输入),\n"
                "按端口列表的格式把绑定信息写到标准输出(UTF-8, CR LF 换行)。\n"
                "前面没有 CR 的 LF 都当作 CR LF; 单独的 CR 照原样保留。\n"
+               "也可以读 Tarnwell 的会话日志(第一行以 \"# Tarnwell \" 开头): 给出日志中\n"
+               "最后一次 dis cu 的结果。\n"
                "  --model 型号   解析前的交换机型号: 3100(默认)、3600、5500 或 9512\n"
+               "  --all          会话日志中每次 dis cu 的结果都按顺序给出, 相邻两份之间空一行\n"
                "  --help         显示本说明\n"
                "  --version      显示版本\n",
                to);
 }
 
-int fail(const QString &message)
+int fail(const QString &message, int status = 2)
 {
     std::fprintf(stderr, "%s: %s\n", kName, message.toUtf8().constData());
-    return 2;
+    return status;
 }
 
-bool readAll(QFile &file, QByteArray &bytes, QString &error)
-{
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
+// GBK bytes decoded in pieces exactly as in one piece. A piece ends where the decoder is in its
+// starting state whatever came before: after a byte below 0x30 (never part of a multibyte
+// character) or after two bytes below 0x80 (the second is always a character of its own). A run
+// of kMaxCarry bytes without such a place is decoded as it is.
+class GbkPieces {
+public:
+    QString take(QByteArrayView bytes, bool atEnd)
+    {
+        const qsizetype old = m_carry.size();
+        m_carry += bytes;
+        qsizetype cut = atEnd || m_carry.size() >= kMaxCarry ? m_carry.size() : 0;
+        for (qsizetype i = m_carry.size(); cut == 0 && i > std::max(old - 1, qsizetype(0)); --i) {
+            const uchar c = uchar(m_carry[i - 1]);
+            if (c < 0x30 || (c < 0x80 && i >= 2 && uchar(m_carry[i - 2]) < 0x80))
+                cut = i;
+        }
+        QStringDecoder decoder("GB18030"); // invalid bytes become U+FFFD
+        const QString text = decoder(QByteArrayView(m_carry).first(cut));
+        m_carry.remove(0, cut);
+        return withCrBeforeLf(text);
     }
-    return true;
-}
 
-// The text with a CR put before every LF that has none.
-QString withCrBeforeLf(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + text.count(u'\n'));
-    QChar previous;
-    for (const QChar c : text) {
-        if (c == u'\n' && previous != u'\r')
-            out += u'\r';
-        out += c;
-        previous = c;
+private:
+    // The switch ends its lines with CR LF. Lines of a log whose line ends were converted on the
+    // way, wholly or in part, end in a bare LF; every LF not preceded by CR gets one, so that
+    // port names read as in the capture. CR LF and a lone CR stay as received.
+    QString withCrBeforeLf(const QString &text)
+    {
+        QString out;
+        out.reserve(text.size() + text.count(u'\n'));
+        for (const QChar c : text) {
+            if (c == u'\n' && !m_afterCr)
+                out += u'\r';
+            out += c;
+            m_afterCr = c == u'\r';
+        }
+        return out;
     }
-    return out;
-}
 
-bool writeUtf8(const QString &text)
-{
-    const QByteArray out = text.toUtf8();
-    return std::fwrite(out.constData(), 1, size_t(out.size()), stdout) == size_t(out.size());
-}
+    static constexpr qsizetype kMaxCarry = 1 << 20;
+    QByteArray m_carry;
+    bool m_afterCr = false;
+};
+
+// Where the text goes: one capture, or the listings of a session log.
+class Sink {
+public:
+    Sink(const QString &model, bool all) : m_model(model), m_all(all) {}
+
+    void add(QByteArrayView bytes, bool atEnd)
+    {
+        if (!m_decided) {
+            m_head += bytes;
+            if (m_head.size() < 11 && !atEnd)
+                return;
+            decide();
+            bytes = m_head;
+        }
+        if (m_log) {
+            m_log->add(bytes);
+            if (atEnd)
+                m_log->finish();
+        } else {
+            m_current->add(m_gbk.take(bytes, atEnd));
+        }
+        if (bytes.data() == m_head.constData())
+            m_head.clear();
+    }
+
+    // Writes the report(s) once the input has ended; false when a log held no listing.
+    bool finish()
+    {
+        if (!m_log) {
+            m_current->finish(m_model);
+            m_current->write(stdout);
+            return true;
+        }
+        if (m_last && !m_all)
+            m_last->write(stdout);
+        return m_listings > 0;
+    }
+
+private:
+    void decide()
+    {
+        m_decided = true;
+        if (!m_head.startsWith("# Tarnwell ")) {
+            m_current = std::make_unique<tarnwell::ListingReport>();
+            return;
+        }
+        m_log = std::make_unique<tarnwell::SessionLogReader>();
+        m_log->listingStarted = [this] { m_current = std::make_unique<tarnwell::ListingReport>(); };
+        m_log->listingText = [this](const QString &text) { m_current->add(text); };
+        m_log->listingEnded = [this] {
+            m_model = m_current->finish(m_model);
+            if (m_all) {
+                if (m_listings > 0)
+                    std::fputs("\r\n", stdout);
+                m_current->write(stdout);
+                m_current.reset();
+            } else {
+                m_last = std::move(m_current);
+            }
+            ++m_listings;
+        };
+    }
+
+    QString m_model;
+    bool m_all;
+    bool m_decided = false;
+    QByteArray m_head;
+    GbkPieces m_gbk;
+    std::unique_ptr<tarnwell::SessionLogReader> m_log;
+    std::unique_ptr<tarnwell::ListingReport> m_current;
+    std::unique_ptr<tarnwell::ListingReport> m_last;
+    int m_listings = 0;
+};
 
 } // namespace
 
@@ -80,6 +180,7 @@ int main(int argc, char *argv[])
     QString path;
     bool havePath = false;
     bool optionsEnded = false;
+    bool all = false;
 
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -91,6 +192,8 @@ int main(int argc, char *argv[])
         } else if (!optionsEnded && arg == u"--version") {
             std::printf("%s %s\n", kName, tarnwell::version::kVersion);
             return 0;
+        } else if (!optionsEnded && arg == u"--all") {
+            all = true;
         } else if (!optionsEnded && (arg == u"--model" || arg.startsWith(u"--model="))) {
             if (arg == u"--model") {
                 if (++i >= argc)
@@ -112,38 +215,39 @@ int main(int argc, char *argv[])
         }
     }
 
-    QByteArray bytes;
-    QString error;
-    QFile file;
-    if (!havePath || path == u"-") {
-        if (!file.open(stdin, QIODevice::ReadOnly) || !readAll(file, bytes, error))
-            return fail(QStringLiteral("无法读取标准输入: %1").arg(error));
-    } else {
+    const bool fromStdin = !havePath || path == u"-";
+    FILE *in = stdin;
+    if (!fromStdin) {
         if (QFileInfo(path).isDir())
             return fail(QStringLiteral("\"%1\" 是目录, 不是文件").arg(path));
-        file.setFileName(path);
-        if (!file.open(QIODevice::ReadOnly) || !readAll(file, bytes, error))
-            return fail(QStringLiteral("无法读取文件 \"%1\": %2")
-                            .arg(path, error.isEmpty() ? file.errorString() : error));
+        in = std::fopen(QFile::encodeName(path).constData(), "rb");
+        if (!in)
+            return fail(QStringLiteral("无法读取文件 \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
+    const auto readError = [&] {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        return fromStdin ? fail(QStringLiteral("无法读取标准输入: %1").arg(reason))
+                         : fail(QStringLiteral("无法读取文件 \"%1\": %2").arg(path, reason));
+    };
 
-    // GB18030 decodes GBK bytes alike and marks invalid bytes as U+FFFD.
-    QStringDecoder decoder("GB18030");
-    QString text = decoder(bytes);
-    // The switch ends its lines with CR LF. Lines of a log whose line ends were converted on the
-    // way, wholly or in part, end in a bare LF; every LF not preceded by CR gets one, so that
-    // port names read as in the capture. CR LF and a lone CR stay as received.
-    text = withCrBeforeLf(text);
-    bytes = QByteArray(); // only the text is needed from here on
-
-    // Each line is written as soon as its port block is parsed: the memory used stays that of
-    // the text, however many ports the listing names.
-    tarnwell::BindInfoWalk walk(text, model);
-    bool written = writeUtf8(tarnwell::FormatBindHeader(walk.switchModel()));
-    tarnwell::BindInfoRow row;
-    while (written && walk.next(row))
-        written = writeUtf8(tarnwell::FormatBindRow(row));
-    if (!written || std::fflush(stdout) != 0)
+    try {
+        Sink sink(model, all);
+        QByteArray block(kReadBlock, Qt::Uninitialized);
+        for (;;) {
+            const size_t got = std::fread(block.data(), 1, size_t(block.size()), in);
+            if (got < size_t(block.size()) && std::ferror(in))
+                return readError();
+            const bool atEnd = got < size_t(block.size());
+            sink.add(QByteArrayView(block).first(qsizetype(got)), atEnd);
+            if (atEnd)
+                break;
+        }
+        if (!sink.finish())
+            return fail(QStringLiteral("会话日志中没有 dis cu 的输出"), 1);
+    } catch (const tarnwell::Error &e) {
+        return fail(e.description());
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return fail(QStringLiteral("无法写入标准输出"));
     return 0;
 }
