@@ -173,6 +173,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     const QCommandLineOption logInListing("log-in-listing", "Print a %... log line in the middle of every listing.");
     const QCommandLineOption logEvery("log-every", "Print a %... log line at random moments about this often, in "
                                                    "milliseconds (0: never).", "ms", "0");
+    const QCommandLineOption baud("baud", "Pace the output as a serial line of this speed does (10 bits a byte); "
+                                          "0: at once. What is typed meanwhile waits in a 4 KiB buffer.", "bits/s", "0");
     const QCommandLineOption bindAll("bind-every-port", "Start the entry switch with every port in VLAN 10 and a "
                                                         "binding on it (with --ports 48: over ten screens).");
     parser.addOption(help);
@@ -181,7 +183,7 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
     parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, logAfterLogin,
-                       logInListing, logEvery, bindAll});
+                       logInListing, logEvery, bindAll, baud});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -212,6 +214,10 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     }
     if (!number(parser.value(logEvery), 0, 3600000, options.logEveryMs)) {
         message = "--log-every takes milliseconds";
+        return OptionsResult::Error;
+    }
+    if (!number(parser.value(baud), 0, 115200, options.baud)) {
+        message = "--baud takes 0 to 115200 bits per second";
         return OptionsResult::Error;
     }
     common.eraseColumns = parser.value(erase).toInt();
