@@ -46,6 +46,8 @@ struct SwitchOptions {
     }
 };
 
+constexpr qint64 kMaxConfigBytes = 1 << 20;
+
 bool number(const QString &text, int min, int max, int &value)
 {
     bool ok = false;
@@ -117,6 +119,11 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
             message = file.fileName() + ": " + file.errorString();
             return false;
         }
+        // A configuration listing is a few hundred lines; anything far larger is not one.
+        if (file.size() > kMaxConfigBytes) {
+            message = file.fileName() + ": larger than 1 MiB";
+            return false;
+        }
         const QByteArray text = file.readAll();
         std::string error;
         if (!readConfig(text.toStdString(), buildCommandSet(p.model, p.ports), out.startup, error)) {
@@ -154,7 +161,10 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         "- Enter at the paging prompt shows one line and q or Ctrl+C ends the listing (likely);\n"
         "- whether a prompt is shown again after an asynchronous log line is a guess (after\n"
         "  --log-every it is, after --log-after-login it is not);\n"
-        "- telnet login levels, banners and boot messages are shortened.");
+        "- telnet login levels, banners and boot messages are shortened;\n"
+        "- with --baud, typed keys wait in a 4 KiB buffer until the output has gone out and are\n"
+        "  read then (real: read as the output buffer drains); what does not fit is lost;\n"
+        "- a port keeps at most 128 static MACs or user binds; further ones are ignored silently.");
     const QCommandLineOption help({"h", "help"}, "Shows this help.");
     const QCommandLineOption versionOption("version", "Shows the version.");
     SwitchOptions entry("", "entry switch", "10.0.0.1", "", "");

@@ -28,6 +28,7 @@ public:
 
     void write(std::string_view bytes);
     bool idle() const { return m_pending.empty() && !m_waiting; }
+    bool paced() const { return m_delayMs > 0 || m_baud > 0; }
 
 private:
     void release();

@@ -24,6 +24,13 @@ void Simulator::input(std::string_view bytes)
 
 void Simulator::readTypeAhead()
 {
+    // Unpaced output is out at once: the whole buffer is read in one go.
+    if (!m_pacer.paced()) {
+        const std::string all(m_typeAhead.begin(), m_typeAhead.end());
+        m_typeAhead.clear();
+        m_console->input(all);
+        return;
+    }
     while (!m_typeAhead.empty() && m_pacer.idle()) {
         const char c = m_typeAhead.front();
         m_typeAhead.pop_front();
