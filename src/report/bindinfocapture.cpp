@@ -98,6 +98,9 @@ void BindInfoCapture::run()
         }
         m_sizeAtSpace = m_view.terminalText().size();
         m_serial.output(QStringLiteral(" "));
+        // The last pause is spent paging on: a long listing's next page end gets its space at once.
+        if (i + 1 == kPagingSpaces)
+            break;
         Delay(kPagingPauseMs);
         // The window may have closed (and this object gone) during the pause.
         if (!alive || m_generation != generation) {
@@ -107,7 +110,7 @@ void BindInfoCapture::run()
     }
     if (!end) {
         bool stopped = false;
-        end = pageToEnd(alive, generation, start, stopped);
+        end = pageToEnd(alive, generation, start, delayClock().tickCount(), stopped);
         if (stopped) {
             ticket->setOutcome(QStringLiteral("已停止"));
             return;
@@ -125,7 +128,7 @@ void BindInfoCapture::run()
 }
 
 BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation,
-                                                quint32 start, bool &stopped)
+                                                quint32 start, quint32 lastSpace, bool &stopped)
 {
     DelayClock &clock = delayClock();
     bool listing = false; // once seen, a listing stays in the terminal
@@ -135,7 +138,8 @@ BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> 
         const quint32 now = clock.tickCount();
         if (!listing && (at == ListingEnd::Prompt || now - start >= quint32(kNoListingMs)))
             listing = holdsListing(text);
-        if (at == ListingEnd::Prompt)
+        // A listing that ended within ten screens still has the last space's pause in full.
+        if (at == ListingEnd::Prompt && now - lastSpace > quint32(kPagingPauseMs))
             return listing ? End::Complete : End::NoListing;
         if (!m_serial.portOpen())
             return portEnd();

@@ -40,9 +40,9 @@ bool holdsListing(QStringView text);
 // text into the binding report. The window's receive path fills the terminal meanwhile.
 //
 // A real console pages 24 lines a screen at the line's pace, so a long listing (48 ports with
-// bindings) needs more than the nine spaces. After them the capture reads the terminal until it
-// ends at the switch's command prompt, sending a space whenever new text ends at the paging
-// prompt. It gives up after kSilenceMs without a byte, kExtraSpaces extra spaces or kTotalMs in
+// bindings) needs more than the nine spaces. From the ninth on the capture reads the terminal
+// until it ends at the switch's command prompt (not before the ninth space's pause is over),
+// sending a space whenever new text ends at the paging prompt. It gives up after kSilenceMs without a byte, kExtraSpaces extra spaces or kTotalMs in
 // all; a closed or lost port ends it at once. Then the report shows what came and a message says
 // why it is incomplete, naming the last port in it. A listing that ends within ten screens gets
 // exactly the nine spaces. No listing within kNoListingMs of the command: a message says so.
@@ -92,8 +92,10 @@ signals:
 
 private:
     enum class End { Complete, NoListing, Silent, TooManySpaces, TooLong, Closed, Lost };
-    // Pages to the end of the listing after the nine spaces. Stopped: the window closed.
-    End pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation, quint32 start, bool &stopped);
+    // Pages to the end of the listing from the ninth space (sent at lastSpace) on. Stopped: the
+    // window closed.
+    End pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation, quint32 start, quint32 lastSpace,
+                  bool &stopped);
     End portEnd() const { return m_portLost ? End::Lost : End::Closed; }
     void report();
 

@@ -162,8 +162,8 @@ void TestBindInfoCapture::capture_data()
         << 10100;
     QTest::newRow("port closed in a pause") << 24 << 9600 << -1 << false << "close" << 3500 << 4
                                             << u"端口已关闭，配置列表没有收完，"_qs + kCut << 4100;
-    QTest::newRow("port closed in the extra pages") << 20 << 0 << -1 << false << "close" << 9030 << 10
-                                                    << u"端口已关闭，配置列表没有收完，"_qs + kCut << 9100;
+    QTest::newRow("port closed in the extra pages") << 20 << 0 << -1 << false << "close" << 8070 << 10
+                                                    << u"端口已关闭，配置列表没有收完，"_qs + kCut << 8200;
     QTest::newRow("cable pulled after three pages") << 24 << 9600 << -1 << false << "lost" << 2500 << 3
                                                     << u"串口设备已断开，配置列表没有收完，"_qs + kCut << 3100;
     QTest::newRow("window closed in a pause: nothing more") << 24 << 0 << -1 << false << "cancel" << 3500 << 4
