@@ -4,6 +4,7 @@
 #include "simbench.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -149,7 +150,10 @@ void TestE2eBinding::fullyBoundAtConsolePace()
         QCOMPARE(w.Text2->text(), u"稍等，结果出来~~"_qs);
         QTest::keyClick(w.Text2, Qt::Key_Return);
     });
+    const qint64 clicked = QDateTime::currentMSecsSinceEpoch();
     const QString report = t.capture();
+    // At the line's pace the eleventh screen comes well after the ninth space's pause.
+    QVERIFY(QDateTime::currentMSecsSinceEpoch() - clicked > 9400);
     QVERIFY2(sent.size() > 10, qPrintable(QString::number(sent.size()))); // more than ten screens
     QCOMPARE(sent, QStringList{u"dis cu\r"_qs} + QStringList(sent.size() - 1, u" "_qs));
     QCOMPARE(test::reportPorts(report).size(), 48);
