@@ -91,7 +91,7 @@ void BindInfoCapture::run()
     m_lastReceived = start;
     m_serial.output(QStringLiteral("dis cu\r"));
     std::optional<End> end;
-    for (int i = 0; i < kPagingSpaces && !end; ++i) {
+    for (int i = 0; i < kPagingSpaces; ++i) {
         if (!m_serial.portOpen()) {
             end = portEnd();
             break;
@@ -121,9 +121,7 @@ void BindInfoCapture::run()
                                            "端口已断开"};
     ticket->setOutcome(QString::fromUtf8(outcomes[int(*end)]));
     m_end = *end;
-    // Enabling an enabled timer leaves its pending tick where it is.
-    if (!m_timer1.isActive())
-        m_timer1.start();
+    m_timer1.start();
     m_view.setInputLine(QString());
 }
 
