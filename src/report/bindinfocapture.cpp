@@ -6,13 +6,60 @@
 #include "scripts/switchreply.h"
 
 #include <QPointer>
-#include <QScopeGuard>
+#include <QRegularExpression>
+
+#include <optional>
 
 namespace tarnwell {
 
+namespace {
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+// The text without trailing blanks, line ends and the asynchronous log lines at its end.
+QStringView withoutTrailingLogs(QStringView text)
+{
+    QStringView rest = text.right(4096);
+    for (;;) {
+        while (!rest.isEmpty() && (rest.back() == u' ' || isLineEnd(rest.back())))
+            rest.chop(1);
+        qsizetype lineStart = rest.size();
+        while (lineStart > 0 && !isLineEnd(rest[lineStart - 1]))
+            --lineStart;
+        if (lineStart == rest.size() || !isAsyncLogLine(rest.mid(lineStart)))
+            return rest;
+        rest.truncate(lineStart);
+    }
+}
+
+} // namespace
+
+ListingEnd listingEnd(QStringView text)
+{
+    if (endsAtPagingPrompt(text))
+        return ListingEnd::More;
+    const QStringView rest = withoutTrailingLogs(text);
+    qsizetype lineStart = rest.size();
+    while (lineStart > 0 && !isLineEnd(rest[lineStart - 1]))
+        --lineStart;
+    // "<SW3600-A>" in user view, "[SW3600-A]" or "[SW3600-A-Ethernet1/0/5]" in the others.
+    static const QRegularExpression prompt(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])$"));
+    return prompt.match(rest.mid(lineStart).toString()).hasMatch() ? ListingEnd::Prompt : ListingEnd::Neither;
+}
+
+bool holdsListing(QStringView text)
+{
+    static const QRegularExpression mark(QStringLiteral("(?:^|[\\r\\n])#[\\r\\n]|---- More ----"));
+    return mark.match(text).hasMatch();
+}
+
 BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, QString &switchModel,
-                                 QObject *parent)
-    : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel), m_timer1(this)
+                                 OperationGate *gate, QObject *parent)
+    : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel),
+      m_gate(gate ? *gate : m_ownGate), m_timer1(this)
 {
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kReportIntervalMs);
@@ -20,67 +67,100 @@ BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, QStr
     connect(&m_serial, &SerialControl::onComm, this, [this] { m_lastReceived = delayClock().tickCount(); });
 }
 
-bool BindInfoCapture::waitForQuiet(const QPointer<BindInfoCapture> &alive, quint64 generation)
-{
-    DelayClock &clock = delayClock();
-    const quint32 start = clock.tickCount();
-    for (;;) {
-        const quint32 now = clock.tickCount();
-        const quint32 silent = now - m_lastReceived;
-        if (silent >= quint32(kQuietMs) || now - start >= quint32(kMaxQuietWaitMs))
-            return true;
-        Delay(qint32(kQuietMs - silent));
-        if (!alive || m_generation != generation)
-            return false;
-    }
-}
-
 void BindInfoCapture::run()
 {
+    // Nothing is cleared for a click that cannot work: the terminal keeps what it shows.
+    if (!m_serial.portOpen())
+        throw Error(QStringLiteral("端口未打开，无法取得端口列表，请先点击开启"));
+    std::optional<OperationGate::Ticket> ticket = m_gate.tryBegin(QString::fromUtf8(kOperationName));
+    if (!ticket) {
+        messageBox(m_gate.busyMessage());
+        return;
+    }
+    ticket->setOutcome(QStringLiteral("出错"));
     const QPointer<BindInfoCapture> alive(this);
     const quint64 generation = m_generation;
-    ++m_running;
-    const auto done = qScopeGuard([&] {
-        if (alive)
-            --m_running;
-    });
+    // A report still pending from an earlier capture would read this one's partial listing.
+    m_timer1.stop();
+    m_portLost = false;
 
-    m_view.setInputLine(QStringLiteral("稍等，结果出来~~"));
+    m_view.setInputLine(QString::fromUtf8(kWaitText));
     m_view.clearReport();
     m_view.clearTerminal();
+    const quint32 start = delayClock().tickCount();
+    m_lastReceived = start;
     m_serial.output(QStringLiteral("dis cu\r"));
+    std::optional<End> end;
     for (int i = 0; i < kPagingSpaces; ++i) {
+        if (!m_serial.portOpen()) {
+            end = portEnd();
+            break;
+        }
+        m_sizeAtSpace = m_view.terminalText().size();
         m_serial.output(QStringLiteral(" "));
+        // The last pause is spent paging on: a long listing's next page end gets its space at once.
+        if (i + 1 == kPagingSpaces)
+            break;
         Delay(kPagingPauseMs);
         // The window may have closed (and this object gone) during the pause.
-        if (!alive || m_generation != generation)
-            return;
-    }
-    bool cutOff = false;
-    for (int extra = 0;; ++extra) {
-        if (!waitForQuiet(alive, generation))
-            return;
-        if (!endsAtPagingPrompt(m_view.terminalText()))
-            break;
-        if (extra == kExtraSpaces) {
-            cutOff = true;
-            break;
-        }
-        // The port closed meanwhile: end as a lost device does, without a report.
-        if (!m_serial.portOpen()) {
-            m_view.setInputLine(QString());
+        if (!alive || m_generation != generation) {
+            ticket->setOutcome(QStringLiteral("已停止"));
             return;
         }
-        m_serial.output(QStringLiteral(" "));
-        Delay(kPagingPauseMs);
-        if (!alive || m_generation != generation)
-            return;
     }
-    m_cutOff = cutOff;
-    // Enabling an enabled timer leaves its pending tick where it is.
-    if (!m_timer1.isActive())
-        m_timer1.start();
+    if (!end) {
+        bool stopped = false;
+        end = pageToEnd(alive, generation, start, delayClock().tickCount(), stopped);
+        if (stopped) {
+            ticket->setOutcome(QStringLiteral("已停止"));
+            return;
+        }
+    }
+    static const char *const outcomes[] = {"完成", "没有收到配置列表", "未收完：交换机不再送出内容",
+                                           "未收完：翻页次数到上限", "未收完：时间到上限", "端口已关闭",
+                                           "端口已断开"};
+    ticket->setOutcome(QString::fromUtf8(outcomes[int(*end)]));
+    m_end = *end;
+    m_timer1.start();
     m_view.setInputLine(QString());
+}
+
+BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation,
+                                                quint32 start, quint32 lastSpace, bool &stopped)
+{
+    DelayClock &clock = delayClock();
+    bool listing = false; // once seen, a listing stays in the terminal
+    for (int extra = 0;;) {
+        const QString text = m_view.terminalText();
+        const ListingEnd at = listingEnd(text);
+        const quint32 now = clock.tickCount();
+        if (!listing && (at == ListingEnd::Prompt || now - start >= quint32(kNoListingMs)))
+            listing = holdsListing(text);
+        // A listing that ended within ten screens still has the last space's pause in full.
+        if (at == ListingEnd::Prompt && now - lastSpace > quint32(kPagingPauseMs))
+            return listing ? End::Complete : End::NoListing;
+        if (!m_serial.portOpen())
+            return portEnd();
+        if (now - start >= quint32(kNoListingMs) && !listing)
+            return End::NoListing;
+        if (now - m_lastReceived >= quint32(kSilenceMs))
+            return End::Silent;
+        if (now - start >= quint32(kTotalMs))
+            return End::TooLong;
+        // One space for each new page end: the switch has not answered a space until more text came.
+        if (at == ListingEnd::More && text.size() > m_sizeAtSpace) {
+            if (extra == kExtraSpaces)
+                return End::TooManySpaces;
+            ++extra;
+            m_sizeAtSpace = text.size();
+            m_serial.output(QStringLiteral(" "));
+        }
+        Delay(kPollMs);
+        if (!alive || m_generation != generation) {
+            stopped = true;
+            return End::Complete;
+        }
+    }
 }
 
 void BindInfoCapture::cancel()
@@ -91,11 +171,8 @@ void BindInfoCapture::cancel()
 
 void BindInfoCapture::stopRunning()
 {
-    const bool waiting = m_running > 0;
-    // A pending report stays: the listing it reads is already in the terminal.
-    ++m_generation;
-    if (waiting)
-        m_view.setInputLine(QString());
+    // The port is closed already: a capture in progress ends at its next look at it.
+    m_portLost = true;
 }
 
 void BindInfoCapture::report()
@@ -108,20 +185,38 @@ void BindInfoCapture::report()
     const QString text = FormatBindReport(result);
     m_view.setReport(text);
     emit reported(text);
-    if (m_cutOff) {
-        m_cutOff = false;
-        QString last;
-        for (const BindInfoRow &row : result.table)
-            if (!row[0].isEmpty())
-                last = row[0];
-        messageBox(last.isEmpty()
-                       ? QStringLiteral("交换机的配置列表翻页%1次后仍未结束，结果中没有任何端口。")
-                             .arg(kPagingSpaces + kExtraSpaces)
-                       : QStringLiteral("交换机的配置列表翻页%1次后仍未结束，结果只到端口%2为止，"
-                                        "之后的端口不在结果中。")
-                             .arg(kPagingSpaces + kExtraSpaces)
-                             .arg(last));
+    const End end = std::exchange(m_end, End::Complete);
+    if (end == End::Complete)
+        return;
+    if (end == End::NoListing) {
+        messageBox(QStringLiteral("发出 dis cu 后交换机没有送来配置列表。请检查串口线、通讯设置(波特率等)，"
+                                  "以及是否已登录到交换机的命令行(出现 <交换机名> 提示符)。"));
+        return;
     }
+    QString last;
+    for (const BindInfoRow &row : result.table)
+        if (!row[0].isEmpty())
+            last = row[0];
+    QString why;
+    switch (end) {
+    case End::Silent:
+        why = QStringLiteral("交换机%1秒没有送出内容，配置列表没有收完，").arg(kSilenceMs / 1000);
+        break;
+    case End::TooManySpaces:
+        why = QStringLiteral("交换机的配置列表翻页%1次后仍未结束，").arg(kPagingSpaces + kExtraSpaces);
+        break;
+    case End::TooLong:
+        why = QStringLiteral("交换机的配置列表%1秒后仍未结束，").arg(kTotalMs / 1000);
+        break;
+    case End::Closed:
+        why = QStringLiteral("端口已关闭，配置列表没有收完，");
+        break;
+    default:
+        why = QStringLiteral("串口设备已断开，配置列表没有收完，");
+        break;
+    }
+    messageBox(why + (last.isEmpty() ? QStringLiteral("结果中没有任何端口。")
+                                     : QStringLiteral("结果只到端口%1为止，之后的端口不在结果中。").arg(last)));
 }
 
 } // namespace tarnwell

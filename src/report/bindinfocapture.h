@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/bindinfoparser.h"
+#include "scripts/operationgate.h"
 
 #include <QObject>
 #include <QPointer>
@@ -26,16 +27,28 @@ public:
     virtual void selectModelButton(ModelButton button) = 0;
 };
 
+// Where received text stands for the capture: at the paging prompt "---- More ----", at the
+// switch's command prompt ("<name>" or "[name]") that follows the end of a listing, or in
+// between. Asynchronous log lines after either prompt are ignored.
+enum class ListingEnd { Neither, More, Prompt };
+ListingEnd listingEnd(QStringView text);
+// True when the text holds a configuration listing (its "#" lines) or a paging prompt.
+bool holdsListing(QStringView text);
+
 // The Cmd_GetBindInfo capture: asks the switch for its running configuration, pages through the
 // listing with nine spaces one second apart, and on the first tick of Timer1 parses the terminal
 // text into the binding report. The window's receive path fills the terminal meanwhile.
 //
-// A real console pages 24 lines a screen, so a long listing (48 ports with bindings) needs more
-// than the nine spaces: as long as the terminal text then ends at the paging prompt (judged once
-// the line has been quiet for a moment), one more space follows a second later, up to
-// kExtraSpaces. A listing that ends within ten screens gets exactly the nine spaces. When the
-// switch still pages after the last one, the report is built from what arrived and a message
-// names the last port it holds.
+// A real console pages 24 lines a screen at the line's pace, so a long listing (48 ports with
+// bindings) needs more than the nine spaces. From the ninth on the capture reads the terminal
+// until it ends at the switch's command prompt (not before the ninth space's pause is over),
+// sending a space whenever new text ends at the paging prompt. It gives up after kSilenceMs without a byte, kExtraSpaces extra spaces or kTotalMs in
+// all; a closed or lost port ends it at once. Then the report shows what came and a message says
+// why it is incomplete, naming the last port in it. A listing that ends within ten screens gets
+// exactly the nine spaces. No listing within kNoListingMs of the command: a message says so.
+//
+// The capture holds the operation gate's ticket from the click to its last space, so no script
+// or paste interleaves with it, and it does not start while one runs.
 class BindInfoCapture : public QObject {
     Q_OBJECT
 public:
@@ -43,26 +56,33 @@ public:
     static constexpr int kPagingPauseMs = 1000;
     static constexpr int kReportIntervalMs = 200;
     static constexpr int kExtraSpaces = 60;
-    // The line counts as quiet after this long without received text; a page at 9600 baud
-    // arrives in a stream with much shorter gaps.
-    static constexpr int kQuietMs = 300;
-    static constexpr int kMaxQuietWaitMs = 5000;
+    static constexpr int kSilenceMs = 20000;
+    static constexpr int kTotalMs = 90000;
+    static constexpr int kNoListingMs = 10000;
+    // How often the terminal is read after the nine spaces: the delay a page end waits for its
+    // space, against a few wake-ups a second.
+    static constexpr int kPollMs = 50;
+    static constexpr char kWaitText[] = "稍等，结果出来~~";
+    static constexpr char kOperationName[] = "取端口列表";
 
+    // gate: shared with the scripts and pastes of the window; nullptr gives the capture its own.
     BindInfoCapture(SerialControl &serial, BindInfoView &view, QString &switchModel,
-                    QObject *parent = nullptr);
+                    OperationGate *gate = nullptr, QObject *parent = nullptr);
 
-    // The click on Cmd_GetBindInfo. Throws tarnwell::Error when a write fails: what was done
-    // stays done and Timer1 is not started. A second call inside the pauses runs a whole second
-    // capture there; each capture enables Timer1 when it finishes.
+    // The click on Cmd_GetBindInfo. On a closed port it throws tarnwell::Error before touching
+    // anything; while another operation runs it shows the gate's busy message. A failed write
+    // throws too: what was done stays done and Timer1 is not started.
     void run();
 
     // Ends every capture in progress at its next pause (nothing further is sent and nothing is
     // touched) and stops a pending report. For the window's close; later runs work as usual.
     void cancel();
-    // For a lost device: ends the captures in progress as cancel() does, and empties the input
-    // line of the wait message as their last step would have, so it cannot be sent later. A
-    // report already pending on Timer1 is still written on its tick.
+    // For a lost device: the capture in progress reports what came, with a message that the
+    // port was lost. A report already pending on Timer1 is still written on its tick.
     void stopRunning();
+
+    // Whether text in the input line is the wait message, which must never reach the switch.
+    static bool isWaitText(const QString &text) { return text == QString::fromUtf8(kWaitText); }
 
     QTimer &timer1() { return m_timer1; }
 
@@ -71,19 +91,25 @@ signals:
     void reported(const QString &report);
 
 private:
+    enum class End { Complete, NoListing, Silent, TooManySpaces, TooLong, Closed, Lost };
+    // Pages to the end of the listing from the ninth space (sent at lastSpace) on. Stopped: the
+    // window closed.
+    End pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation, quint32 start, quint32 lastSpace,
+                  bool &stopped);
+    End portEnd() const { return m_portLost ? End::Lost : End::Closed; }
     void report();
-    // Waits until nothing has been received for kQuietMs (at most kMaxQuietWaitMs). False when
-    // the capture was ended meanwhile.
-    bool waitForQuiet(const QPointer<BindInfoCapture> &alive, quint64 generation);
 
     SerialControl &m_serial;
     BindInfoView &m_view;
     QString &m_switchModel;
+    OperationGate m_ownGate;
+    OperationGate &m_gate;
     QTimer m_timer1;
-    quint64 m_generation = 0; // advanced by cancel() and stopRunning()
-    int m_running = 0;        // captures inside run(), nested ones included
+    quint64 m_generation = 0;   // advanced by cancel()
     quint32 m_lastReceived = 0; // Delay clock reading at the last receive
-    bool m_cutOff = false;      // the pending report's listing was still paging
+    bool m_portLost = false;    // the device went away during the capture
+    End m_end = End::Complete;  // how the pending report's listing ended
+    qsizetype m_sizeAtSpace = 0; // terminal size when the last space went out
 };
 
 } // namespace tarnwell

@@ -5,6 +5,7 @@
 #include "console/portlistcombobox.h"
 #include "console/portserialcontrol.h"
 #include "console/terminalview.h"
+#include "report/reportcolumns.h"
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"
 #include "settings/commsettingsstore.h"
@@ -25,6 +26,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QToolTip>
+#include <QTextDocument>
+#include <QTextOption>
 
 namespace tarnwell {
 
@@ -80,7 +83,7 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     });
     sendPastesAsLines(Text2, *m_scripts);
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
-    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel);
+    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);
     Timer1 = &m_capture->timer1();
 
     wireControls();
@@ -100,11 +103,18 @@ void FrmMain::wireControls()
     m_portSettings->connectLists();
     ConsoleTerminal *c = m_console;
     connect(Cmd_Switch, &QPushButton::clicked, c, &ConsoleTerminal::openOrClose);
-    connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
+    // The capture's wait message in the input line is no command: these keys send nothing then.
+    const auto unlessWaitText = [this](void (ConsoleTerminal::*send)()) {
+        return [this, send] {
+            if (!BindInfoCapture::isWaitText(Text2->text()))
+                (m_console->*send)();
+        };
+    };
+    connect(Cmd_Send_Enter, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithCr));
     connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
     connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
-    connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
-    connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
+    connect(Cmd_Tab, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithTab));
+    connect(Cmd_WenHao, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithHint));
     connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
     connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
 
@@ -119,6 +129,8 @@ void FrmMain::wireControls()
     connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { optSw3600Click(SwitchModel); });
     connect(Option2, &QRadioButton::clicked, this, [this] { option2Click([this] { Option1->setChecked(true); }); });
     connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
+    // After the console's own handler has set the report box's new font size.
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
     // A script or capture waiting when the port goes away would fail at its next write with a
     // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
     connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
@@ -260,6 +272,21 @@ void FrmMain::setReport(const QString &text)
     if (shown.endsWith(u'\n'))
         shown.chop(1);
     Text3->setPlainText(shown);
+    applyReportTabs();
+}
+
+void FrmMain::applyReportTabs()
+{
+    // Each column starts beyond the widest cell above or below it, so a MAC never runs into the
+    // IP; the text itself keeps its single tabs for pasting.
+    const QFontMetricsF metrics(Text3->font());
+    QList<QTextOption::Tab> tabs;
+    const auto width = [&metrics](QStringView cell) { return metrics.horizontalAdvance(cell.toString()); };
+    for (qreal at : reportTabStops(m_report, width, metrics.horizontalAdvance(QStringLiteral("   "))))
+        tabs.append(QTextOption::Tab(at, QTextOption::LeftTab));
+    QTextOption option = Text3->document()->defaultTextOption();
+    option.setTabs(tabs);
+    Text3->document()->setDefaultTextOption(option);
 }
 
 void FrmMain::clearTerminal()

@@ -141,6 +141,7 @@ private:
     void setFocusOrder();
     void wireControls();
     void togglePasswordDisplay(); // Cmd_PSD
+    void applyReportTabs();       // Text3's tab stops for the report it shows
     void Form_Load();
     void Form_Unload();
 

@@ -3,11 +3,15 @@
 
 #include "simbench.h"
 
+#include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTimer>
 
 using namespace tarnwell;
 using tarnwell::test::SimBench;
@@ -29,6 +33,7 @@ class TestE2eBinding : public QObject {
 private slots:
     void bindThenUnbind_data();
     void bindThenUnbind();
+    void fullyBoundAtConsolePace();
 };
 
 void TestE2eBinding::bindThenUnbind_data()
@@ -125,6 +130,49 @@ void TestE2eBinding::bindThenUnbind()
     QCOMPARE(test::reportRow(unbound, "1/0/" + port), unboundRow);
     QCOMPARE(test::reportPorts(unbound).size(), 24);
     QCOMPARE(w.SwitchModel, model);
+}
+
+// A fully bound 48-port 3600 at 9600 baud with log lines now and then: more than ten screens,
+// paged to the end, every port reported; Enter meanwhile sends nothing. In the report box each
+// column's cells start at one place, clear of the widest cell before, also in a larger font.
+void TestE2eBinding::fullyBoundAtConsolePace()
+{
+    SimBench t;
+    QString error;
+    QVERIFY2(t.start({"--model", "3600", "--ports", "48", "--bind-every-port", "--baud", "9600", "--log-every", "2500"},
+                     error), qPrintable(error));
+    FrmMain &w = t.w();
+    QVERIFY(t.waitForText(u"<SW3600-A>"_qs, t.typeLine(QString())));
+    QStringList sent;
+    connect(&w.serial(), &SerialControl::sent, this, [&](const QString &text) { sent << text; });
+    QTimer::singleShot(2500, this, [&] {
+        QCOMPARE(w.Text2->text(), u"稍等，结果出来~~"_qs);
+        QTest::keyClick(w.Text2, Qt::Key_Return);
+    });
+    const qint64 clicked = QDateTime::currentMSecsSinceEpoch();
+    const QString report = t.capture();
+    QVERIFY(QDateTime::currentMSecsSinceEpoch() - clicked > 9400); // paced: the 11th screen comes late
+    QVERIFY2(sent.size() > 10, qPrintable(QString::number(sent.size()))); // more than ten screens
+    QCOMPARE(sent, QStringList{u"dis cu\r"_qs} + QStringList(sent.size() - 1, u" "_qs));
+    QCOMPARE(test::reportPorts(report).size(), 48);
+    QCOMPARE(test::reportRow(report, "1/0/48"), u"1/0/48\t开启状态\tAccess类型\t10\t000f-e200-0048\t10.1.1.58\t"_qs);
+    QCOMPARE(t.boxes.texts(), QStringList());
+    for (const QString &size : {u"12"_qs, u"28"_qs}) {
+        w.Combo1->setCurrentText(size);
+        QList<qreal> starts, ends; // of the cells of each column, over all lines
+        for (QTextBlock block = w.Text3->document()->findBlockByNumber(1); block.isValid(); block = block.next()) {
+            QTextCursor c(block);
+            const auto x = [&](int at) { return c.setPosition(block.position() + at), w.Text3->cursorRect(c).x(); };
+            for (int at = block.text().indexOf(u'\t'), cell = 0; at >= 0; at = block.text().indexOf(u'\t', at + 1), ++cell) {
+                ends.resize(std::max(ends.size(), qsizetype(cell + 1)));
+                ends[cell] = std::max(ends[cell], qreal(x(at)));
+                QVERIFY(starts.size() <= cell || qreal(x(at + 1)) == starts[cell]);
+                starts.resize(std::max(starts.size(), qsizetype(cell + 1)), x(at + 1));
+            }
+        }
+        for (qsizetype cell = 0; cell < 6; ++cell)
+            QVERIFY2(ends[cell] + w.Text3->fontMetrics().horizontalAdvance(u' ') <= starts[cell], qPrintable(size));
+    }
 }
 
 QTEST_MAIN(TestE2eBinding)

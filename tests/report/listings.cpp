@@ -73,8 +73,7 @@ QStringList pagedListing(const QStringList &lines, int pageLines)
     for (int start = 0; start < lines.size(); start += pageLines) {
         QString page = pages.isEmpty() ? QStringLiteral("dis cu\r\n") : moreErase();
         page += crlf(lines.mid(start, pageLines));
-        if (start + pageLines < lines.size())
-            page += morePrompt();
+        page += start + pageLines < lines.size() ? morePrompt() : QStringLiteral("<H3C>");
         pages << page;
     }
     return pages;

@@ -25,7 +25,8 @@ QString morePrompt();
 QString moreErase();
 
 // Splits the lines into pages of pageLines lines: page 0 starts with the command echo, every
-// page but the last ends with the prompt, every page after the first starts with the erasing.
+// page but the last ends with the paging prompt, the last with the command prompt "<H3C>", every
+// page after the first starts with the erasing.
 QStringList pagedListing(const QStringList &lines, int pageLines);
 
 } // namespace tarnwell::test

@@ -14,6 +14,7 @@
 # TARNWELL_SIM_OPTIONS adds options of tarnwell-switchsim (see its --help), e.g.
 #   TARNWELL_SIM_OPTIONS="--ports 48 --model 3600" ./run.sh
 #   TARNWELL_SIM_OPTIONS="--ports 48 --bind-every-port --strict-vlans" ./run.sh  (a fully bound site)
+# The console runs at 9600 baud, as a real one does; TARNWELL_SIM_OPTIONS="--baud 0" prints at once.
 set -euo pipefail
 
 build=${1:?usage: run-with-sim.sh BUILD_DIR [program arguments...]}
@@ -46,7 +47,7 @@ trap 'exit 143' TERM HUP
 
 # The simulator prints its terminal's path as its first line; read it from a pipe.
 read -r -a extra <<<"${TARNWELL_SIM_OPTIONS:-}"
-exec {sim_out}< <(exec "$sim" --user admin --password admin \
+exec {sim_out}< <(exec "$sim" --baud 9600 --user admin --password admin \
   --remote-model 3600 --remote-user admin --remote-password admin --remote-user-level 1 \
   --remote-super-password h3c --link "$tmp/tarnwell/ports/COM3" "${extra[@]}")
 sim_pid=$!

@@ -97,6 +97,7 @@ int main(int argc, char **argv)
     Simulator simulator(clock, std::move(options.switches), options.lineDelayMs,
                         [&pty](std::string_view text) { pty.write(QByteArray(text.data(), qsizetype(text.size()))); });
     simulator.logEvery(options.logEveryMs);
+    simulator.setBaud(options.baud);
     QObject::connect(&pty, &PtyEndpoint::received, &app, [&](const QByteArray &bytes) {
         if (options.trace)
             std::fprintf(stderr, "in: %s\n", escaped(bytes).constData());

@@ -46,6 +46,8 @@ struct SwitchOptions {
     }
 };
 
+constexpr qint64 kMaxConfigBytes = 1 << 20;
+
 bool number(const QString &text, int min, int max, int &value)
 {
     bool ok = false;
@@ -119,6 +121,11 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
             message = file.fileName() + ": " + file.errorString();
             return false;
         }
+        // A configuration listing is a few hundred lines; anything far larger is not one.
+        if (file.size() > kMaxConfigBytes) {
+            message = file.fileName() + ": larger than 1 MiB";
+            return false;
+        }
         const QByteArray text = file.readAll();
         std::string error;
         if (!readConfig(text.toStdString(), buildCommandSet(p.model, p.ports), out.startup, error)) {
@@ -156,7 +163,10 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         "- Enter at the paging prompt shows one line and q or Ctrl+C ends the listing (likely);\n"
         "- whether a prompt is shown again after an asynchronous log line is a guess (after\n"
         "  --log-every it is, after --log-after-login it is not);\n"
-        "- telnet login levels, banners and boot messages are shortened.");
+        "- telnet login levels, banners and boot messages are shortened;\n"
+        "- with --baud, typed keys wait in a 4 KiB buffer until the output has gone out and are\n"
+        "  read then (real: read as the output buffer drains); what does not fit is lost;\n"
+        "- a port keeps at most 128 static MACs or user binds; further ones are ignored silently.");
     const QCommandLineOption help({"h", "help"}, "Shows this help.");
     const QCommandLineOption versionOption("version", "Shows the version.");
     SwitchOptions entry("", "entry switch", "10.0.0.1", "", "");
@@ -177,6 +187,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
                                                    "milliseconds (0: never).", "ms", "0");
     const QCommandLineOption answerDelay("answer-delay", "Answer each command line this long after its line end, "
                                                          "as over a slow telnet hop, in milliseconds.", "ms", "0");
+    const QCommandLineOption baud("baud", "Pace the output as a serial line of this speed does (10 bits a byte); "
+                                          "0: at once. What is typed meanwhile waits in a 4 KiB buffer.", "bits/s", "0");
     const QCommandLineOption bindAll("bind-every-port", "Start the entry switch with every port in VLAN 10 and a "
                                                         "binding on it (with --ports 48: over ten screens).");
     parser.addOption(help);
@@ -185,7 +197,7 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
     parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, logAfterLogin,
-                       logInListing, logEvery, bindAll, answerDelay});
+                       logInListing, logEvery, bindAll, answerDelay, baud});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -220,6 +232,10 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     }
     if (!number(parser.value(answerDelay), 0, 600000, common.answerDelayMs)) {
         message = "--answer-delay takes milliseconds";
+        return OptionsResult::Error;
+    }
+    if (!number(parser.value(baud), 0, 115200, options.baud)) {
+        message = "--baud takes 0 to 115200 bits per second";
         return OptionsResult::Error;
     }
     common.eraseColumns = parser.value(erase).toInt();

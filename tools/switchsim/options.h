@@ -11,6 +11,7 @@ struct Options {
     std::vector<Simulator::Switch> switches; // entry switch first, then the managed switch
     int lineDelayMs = 0;
     int logEveryMs = 0;
+    int baud = 0;
     QString pathFile;
     QString link;
     bool trace = false;

@@ -1,5 +1,7 @@
 #include "outputpacer.h"
 
+#include <algorithm>
+
 namespace tarnwell::sim {
 
 OutputPacer::OutputPacer(Clock &clock, int lineDelayMs, Sink sink)
@@ -9,29 +11,44 @@ OutputPacer::OutputPacer(Clock &clock, int lineDelayMs, Sink sink)
 
 void OutputPacer::write(std::string_view bytes)
 {
-    if (m_delayMs <= 0) {
+    if (m_delayMs <= 0 && m_baud <= 0) {
         m_sink(bytes);
         return;
     }
-    m_pending += bytes;
+    m_pending.append(bytes.substr(0, kMaxPending - std::min(kMaxPending, m_pending.size())));
     if (!m_waiting)
         release();
 }
 
 void OutputPacer::release()
 {
-    // Everything up to and including the next line feed goes out now, the rest after the pause.
-    const size_t end = m_pending.find('\n');
-    const size_t count = end == std::string::npos ? m_pending.size() : end + 1;
-    const std::string now = m_pending.substr(0, count);
-    m_pending.erase(0, count);
-    if (!now.empty())
+    size_t count = m_pending.size();
+    if (m_baud > 0) {
+        m_credit += m_baud / 10.0 * kTickMs / 1000.0;
+        count = std::min(count, size_t(m_credit));
+    }
+    // With a line delay, everything up to and including the next line feed goes now.
+    const size_t lineEnd = m_delayMs > 0 ? m_pending.find('\n') : std::string::npos;
+    const bool linePause = lineEnd != std::string::npos && lineEnd < count;
+    if (linePause)
+        count = lineEnd + 1;
+    if (count > 0) {
+        const std::string now = m_pending.substr(0, count);
+        m_pending.erase(0, count);
+        if (m_baud > 0)
+            m_credit -= double(count);
         m_sink(now);
-    if (end == std::string::npos)
+    }
+    // The last chunk is on the line for one more tick (or the line's pause) before the line is idle.
+    if (m_pending.empty() && !m_waiting && count == 0) {
+        m_credit = 0;
+        if (m_onIdle)
+            m_onIdle();
         return;
+    }
     m_waiting = true;
     std::weak_ptr<bool> alive = m_alive;
-    m_clock.after(m_delayMs, [this, alive] {
+    m_clock.after(linePause ? m_delayMs : kTickMs, [this, alive] {
         if (alive.expired())
             return;
         m_waiting = false;

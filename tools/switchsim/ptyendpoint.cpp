@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -50,9 +51,9 @@ bool PtyEndpoint::open(QString &error)
 
 void PtyEndpoint::write(const QByteArray &bytes)
 {
-    m_pending += bytes;
-    if (m_pending.size() > kMaxPending)
-        m_pending.remove(0, m_pending.size() - kMaxPending);
+    // Beyond the bound new output is lost, as on a full line buffer; keeping the older bytes also
+    // spares moving a full buffer for every write.
+    m_pending += bytes.left(std::max<qsizetype>(0, kMaxPending - m_pending.size()));
     flush();
 }
 

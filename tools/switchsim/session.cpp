@@ -104,7 +104,8 @@ void Session::input(std::string_view bytes)
 void Session::feed(char c, std::string &out)
 {
     if (m_mode == Mode::Busy) {
-        m_typeAhead += c;
+        if (m_typeAhead.size() < kMaxTypeAhead)
+            m_typeAhead += c;
         return;
     }
     if (m_mode == Mode::Remote) {

@@ -34,6 +34,8 @@ public:
     // An asynchronous log line printed now, wherever the session is; at a command prompt the
     // prompt and the typed text are shown again below it.
     void printLog(const std::string &what);
+    // Bytes typed while the switch is busy (saving) that it keeps; the rest is lost.
+    static constexpr size_t kMaxTypeAhead = 4096;
 
     Mode mode() const { return m_mode; }
     View view() const { return m_view; }
@@ -89,7 +91,7 @@ private:
     bool m_loginLogPending = false;
     std::optional<Pager> m_pager;
     std::function<void(const std::string &, std::string &)> m_answer;
-    std::string m_typeAhead; // typed while busy, read when the switch is ready again
+    std::string m_typeAhead; // typed while busy, read when the switch is ready again; bounded
     std::unique_ptr<Session> m_remote;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -1,5 +1,7 @@
 #include "simulator.h"
 
+#include <algorithm>
+
 namespace tarnwell::sim {
 
 Simulator::Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs, OutputPacer::Sink sink)
@@ -10,6 +12,30 @@ Simulator::Simulator(Clock &clock, std::vector<Switch> switches, int lineDelayMs
     m_console = std::make_unique<Session>(*m_devices.at(0), *this, clock, Session::Kind::Console,
                                           [this](std::string_view text) { m_pacer.write(text); });
     m_console->start();
+    m_pacer.onIdle([this] { readTypeAhead(); });
+}
+
+void Simulator::input(std::string_view bytes)
+{
+    const size_t room = kTypeAhead - std::min(kTypeAhead, m_typeAhead.size());
+    m_typeAhead.insert(m_typeAhead.end(), bytes.begin(), bytes.begin() + std::min(room, bytes.size()));
+    readTypeAhead();
+}
+
+void Simulator::readTypeAhead()
+{
+    // Unpaced output is out at once: the whole buffer is read in one go.
+    if (!m_pacer.paced()) {
+        const std::string all(m_typeAhead.begin(), m_typeAhead.end());
+        m_typeAhead.clear();
+        m_console->input(all);
+        return;
+    }
+    while (!m_typeAhead.empty() && m_pacer.idle()) {
+        const char c = m_typeAhead.front();
+        m_typeAhead.pop_front();
+        m_console->input(std::string_view(&c, 1));
+    }
 }
 
 Simulator::~Simulator() = default;

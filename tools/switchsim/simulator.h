@@ -5,6 +5,7 @@
 #include "outputpacer.h"
 #include "session.h"
 
+#include <deque>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,13 @@ public:
     void logEvery(int ms);
     ~Simulator() override;
 
-    void input(std::string_view bytes) { m_console->input(bytes); }
+    // Paces the console's output as a serial line of this many baud would (0: at once).
+    void setBaud(int baud) { m_pacer.setBaud(baud); }
+    // Typed bytes wait in a buffer of kTypeAhead bytes while output is still going out, as in a
+    // console's receive buffer; what does not fit is dropped. The switch reads them once its
+    // output has gone out, byte by byte, so a key that prints holds the next ones back.
+    void input(std::string_view bytes);
+    static constexpr size_t kTypeAhead = 4096;
     Device &device(size_t index) { return *m_devices.at(index); }
     const Session &console() const { return *m_console; }
 
@@ -36,6 +43,7 @@ public:
 
 private:
     void scheduleLog();
+    void readTypeAhead();
 
     Clock &m_clock;
     int m_logEveryMs = 0;
@@ -43,6 +51,7 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::vector<std::unique_ptr<Device>> m_devices;
     OutputPacer m_pacer;
+    std::deque<char> m_typeAhead;
     std::unique_ptr<Session> m_console;
 };
 

@@ -24,6 +24,8 @@ void SwitchConfig::setLinkType(int number, LinkType type)
 void SwitchConfig::addStaticMac(int number, const StaticMac &entry)
 {
     // A MAC address lives on one port per VLAN: binding it here moves it from any other port.
+    if (port(number).staticMacs.size() >= kMaxBindingsPerPort)
+        return;
     for (PortConfig &p : ports)
         std::erase(p.staticMacs, entry);
     port(number).staticMacs.push_back(entry);
@@ -37,6 +39,8 @@ void SwitchConfig::removeStaticMac(int number, const StaticMac &entry)
 
 void SwitchConfig::addUserBind(int number, const UserBind &bind)
 {
+    if (port(number).userBinds.size() >= kMaxBindingsPerPort)
+        return;
     for (PortConfig &p : ports)
         std::erase_if(p.userBinds, [&](const UserBind &b) { return b.mac == bind.mac; });
     port(number).userBinds.push_back(bind);

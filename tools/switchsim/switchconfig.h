@@ -45,6 +45,10 @@ struct SwitchConfig {
     PortConfig &port(int number) { return ports.at(size_t(number - 1)); }
     const PortConfig &port(int number) const { return ports.at(size_t(number - 1)); }
 
+    // Bindings a port keeps (static MACs or user binds); further ones are ignored, so no input
+    // grows the configuration without bound.
+    static constexpr size_t kMaxBindingsPerPort = 128;
+
     void setAccessVlan(int number, int vlan);
     void setLinkType(int number, LinkType type);
     void addStaticMac(int number, const StaticMac &entry);
