@@ -13,6 +13,7 @@
 #include "ui/cursorblink.h"
 #include "ui/memoryinfo.h"
 #include "ui/module1.h"
+#include "ui/pasteinput.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -72,7 +73,9 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
     m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs);
     m_scripts->watchReplies();
-    sendPastesAsLines(Text2, *m_scripts);
+    m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
+    m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
+    m_console->lineTaken = [this] { return m_pasteInput->takesLine(); };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel);
     Timer1 = &m_capture->timer1();
@@ -83,7 +86,8 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
 
 FrmMain::~FrmMain()
 {
-    // Scripts or a capture may still wait inside a pause further up the stack.
+    // Scripts, a capture or a paste may still wait inside a pause further up the stack.
+    m_paste->stop();
     m_scripts->cancel();
     m_capture->cancel();
     m_help.closeHelpWindow();
@@ -100,6 +104,9 @@ void FrmMain::wireControls()
     connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
     connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
     connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
+    // 中断 and closing the port (also when it is opened again at once) stop a paste being sent.
+    connect(Cmd_Break, &QPushButton::clicked, m_paste.get(), &PasteSender::stop);
+    connect(c, &ConsoleTerminal::closed, m_paste.get(), &PasteSender::stop);
     connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
 
     connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_capture->run(); }); });
@@ -158,8 +165,9 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 void FrmMain::Form_Unload()
 {
-    // An interrupted script or capture sends nothing more once the window goes, and nothing
-    // can be clicked while the window fades out.
+    // An interrupted script, capture or paste sends nothing more once the window goes, and
+    // nothing can be clicked while the window fades out.
+    m_paste->stop();
     m_scripts->cancel();
     m_capture->cancel();
     setEnabled(false);

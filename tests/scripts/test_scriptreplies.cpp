@@ -1,6 +1,7 @@
 // What the scripts make of the switch's answers and of pasted text: error lines with the command
 // they answered, a question left open, the paging prompt, pasted lines, port numbers.
 #include "scripts/commandscripts.h"
+#include "scripts/pastesender.h"
 #include "scripts/scriptinputs.h"
 #include "scripts/switchreply.h"
 
@@ -96,7 +97,7 @@ void TestScriptReplies::pastes()
     QFETCH(QString, pasted);
     QFETCH(QStringList, lines);
     QFETCH(QString, inBox);
-    QCOMPARE(pastedLines(pasted), lines);
+    QCOMPARE(PasteSender::linesOf(pasted), lines);
 
     QLineEdit box;
     LineEditInputs inputs;
