@@ -218,25 +218,14 @@ bool ScreenLines::isRedrawn(qsizetype i) const
     return it != m_redrawnAt.end() && it->first == i;
 }
 
-qsizetype ScreenLines::nextRedrawn(qsizetype from) const
-{
-    const auto it = std::lower_bound(m_redrawnAt.begin(), m_redrawnAt.end(), std::make_pair(from, qsizetype(0)));
-    if (it != m_redrawnAt.end())
-        return it->first;
-    return m_editing && from <= m_count - 1 ? m_count - 1 : m_count;
-}
-
-qsizetype ScreenLines::previousRedrawn(qsizetype from) const
-{
-    if (m_editing && from >= m_count - 1)
-        return m_count - 1;
-    const auto it = std::upper_bound(m_redrawnAt.begin(), m_redrawnAt.end(), std::make_pair(from, kUnchanged));
-    return it == m_redrawnAt.begin() ? -1 : (it - 1)->first;
-}
-
 QStringView ScreenLines::received() const
 {
     return m_terminal ? QStringView(m_terminal->text()).first(m_taken) : QStringView();
+}
+
+qsizetype ScreenLines::lineAt(qsizetype received) const
+{
+    return qMin(m_count, m_terminal->lineStarts().upperBound(received)) - 1;
 }
 
 qint64 ScreenLines::receivedStart(qsizetype i) const

@@ -44,10 +44,12 @@ public:
     // (differs from what was received).
     qint64 receivedStart(qsizetype i) const;
     bool isRedrawn(qsizetype i) const;
-    // The first redrawn line at or after `from` (count() when there is none), and the last one at
-    // or before it (-1 when there is none).
-    qsizetype nextRedrawn(qsizetype from) const;
-    qsizetype previousRedrawn(qsizetype from) const;
+    // The finished redrawn lines, one after another, and where each begins in that text.
+    QStringView redrawnText() const { return m_redrawn; }
+    const std::vector<std::pair<qsizetype, qsizetype>> &redrawnLines() const { return m_redrawnAt; }
+    bool editingOpenLine() const { return m_editing; }
+    // The line holding a place in the received text.
+    qsizetype lineAt(qsizetype received) const;
 
 private:
     void startEditing(qsizetype upTo); // takes over the open line's received text

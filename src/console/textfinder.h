@@ -17,8 +17,9 @@ struct TextPos {
 };
 
 // Finds text in the lines as drawn, ignoring case, from a place forward or backward and round
-// past the end. Lines shown as received are searched in the received text itself, in long
-// stretches, so that a search through tens of megabytes takes a fraction of a second.
+// past the end. Lines shown as received are searched in the received text itself and the
+// redrawn ones in the one string that holds them, each in one sweep, so that a search through
+// tens of megabytes takes a fraction of a second.
 class TextFinder {
 public:
     struct Match {
