@@ -203,6 +203,10 @@ void FrmMain::keyPressEvent(QKeyEvent *event)
     // line, the terminal, a list, on a button...) starts it. Other buttons do not take Enter, so a
     // stray Enter after a click sends a line rather than running a script such as the reboot again.
     const int key = event->key();
+    if (key == Qt::Key_Escape && m_paste->running()) { // Esc that no control took stops a paste
+        m_paste->stop();
+        return;
+    }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         if (Cmd_Send_Enter->isEnabled())

@@ -121,6 +121,7 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("Esc") << "esc";
+        QTest::newRow("Esc on the pane") << "escpane";
         QTest::newRow("中断") << "break";
         QTest::newRow("port closed") << "close";
         QTest::newRow("port closed and opened again at once") << "reopen";
@@ -132,8 +133,8 @@ private slots:
         Rig r;
         QStringList sent;
         r.clock.at(700, [&] {
-            if (how == "esc")
-                QTest::keyClick(r.w.Text2, Qt::Key_Escape);
+            if (how.startsWith("esc"))
+                QTest::keyClick(r.w.findChild<QWidget *>(how == "esc" ? "Text2" : "Text1"), Qt::Key_Escape);
             else if (how == "break")
                 QTest::mouseClick(r.w.Cmd_Break, Qt::LeftButton);
             else if (how != "window")
@@ -155,7 +156,7 @@ private slots:
         QCOMPARE(r.written(), expected);
         QCOMPARE(r.w.Text2->text(), QString());
         QVERIFY(!r.w.Text2->isReadOnly());
-        QCOMPARE(r.w.serial().portOpen(), how == "esc" || how == "break" || how == "reopen");
+        QCOMPARE(r.w.serial().portOpen(), how.startsWith("esc") || how == "break" || how == "reopen");
     }
 
     // Nothing is sent: cancelled, the port closed, another operation running, or a character
