@@ -1,6 +1,6 @@
-// The input line as a console line, on a fake port and a virtual clock: the history, the
-// question before a paste of several lines, its pace, what stops it, and text the switch
-// cannot take.
+// The input line as a console line, on a fake port and a virtual clock: the history (and the
+// masked line kept out of it), the question before a paste of several lines, its pace, what
+// stops it, and text the switch cannot take.
 #include "console/consoleterminal.h"
 #include "support/virtualclock.h"
 #include "support/window.h"
@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tarnwell;
@@ -69,6 +71,15 @@ private slots:
         for (const Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down})
             QTest::keyClick(r.w.Text2, k), seen << r.w.Text2->text();
         QCOMPARE(seen, (QStringList{"return", "dis cu", "sys", "sys", "dis cu", "return", "draft"}));
+        // A line typed while 密文 hides it goes out masked wherever it is shown and is not kept.
+        QSignalSpy shown(r.t.serial, &SerialControl::sent);
+        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
+        r.w.Text2->setText(QStringLiteral("secret"));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QCOMPARE(r.written().constLast(), QStringLiteral("secret\r"));
+        QCOMPARE(shown.value(0).value(0).toString(), QStringLiteral("******\r"));
+        QCOMPARE(r.w.Text2->text(), QString());
+        QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines().constLast(), QStringLiteral("return"));
         CommandHistory h;
         for (int i = 0; i < 205; ++i)
             h.add(QString::number(i));
