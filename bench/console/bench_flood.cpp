@@ -3,7 +3,8 @@
 // it is read and shown, the CPU time, the growth of resident memory, the delay from a key typed
 // during the flood to its byte on the line (median and p95), and the idle CPU with the port open.
 // FLOOD_BYTES sets the amount (bench_flood_50: 50 MiB, goals ten times those of 5 MiB);
-// FLOOD_EOL=cr ends the lines with a lone CR instead of CR LF. Runs offscreen unless
+// FLOOD_EOL=cr ends the lines with a lone CR instead of CR LF; FLOOD_EOL=bare sends only line
+// feeds. Runs offscreen unless
 // QT_QPA_PLATFORM says otherwise (xcb under Xvfb for a real window).
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
@@ -57,8 +58,11 @@ int main(int argc, char *argv[])
                                                                      : qsizetype(FLOOD_MIB) * 1024 * 1024;
     // The goals scale with the amount from those of 5 MiB (time, CPU and memory linear).
     const double scale = qMax(1.0, total / (5.0 * 1024 * 1024));
-    // FLOOD_EOL=cr: a peer ending its lines with a lone CR (shown as one endless line).
+    // FLOOD_EOL=cr: a peer ending its lines with a lone CR (each drawn over the one before).
     const QByteArray eol = qgetenv("FLOOD_EOL") == "cr" ? "\r" : "\r\n";
+    // FLOOD_EOL=bare: nothing but line feeds, the most lines a megabyte can hold (memory per line).
+    if (qgetenv("FLOOD_EOL") == "bare")
+        text.fill('\n', total);
     for (int port = 1; text.size() < total; ++port)
         text += "interface Ethernet1/0/" + QByteArray::number(port % 48 + 1) + eol
                 + " port access vlan 10" + eol + " mac-address static 000f-e212-3456 vlan 10" + eol + "#" + eol;

@@ -73,6 +73,7 @@ void ConsoleTerminal::enterClosedState()
     m_c.Image2->setVisible(true);
     m_c.Image3->setVisible(false);
     m_settings.setListsEnabled(true);
+    emit closed();
 }
 
 void ConsoleTerminal::onPortLost(const QString &description)
@@ -89,9 +90,9 @@ void ConsoleTerminal::receive()
     m_terminal.append(m_serial.input());
 }
 
-void ConsoleTerminal::send(const QString &text)
+bool ConsoleTerminal::send(const QString &text)
 {
-    trapErrors([&] {
+    return trapErrors([&] {
         m_serial.output(text);
         m_c.Text2->clear();
         m_c.Text2->setFocus();
@@ -100,7 +101,18 @@ void ConsoleTerminal::send(const QString &text)
 
 void ConsoleTerminal::sendLineWithCr()
 {
-    send(m_c.Text2->text() + u'\r');
+    if (!lineFree())
+        return;
+    const QString line = m_c.Text2->text();
+    if (m_c.Text2->echoMode() != QLineEdit::Normal) { // a password: masked wherever it is shown
+        trapErrors([&] {
+            m_serial.outputSecret(line, QStringLiteral("\r"));
+            m_c.Text2->clear();
+        });
+        return;
+    }
+    if (send(line + u'\r'))
+        m_history.add(line);
 }
 
 void ConsoleTerminal::sendSpace()
@@ -110,12 +122,14 @@ void ConsoleTerminal::sendSpace()
 
 void ConsoleTerminal::sendLineWithTab()
 {
-    send(m_c.Text2->text() + u'\t');
+    if (lineFree())
+        send(m_c.Text2->text() + u'\t');
 }
 
 void ConsoleTerminal::sendLineWithHint()
 {
-    send(m_c.Text2->text() + QStringLiteral(" ?"));
+    if (lineFree())
+        send(m_c.Text2->text() + QStringLiteral(" ?"));
 }
 
 void ConsoleTerminal::sendBreak()
@@ -130,12 +144,29 @@ void ConsoleTerminal::sendBackspace()
 
 bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != m_c.Text2 || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     // A space typed into a blank input line pages the switch: send one space, then let the
     // key take its ordinary effect.
-    if (watched == m_c.Text2 && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()))
-            sendSpace();
+    if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()))
+        sendSpace();
+    if (key->key() == Qt::Key_Tab && mods == Qt::NoModifier) { // completes on the switch, not a focus move
+        sendLineWithTab();
+        return true;
+    }
+    if (key->key() == Qt::Key_Z && mods == Qt::ControlModifier && m_c.Text2->text().isEmpty()) {
+        send(QString(QChar(0x1a)));
+        return true;
+    }
+    if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && mods == Qt::NoModifier
+        && m_c.Text2->echoMode() == QLineEdit::Normal && !m_c.Text2->isReadOnly()) {
+        const std::optional<QString> line =
+            key->key() == Qt::Key_Up ? m_history.older(m_c.Text2->text()) : m_history.newer();
+        if (line)
+            m_c.Text2->setText(*line);
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

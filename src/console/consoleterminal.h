@@ -1,6 +1,10 @@
 #pragma once
 
+#include "console/commandhistory.h"
+
 #include <QObject>
+
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -17,7 +21,8 @@ class Terminal;
 
 // Open/close, receive, the line and key sends, the space rule of the input line, the font size
 // and the communication lamp. Each handler that acts on the port traps its errors with the
-// error dialog.
+// error dialog. The input line works as the console's own line: Up and Down walk the lines sent
+// with Enter, Tab sends the text and a Tab (as 补齐), Ctrl+Z in an empty line sends Ctrl+Z.
 class ConsoleTerminal : public QObject {
     Q_OBJECT
 public:
@@ -52,11 +57,19 @@ public:
     void applyFontSize();   // Combo1 selection
     void lampTick();        // Timer2
 
+    const CommandHistory &history() const { return m_history; }
+    // When set and true, the input line's text is not sent by Enter, 补齐 or ? (a paste owns it).
+    std::function<bool()> lineTaken;
+
+signals:
+    void closed(); // the port was closed, by a click or because it went away
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void send(const QString &text);
+    bool send(const QString &text);
+    bool lineFree() const { return !lineTaken || !lineTaken(); }
     void enterClosedState();
     void onPortLost(const QString &description);
 
@@ -64,6 +77,7 @@ private:
     Terminal &m_terminal;
     PortSettings &m_settings;
     Controls m_c;
+    CommandHistory m_history;
 };
 
 } // namespace tarnwell

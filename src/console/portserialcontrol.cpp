@@ -1,6 +1,7 @@
 #include "console/portserialcontrol.h"
 
 #include "console/error.h"
+#include "console/sendabletext.h"
 #include "console/linesettings.h"
 #include "console/lockfiles.h"
 
@@ -229,7 +230,7 @@ void PortSerialControl::writeText(const QString &text)
 {
     if (!m_port.isOpen())
         throw Error(QStringLiteral("端口未打开，无法发送"));
-    const QByteArray bytes = m_encoder.encode(text);
+    const QByteArray bytes = m_encoder.encode(sendableText(text));
     if (m_port.write(bytes) != bytes.size())
         throw Error(sendFailure(m_device));
     // Hand the bytes to the driver now rather than on the next event-loop round. That is where

@@ -19,7 +19,7 @@ void Terminal::clear()
 {
     m_text.clear();
     m_text.squeeze();
-    m_lineStarts = {0};
+    m_lineStarts.reset(0);
     emit cleared();
 }
 

@@ -3,14 +3,14 @@
 #include <QObject>
 #include <QString>
 
-#include <deque>
+#include "console/lineindex.h"
 
 namespace tarnwell {
 
 // The terminal text: exactly the characters received since it was last emptied, kept whole and
 // only here (the capture reads all of it, the pane draws from it). Beside it an index of where
-// each line begins, grown by each append at the cost of the appended chunk alone. The index
-// grows in small blocks, never by copying the whole of it into a larger one.
+// each line begins, grown by each append at the cost of the appended chunk alone, in a few bytes
+// a line.
 class Terminal : public QObject {
     Q_OBJECT
 public:
@@ -20,7 +20,7 @@ public:
     void clear();
     const QString &text() const { return m_text; }
     // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
-    const std::deque<qsizetype> &lineStarts() const { return m_lineStarts; }
+    const LineIndex &lineStarts() const { return m_lineStarts; }
 
 signals:
     // Characters appended, exactly as received.
@@ -30,7 +30,7 @@ signals:
 
 private:
     QString m_text;
-    std::deque<qsizetype> m_lineStarts{0};
+    LineIndex m_lineStarts;
 };
 
 } // namespace tarnwell

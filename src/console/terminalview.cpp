@@ -9,12 +9,16 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QStringMatcher>
 
 #include <algorithm>
+#include <limits>
 
 namespace tarnwell {
 
@@ -23,6 +27,8 @@ namespace {
 constexpr int kMargin = 2; // pixels left of the first column
 const QColor kText(Qt::white);
 const QColor kControl(0x90, 0x90, 0x90); // caret notation, dimmer than the text
+const QColor kFound(0x80, 0x60, 0x00);   // matches of the find field's text in view
+constexpr qsizetype kEnd = std::numeric_limits<qsizetype>::max();
 
 bool isControl(char16_t c)
 {
@@ -100,6 +106,23 @@ TerminalView::TerminalView(QWidget *parent) : QAbstractScrollArea(parent)
         return QFileDialog::getSaveFileName(parent, QStringLiteral("保存到文件"), QString(),
                                             QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
     };
+
+    // The find field sits at the pane's top right while open.
+    m_findField = new QLineEdit(this);
+    m_findField->setPlaceholderText(QStringLiteral("查找"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->hide();
+    m_findField->installEventFilter(this);
+    connect(m_findField, &QLineEdit::textEdited, this, [this] {
+        if (const auto m = m_finder.next(m_findField->text(), m_findFrom)) {
+            select(m->start, {m->start.line, m->start.col + m->length});
+            scrollToLine(m->start);
+        }
+        viewport()->update();
+    });
+
+    addViewOption(QStringLiteral("显示控制字符"), [this] { return showControls(); },
+                  [this](bool on) { setShowControls(on); });
 }
 
 void TerminalView::attach(Terminal *terminal)
@@ -107,13 +130,15 @@ void TerminalView::attach(Terminal *terminal)
     if (m_terminal)
         m_terminal->disconnect(this);
     m_terminal = terminal;
+    m_lines.setTerminal(terminal);
     connect(terminal, &Terminal::appended, this, [this] {
         if (!m_batch.isActive())
             m_batch.start();
     });
     connect(terminal, &Terminal::cleared, this, [this] {
         m_batch.stop();
-        m_anchor = m_cursor = 0;
+        m_anchor = m_cursor = m_findFrom = {};
+        m_lines.reset();
         rewrap();
     });
     rewrap();
@@ -121,13 +146,29 @@ void TerminalView::attach(Terminal *terminal)
 
 bool TerminalView::hasPending() const
 {
-    return m_terminal && m_synced < m_terminal->text().size();
+    return m_terminal && m_lines.taken() < m_terminal->text().size();
 }
 
 void TerminalView::flush()
 {
     m_batch.stop();
     sync();
+}
+
+void TerminalView::setShowControls(bool on)
+{
+    if (on == showControls())
+        return;
+    // The lines keep their numbers; a place in one keeps its column as far as the line reaches.
+    m_lines.setShowControls(on);
+    rewrap();
+    m_anchor = clamped(m_anchor);
+    m_cursor = clamped(m_cursor);
+}
+
+void TerminalView::addViewOption(const QString &text, std::function<bool()> isOn, std::function<void(bool)> set)
+{
+    m_viewOptions.push_back({text, std::move(isOn), std::move(set)});
 }
 
 void TerminalView::updateMetrics()
@@ -144,23 +185,23 @@ void TerminalView::rewrap()
     const bool atEnd = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
     const qsizetype topLine = lineOfRow(verticalScrollBar()->value());
     m_cols = cols;
-    m_rowOf.assign(1, 0);
+    m_rowOf.reset(0);
     m_last = {};
-    m_synced = 0;
-    m_pendingCr = false;
+    m_lastLength = 0;
     m_checkpoints.clear();
+    m_lines.reset();
     takeIn();
     updateScrollRange();
     if (!atEnd && topLine < lineCount())
-        verticalScrollBar()->setValue(m_rowOf[size_t(topLine)]);
+        verticalScrollBar()->setValue(int(qMin<qint64>(m_rowOf[topLine], INT_MAX)));
     else
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
 }
 
-void TerminalView::advance(Wrap &w, qsizetype line, qsizetype from, qsizetype to)
+void TerminalView::advance(Wrap &w, qsizetype line, QStringView text, qsizetype from, qsizetype to)
 {
-    const QChar *d = m_terminal->text().constData();
+    const QChar *d = text.data();
     const int cols = m_cols;
     auto newRow = [&](qsizetype at) {
         ++w.rows;
@@ -195,52 +236,40 @@ bool TerminalView::takeIn()
 {
     if (!m_terminal)
         return false;
-    const QString &text = m_terminal->text();
-    const std::deque<qsizetype> &starts = m_terminal->lineStarts();
-    qsizetype pos = m_synced;
-    if (m_pendingCr && pos < text.size()) {
-        // The CR that ended the text so far: half a CR LF, or a lone CR shown as ^M.
-        m_pendingCr = false;
-        if (text.at(pos) != u'\n')
-            advance(m_last, lineCount() - 1, pos - 1, pos);
+    const qsizetype before = m_lines.taken();
+    const qsizetype open = lineCount() - 1;
+    const qsizetype changedFrom = m_lines.takeIn();
+    if (m_lines.taken() == before && before > 0)
+        return false;
+    // The line that was open: grown at its end, or redrawn (then wrapped again whole).
+    const QStringView openText = m_lines.line(open);
+    if (changedFrom < m_lastLength || openText.size() < m_lastLength) {
+        m_last = {};
+        m_checkpoints.erase(open);
+        advance(m_last, open, openText, 0, openText.size());
+    } else {
+        advance(m_last, open, openText, m_lastLength, openText.size());
     }
-    for (;;) {
-        const qsizetype line = lineCount() - 1;
-        if (size_t(line + 1) < starts.size()) {
-            const qsizetype lf = starts[size_t(line + 1)] - 1;
-            qsizetype end = lf;
-            if (end > starts[size_t(line)] && text.at(end - 1) == u'\r')
-                --end;
-            if (end > pos)
-                advance(m_last, line, pos, end);
-            m_rowOf.push_back(qint32(qMin<qint64>(m_rowOf.back() + m_last.rows + 1, INT_MAX)));
-            m_last = {};
-            pos = lf + 1;
-            continue;
-        }
-        qsizetype end = text.size();
-        if (end > pos && text.at(end - 1) == u'\r') {
-            --end;
-            m_pendingCr = true;
-        }
-        if (end > pos)
-            advance(m_last, line, pos, end);
-        break;
+    for (qsizetype line = open + 1; line < lineCount(); ++line) {
+        m_rowOf.push_back(m_rowOf.back() + m_last.rows + 1);
+        m_last = {};
+        const QStringView text = m_lines.line(line);
+        advance(m_last, line, text, 0, text.size());
     }
-    const bool grew = text.size() > m_synced;
-    m_synced = text.size();
-    return grew;
+    m_lastLength = m_lines.line(lineCount() - 1).size();
+    return m_lines.taken() > before;
 }
 
 void TerminalView::sync()
 {
     m_batch.stop();
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
     if (!takeIn())
         return;
-    // Each receive shows the newest output with nothing selected.
-    m_anchor = m_cursor = m_synced;
     updateScrollRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (atEnd)
+        bar->setValue(bar->maximum());
     viewport()->update();
 }
 
@@ -256,31 +285,22 @@ void TerminalView::updateScrollRange()
 
 qsizetype TerminalView::lineOfRow(qint64 row) const
 {
-    const auto it = std::upper_bound(m_rowOf.begin(), m_rowOf.end(), row);
-    return qsizetype(it - m_rowOf.begin()) - 1;
+    return qMax<qsizetype>(0, m_rowOf.upperBound(row) - 1);
 }
 
-qsizetype TerminalView::contentEnd(qsizetype line) const
+TextPos TerminalView::clamped(TextPos p) const
 {
-    const QString &text = m_terminal->text();
-    const std::deque<qsizetype> &starts = m_terminal->lineStarts();
-    const qsizetype start = starts[size_t(line)];
-    if (line + 1 < lineCount()) { // a finished line: up to its LF, or its CR LF
-        qsizetype end = starts[size_t(line + 1)] - 1;
-        if (end > start && text.at(end - 1) == u'\r')
-            --end;
-        return end;
-    }
-    // The last line taken in; a CR at its end waits to see whether an LF follows.
-    return m_pendingCr && m_synced > start ? m_synced - 1 : m_synced;
+    if (p.line >= lineCount())
+        return lineEnd(lineCount() - 1);
+    return {p.line, qMin(p.col, m_lines.line(p.line).size())};
 }
 
-void TerminalView::forRows(qsizetype line, qint64 first, qint64 last,
-                           const std::function<bool(qint64, Row)> &f) const
+void TerminalView::forRows(qsizetype line, qint64 first, qint64 last, const std::function<bool(qint64, Row)> &f) const
 {
-    const QChar *d = m_terminal->text().constData();
-    const qsizetype end = contentEnd(line);
-    qsizetype pos = m_terminal->lineStarts()[size_t(line)];
+    const QStringView text = m_lines.line(line);
+    const QChar *d = text.data();
+    const qsizetype end = text.size();
+    qsizetype pos = 0;
     qint64 k = 0;
     const auto cp = m_checkpoints.find(line);
     if (cp != m_checkpoints.end() && first >= kCheckpointRows) {
@@ -305,7 +325,7 @@ void TerminalView::forRows(qsizetype line, qint64 first, qint64 last,
             cells += it.cells;
             pos += it.units;
         }
-        if (k >= first && !f(k, {rowStart, pos}))
+        if (k >= first && !f(k, {line, rowStart, pos}))
             return;
         if (k >= last || pos >= end)
             return;
@@ -318,7 +338,7 @@ void TerminalView::forVisibleRows(const std::function<void(int, Row)> &f) const
     const qint64 top = verticalScrollBar()->value();
     const qint64 bottom = top + (viewport()->height() + m_lineH - 1) / m_lineH - 1;
     for (qsizetype line = lineOfRow(top); line < lineCount(); ++line) {
-        const qint64 first = m_rowOf[size_t(line)];
+        const qint64 first = m_rowOf[line];
         if (first > bottom)
             break;
         forRows(line, qMax<qint64>(0, top - first), bottom - first, [&](qint64 k, Row r) {
@@ -332,7 +352,7 @@ QStringList TerminalView::visibleRows() const
 {
     QStringList rows;
     if (m_terminal)
-        forVisibleRows([&](int, Row r) { rows << shownText(r.start, r.end); });
+        forVisibleRows([&](int, Row r) { rows << shownText({r.line, r.start}, {r.line, r.end}); });
     return rows;
 }
 
@@ -346,12 +366,51 @@ void TerminalView::paintEvent(QPaintEvent *)
     forVisibleRows([&](int y, Row r) { paintRow(p, r, y); });
 }
 
+// Fills the cells of characters [from, to) of a row's line that lie in the row; breakToo adds
+// one cell after the line's last character for its selected line break.
+void TerminalView::fillCells(QPainter &p, QStringView text, Row row, int y, qsizetype from, qsizetype to,
+                             bool breakToo, const QColor &colour) const
+{
+    const QChar *d = text.data();
+    int col = 0, a = -1, b = -1;
+    for (qsizetype i = row.start; i < row.end;) {
+        if (a < 0 && i >= from)
+            a = col;
+        if (b < 0 && i >= to)
+            b = col;
+        const Item it = itemAt(d, i, row.end);
+        col += it.cells;
+        i += it.units;
+    }
+    if (a < 0)
+        a = from <= row.end ? col : -1;
+    if (b < 0)
+        b = col + (breakToo && row.end == text.size() ? 1 : 0);
+    if (a >= 0 && b > a)
+        p.fillRect(QRectF(kMargin + a * m_cellW, y, (b - a) * m_cellW, m_lineH), colour);
+}
+
 void TerminalView::paintRow(QPainter &p, Row row, int y) const
 {
-    const QChar *d = m_terminal->text().constData();
-    const qsizetype selStart = selectionStart(), selEnd = selectionEnd();
+    const QStringView text = m_lines.line(row.line);
+    const QChar *d = text.data();
     auto x = [&](int col) { return kMargin + col * m_cellW; };
     const qreal baseline = y + m_ascent;
+    // Matches of the find field's text, then the selection, under the glyphs.
+    if (m_findField->isVisible() && !m_findField->text().isEmpty()) {
+        const QStringMatcher matcher(m_findField->text(), Qt::CaseInsensitive);
+        const qsizetype n = m_findField->text().size();
+        for (qsizetype at = matcher.indexIn(text, qMax<qsizetype>(0, row.start - n + 1)); at >= 0 && at < row.end;
+             at = matcher.indexIn(text, at + 1))
+            fillCells(p, text, row, y, at, at + n, false, kFound);
+    }
+    const TextPos selStart = selectionStart(), selEnd = selectionEnd();
+    if (selStart < selEnd && selStart.line <= row.line && selEnd.line >= row.line) {
+        const qsizetype from = selStart.line == row.line ? selStart.col : 0;
+        const qsizetype to = selEnd.line == row.line ? selEnd.col : kEnd;
+        if (from <= row.end && to > row.start)
+            fillCells(p, text, row, y, from, to, selEnd.line > row.line, palette().color(QPalette::Highlight));
+    }
     // Printable ASCII and control characters are drawn a run at a time, in two strings of
     // equal cells: the text with two blanks for each control character, then (only when there
     // are any) the carets with blanks for the text. Other characters are put on their cells one
@@ -370,30 +429,6 @@ void TerminalView::paintRow(QPainter &p, Row row, int y) const
         plain.clear();
         carets.clear();
     };
-    if (selStart < selEnd && selStart <= row.end && selEnd > row.start) {
-        // The selection's highlight, under the glyphs. A selected line break shows as one
-        // selected cell after the line's last character.
-        const QString &text = m_terminal->text();
-        const qsizetype e = row.end;
-        const bool breakSelected = e >= selStart && e < selEnd && e < m_synced
-                                   && (d[e] == u'\n' || (d[e] == u'\r' && e + 1 < text.size() && d[e + 1] == u'\n'));
-        int col = 0, from = -1, to = -1;
-        for (qsizetype i = row.start; i < row.end;) {
-            if (from < 0 && i >= selStart)
-                from = col;
-            if (to < 0 && i >= selEnd)
-                to = col;
-            const Item it = itemAt(d, i, row.end);
-            col += it.cells;
-            i += it.units;
-        }
-        if (from < 0)
-            from = col;
-        if (to < 0)
-            to = col + (breakSelected ? 1 : 0);
-        if (to > from)
-            p.fillRect(QRectF(x(from), y, (to - from) * m_cellW, m_lineH), palette().color(QPalette::Highlight));
-    }
     int col = 0;
     qsizetype i = row.start;
     while (i < row.end) {
@@ -426,38 +461,40 @@ void TerminalView::paintRow(QPainter &p, Row row, int y) const
     drawRun();
 }
 
-QString TerminalView::shownText(qsizetype start, qsizetype end) const
+QString TerminalView::shownText(TextPos start, TextPos end) const
 {
     QString out;
-    if (!m_terminal)
+    if (!m_terminal || !(start < end))
         return out;
-    const QString &text = m_terminal->text();
-    if (end < 0 || end > m_synced)
-        end = m_synced;
-    start = qBound<qsizetype>(0, start, end);
-    out.reserve(end - start);
-    const QChar *d = text.constData();
-    for (qsizetype i = start; i < end; ++i) {
-        const char16_t c = d[i].unicode();
-        if (!isControl(c)) {
-            qsizetype run = i + 1;
-            while (run < end && !isControl(d[run].unicode()))
+    end = clamped(end);
+    for (qsizetype line = start.line; line <= end.line; ++line) {
+        const QStringView text = m_lines.line(line);
+        const qsizetype to = line == end.line ? end.col : text.size();
+        qsizetype i = line == start.line ? qMin(start.col, text.size()) : 0;
+        while (i < to) {
+            qsizetype run = i;
+            while (run < to && !isControl(text[run].unicode()))
                 ++run;
-            out.append(d + i, run - i);
-            i = run - 1;
-        } else if (c == u'\n') {
-            out += u'\n';
-        } else if (c == u'\r' && (i + 1 == text.size() || d[i + 1] == u'\n')) {
-            // part of a line break
-        } else {
-            out += u'^';
-            out += caretOf(c);
+            out.append(text.sliced(i, run - i));
+            if (run < to) {
+                out += u'^';
+                out += caretOf(text[run].unicode());
+                ++run;
+            }
+            i = run;
         }
+        if (line < end.line)
+            out += u'\n';
     }
     return out;
 }
 
-void TerminalView::select(qsizetype start, qsizetype end)
+QString TerminalView::shownText() const
+{
+    return shownText({}, lineEnd(lineCount() - 1));
+}
+
+void TerminalView::select(TextPos start, TextPos end)
 {
     m_anchor = start;
     m_cursor = end;
@@ -466,13 +503,83 @@ void TerminalView::select(qsizetype start, qsizetype end)
 
 void TerminalView::selectAll()
 {
-    select(0, m_synced);
+    select({}, lineEnd(lineCount() - 1));
 }
 
 void TerminalView::copy() const
 {
-    if (selectionStart() < selectionEnd())
+    if (hasSelection())
         QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TerminalView::openFind()
+{
+    m_findFrom = hasSelection() ? selectionStart() : TextPos{lineOfRow(verticalScrollBar()->value()), 0};
+    placeFindField();
+    m_findField->show();
+    m_findField->raise();
+    m_findField->setFocus();
+    m_findField->selectAll();
+    viewport()->update();
+}
+
+void TerminalView::placeFindField()
+{
+    const int w = qMin(viewport()->width(), 260);
+    m_findField->setGeometry(viewport()->geometry().right() - w, viewport()->geometry().top(), w,
+                             m_findField->sizeHint().height());
+}
+
+bool TerminalView::findNext(bool backward)
+{
+    const QString needle = m_findField->text();
+    const TextPos at = hasSelection() ? selectionStart() : m_findFrom;
+    const auto m = backward ? m_finder.previous(needle, at) : m_finder.next(needle, {at.line, at.col + (hasSelection() ? 1 : 0)});
+    if (!m)
+        return false;
+    m_findFrom = m->start;
+    select(m->start, {m->start.line, m->start.col + m->length});
+    scrollToLine(m->start);
+    return true;
+}
+
+// Scrolls so that the row holding a place is in view, to the middle of the pane when it was not.
+void TerminalView::scrollToLine(TextPos pos)
+{
+    QScrollBar *bar = verticalScrollBar();
+    qint64 row = m_rowOf[pos.line];
+    forRows(pos.line, 0, kEnd, [&](qint64 k, Row r) {
+        if (pos.col >= r.end && r.end < m_lines.line(pos.line).size())
+            return true;
+        row += k;
+        return false;
+    });
+    if (row < bar->value() || row >= bar->value() + bar->pageStep())
+        bar->setValue(int(qMin<qint64>(qMax<qint64>(0, row - bar->pageStep() / 2), INT_MAX)));
+    viewport()->update();
+}
+
+bool TerminalView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_findField && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool shift = key->modifiers() & Qt::ShiftModifier;
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F3:
+            findNext(shift);
+            return true;
+        case Qt::Key_Escape: // the selection stays, to be copied
+            m_findField->hide();
+            setFocus();
+            viewport()->update();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void TerminalView::saveTo(const QString &path) const
@@ -480,15 +587,15 @@ void TerminalView::saveTo(const QString &path) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
-    const QString text = m_terminal ? m_terminal->text() : QString();
-    constexpr qsizetype kPiece = 1 << 20; // converted piece by piece, never all at once
-    for (qsizetype at = 0; at < text.size();) {
-        qsizetype n = qMin(kPiece, text.size() - at);
-        if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
-            --n; // never split a character
-        if (file.write(QStringView(text).mid(at, n).toUtf8()) < 0)
+    // Converted a few thousand lines at a time, never all at once.
+    constexpr qsizetype kLines = 4096;
+    for (qsizetype line = 0; line < lineCount(); line += kLines) {
+        const qsizetype last = qMin(line + kLines, lineCount()) - 1;
+        QString piece = shownText({line, 0}, lineEnd(last));
+        if (last < lineCount() - 1)
+            piece += u'\n';
+        if (file.write(piece.toUtf8()) < 0)
             break;
-        at += n;
     }
     if (!file.commit())
         throw Error(QStringLiteral("无法写入文件 %1：%2").arg(path, file.errorString()));
@@ -506,8 +613,16 @@ QMenu *TerminalView::createContextMenu()
     auto *menu = new QMenu(this);
     QAction *copyAction = menu->addAction(QStringLiteral("复制"), this, &TerminalView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setEnabled(selectionStart() < selectionEnd());
+    copyAction->setEnabled(hasSelection());
     menu->addAction(QStringLiteral("全选"), this, &TerminalView::selectAll)->setShortcut(QKeySequence::SelectAll);
+    menu->addAction(QStringLiteral("查找…"), this, &TerminalView::openFind)->setShortcut(QKeySequence::Find);
+    menu->addSeparator();
+    for (const ViewOption &option : m_viewOptions) {
+        QAction *a = menu->addAction(option.text);
+        a->setCheckable(true);
+        a->setChecked(option.isOn());
+        connect(a, &QAction::toggled, this, option.set);
+    }
     menu->addSeparator();
     menu->addAction(QStringLiteral("保存到文件…"), this, &TerminalView::saveToFileAsked);
     menu->addAction(QStringLiteral("清屏"), this, [this] {
@@ -527,6 +642,7 @@ void TerminalView::contextMenuEvent(QContextMenuEvent *event)
 void TerminalView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    placeFindField();
     if (qMax(1, int((viewport()->width() - 2 * kMargin) / m_cellW)) != m_cols)
         rewrap();
     else
@@ -549,6 +665,10 @@ void TerminalView::keyPressEvent(QKeyEvent *event)
         copy();
     else if (event == QKeySequence::SelectAll)
         selectAll();
+    else if (event == QKeySequence::Find)
+        openFind();
+    else if (event->key() == Qt::Key_F3 && !m_findField->text().isEmpty())
+        findNext(event->modifiers() & Qt::ShiftModifier);
     else if (event == QKeySequence::MoveToStartOfDocument)
         bar->setValue(bar->minimum());
     else if (event == QKeySequence::MoveToEndOfDocument)
@@ -557,16 +677,17 @@ void TerminalView::keyPressEvent(QKeyEvent *event)
         QAbstractScrollArea::keyPressEvent(event); // PgUp/PgDn and the arrows scroll; others pass on
 }
 
-qsizetype TerminalView::positionAt(QPoint pt) const
+TextPos TerminalView::positionAt(QPoint pt) const
 {
     if (!m_terminal)
-        return 0;
+        return {};
     pt.setY(qMax(0, pt.y()));
     const qint64 row = verticalScrollBar()->value() + pt.y() / m_lineH;
     const qsizetype line = lineOfRow(row);
-    const qint64 k = row - m_rowOf[size_t(line)];
-    const QChar *d = m_terminal->text().constData();
-    qsizetype result = contentEnd(line);
+    const qint64 k = row - m_rowOf[line];
+    const QStringView text = m_lines.line(line);
+    const QChar *d = text.data();
+    TextPos result = lineEnd(line);
     forRows(line, k, k, [&](qint64 found, Row r) {
         if (found != k)
             return false; // below the last row of the last line: the end of the text
@@ -575,13 +696,13 @@ qsizetype TerminalView::positionAt(QPoint pt) const
         for (qsizetype i = r.start; i < r.end;) {
             const Item it = itemAt(d, i, r.end);
             if (col < at + it.cells / 2.0) {
-                result = i;
+                result.col = i;
                 return false;
             }
             at += it.cells;
             i += it.units;
         }
-        result = r.end;
+        result.col = r.end;
         return false;
     });
     return result;
@@ -594,15 +715,13 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
         return;
     }
     const QPoint pt = event->position().toPoint();
-    const qsizetype pos = positionAt(pt);
+    const TextPos pos = positionAt(pt);
     if (m_terminal && m_doubleClicked
         && event->timestamp() - m_doubleClickTime < quint64(QApplication::doubleClickInterval())
         && (pt - m_doubleClickAt).manhattanLength() <= QApplication::startDragDistance()) {
         // Third click: the whole line, without its line break.
         m_doubleClicked = false;
-        const std::deque<qsizetype> &starts = m_terminal->lineStarts();
-        const qsizetype line = qsizetype(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
-        select(starts[size_t(line)], contentEnd(qMin(line, lineCount() - 1)));
+        select({pos.line, 0}, lineEnd(pos.line));
         return;
     }
     select(event->modifiers() & Qt::ShiftModifier ? m_anchor : pos, pos);
@@ -635,14 +754,14 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     // A double click selects the word under the mouse: letters, digits and :@-./_~, so that a
     // MAC address, an IP address or a port name is taken whole.
-    const QString &text = m_terminal->text();
-    const qsizetype pos = positionAt(event->position().toPoint());
-    qsizetype start = pos, end = pos;
-    while (start > 0 && isWordChar(text.at(start - 1)))
+    const TextPos pos = positionAt(event->position().toPoint());
+    const QStringView text = m_lines.line(pos.line);
+    qsizetype start = pos.col, end = pos.col;
+    while (start > 0 && isWordChar(text[start - 1]))
         --start;
-    while (end < m_synced && isWordChar(text.at(end)))
+    while (end < text.size() && isWordChar(text[end]))
         ++end;
-    select(start, end);
+    select({pos.line, start}, {pos.line, end});
     m_dragging = false;
     m_doubleClicked = true;
     m_doubleClickTime = event->timestamp();

@@ -6,9 +6,6 @@
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"
 
-#include <QLineEdit>
-#include <QPointer>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -39,49 +36,6 @@ CommandScripts::CommandScripts(SerialControl &serial, ScriptInputs &inputs)
 CommandScripts::~CommandScripts()
 {
     m_cancel.cancel();
-}
-
-QStringList pastedLines(const QString &text)
-{
-    static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
-    QStringList lines = text.split(lineEnd);
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts)
-{
-    const auto hasBreak = [](const QString &t) { return t.contains(u'\r') || t.contains(u'\n'); };
-    QObject::connect(inputLine, &QLineEdit::textEdited, inputLine, [=, &scripts](const QString &text) {
-        if (!hasBreak(text))
-            return;
-        // Handled once the line edit has finished its own change.
-        const QPointer<QLineEdit> edit(inputLine);
-        const CancelToken token = scripts.cancelToken();
-        QMetaObject::invokeMethod(inputLine, [=, &scripts] {
-            if (!edit || token.cancelled() || !hasBreak(edit->text()))
-                return;
-            const QStringList lines = pastedLines(edit->text());
-            if (lines.size() == 1) {
-                edit->setText(lines.front());
-                return;
-            }
-            edit->clear();
-            trapErrors([&] { scripts.sendLines(lines); });
-        }, Qt::QueuedConnection);
-    });
-}
-
-void CommandScripts::sendLines(const QStringList &lines)
-{
-    const CancelToken token = m_cancel;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (token.cancelled() || (i > 0 && !m_serial.portOpen()))
-            return;
-        if (!send(lines[i], i + 1 < lines.size() ? kStep : kNoPause, token))
-            return;
-    }
 }
 
 void CommandScripts::received(const QString &text)

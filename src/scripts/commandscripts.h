@@ -53,9 +53,6 @@ public:
     void unbind(); // Cmd_Try_Undo
     void save();   // Cmd_Save
     void reboot(); // Cmd_Reboot
-    // Text of several lines pasted into the input line: each line with its CR, 500 ms apart.
-    // Stops quietly when the port has been closed meanwhile (or at cancel()).
-    void sendLines(const QStringList &lines);
 
     // Text received from the switch, as the terminal gets it.
     void received(const QString &text);
@@ -115,14 +112,5 @@ private:
     // so the echo of the run's first line is seen with its prompt.
     QString m_openLine;
 };
-
-// The lines of pasted text, split at CR LF, CR and LF; a line break at the very end ends the
-// last line and starts no empty one.
-QStringList pastedLines(const QString &text);
-
-// Makes the input line send what is pasted into it (typed, dropped, pasted by any means) as
-// separate lines when it holds line breaks; the input line is empty afterwards. One line with a
-// trailing break stays in the input line without it.
-void sendPastesAsLines(QLineEdit *inputLine, CommandScripts &scripts);
 
 } // namespace tarnwell

@@ -14,6 +14,7 @@
 #include "ui/cursorblink.h"
 #include "ui/memoryinfo.h"
 #include "ui/module1.h"
+#include "ui/pasteinput.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -81,7 +82,9 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
         QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                            QStringLiteral("粘贴的内容有好几项，只取了第一项。"), box);
     });
-    sendPastesAsLines(Text2, *m_scripts);
+    m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
+    m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
+    m_console->lineTaken = [this] { return m_pasteInput->takesLine(); };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);
     Timer1 = &m_capture->timer1();
@@ -92,7 +95,8 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
 
 FrmMain::~FrmMain()
 {
-    // Scripts or a capture may still wait inside a pause further up the stack.
+    // Scripts, a capture or a paste may still wait inside a pause further up the stack.
+    m_paste->stop();
     m_scripts->cancel();
     m_capture->cancel();
     m_help.closeHelpWindow();
@@ -116,6 +120,9 @@ void FrmMain::wireControls()
     connect(Cmd_Tab, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithTab));
     connect(Cmd_WenHao, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithHint));
     connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
+    // 中断 and closing the port (also when it is opened again at once) stop a paste being sent.
+    connect(Cmd_Break, &QPushButton::clicked, m_paste.get(), &PasteSender::stop);
+    connect(c, &ConsoleTerminal::closed, m_paste.get(), &PasteSender::stop);
     connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
 
     connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_capture->run(); }); });
@@ -176,8 +183,9 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 void FrmMain::Form_Unload()
 {
-    // An interrupted script or capture sends nothing more once the window goes, and nothing
-    // can be clicked while the window fades out.
+    // An interrupted script, capture or paste sends nothing more once the window goes, and
+    // nothing can be clicked while the window fades out.
+    m_paste->stop();
     m_scripts->cancel();
     m_capture->cancel();
     setEnabled(false);
@@ -213,6 +221,10 @@ void FrmMain::keyPressEvent(QKeyEvent *event)
     // line, the terminal, a list, on a button...) starts it. Other buttons do not take Enter, so a
     // stray Enter after a click sends a line rather than running a script such as the reboot again.
     const int key = event->key();
+    if (key == Qt::Key_Escape && m_paste->running()) { // Esc that no control took stops a paste
+        m_paste->stop();
+        return;
+    }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         if (Cmd_Send_Enter->isEnabled())

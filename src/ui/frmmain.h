@@ -6,6 +6,7 @@
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
 #include "scripts/operationgate.h"
+#include "scripts/pastesender.h"
 #include "scripts/scriptinputs.h"
 #include "ui/help/helpwindowholder.h"
 
@@ -24,6 +25,7 @@ class QRadioButton;
 namespace tarnwell {
 
 class ConsoleTerminal;
+class PasteInput;
 class TerminalView;
 
 // The one working window: owns every control and the window's state, and wires the controls
@@ -120,6 +122,9 @@ public:
     HelpWindowHolder &helpWindow() { return m_help; }
     // Scripts, the capture and pasted lines take turns on the wire through this gate.
     OperationGate &operations() { return m_operations; }
+    // Text of several lines pasted into the input line: the question, then the paced send.
+    PasteInput &pasteInput() { return *m_pasteInput; }
+    PasteSender &paste() { return *m_paste; }
     // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
@@ -161,6 +166,8 @@ private:
     LineEditInputs m_scriptInputs;
     std::unique_ptr<CommandScripts> m_scripts;
     std::unique_ptr<BindInfoCapture> m_capture;
+    std::unique_ptr<PasteSender> m_paste;
+    PasteInput *m_pasteInput = nullptr;
     HelpWindowHolder m_help;
     QString m_report;
     bool m_startedUp = false;

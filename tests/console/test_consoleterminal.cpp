@@ -58,6 +58,11 @@ private slots:
         QTest::newRow("space key, empty line: pages") << "" << "Text2" << int(Qt::Key_Space) << QByteArray(" ") << " ";
         QTest::newRow("space key, blank line: pages") << "   " << "Text2" << int(Qt::Key_Space) << QByteArray(" ") << " ";
         QTest::newRow("space key after text: typed") << "dis" << "Text2" << int(Qt::Key_Space) << QByteArray() << "dis ";
+        QTest::newRow("tab key completes") << "dis" << "Text2" << int(Qt::Key_Tab) << QByteArray("dis\t") << "";
+        QTest::newRow("ctrl+z, empty line") << "" << "Text2" << int(Qt::CTRL | Qt::Key_Z) << QByteArray("\x1a") << "";
+        QTest::newRow("ctrl+z after text: nothing") << "dis" << "Text2" << int(Qt::CTRL | Qt::Key_Z) << QByteArray() << "dis";
+        QTest::newRow("no-break space sent as a blank") << "int\u00a0eth 1/0/5 中" << "Cmd_Send_Enter" << 0
+                                                        << QByteArray("int eth 1/0/5 \xd6\xd0\r") << "";
         QTest::newRow("return in input line") << "dis" << "Text2" << int(Qt::Key_Return) << QByteArray("dis\r") << "";
         QTest::newRow("return in terminal") << "dis" << "Text1" << int(Qt::Key_Return) << QByteArray("dis\r") << "";
         // Not the focused button: a stray Enter after a click never runs a script such as the reboot again.
@@ -78,7 +83,7 @@ private slots:
         QVERIFY(control);
         control->setFocus();
         if (key)
-            QTest::keyClick(control, Qt::Key(key));
+            QTest::keyClick(control, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
         else
             QTest::mouseClick(control, Qt::LeftButton);
         QCOMPARE(t.sent(qMax<int>(1, bytes.size())), bytes); // once, and nothing after it

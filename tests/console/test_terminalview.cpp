@@ -1,12 +1,15 @@
-// The terminal pane as its user handles it: wrapping at the pane's width, scrolling, selecting
-// with the mouse and keys, copying and the context menu.
+// The terminal pane as its user handles it: wrapping at the pane's width, the console's line
+// editing drawn, scrolling and selecting while text arrives, finding, copying and the context
+// menu; and the compact line index under it.
 #include "console/terminal.h"
+#include "console/lineindex.h"
 #include "console/terminalview.h"
 #include "support/files.h"
 #include "support/messagerecorder.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -44,7 +47,8 @@ private slots:
         QTest::newRow("wide character not split") << "~中x" << QStringList{"~", "中x"};
         QTest::newRow("caret pair not split") << "~\x1bx" << QStringList{"~", "^[x"};
         QTest::newRow("CR LF split across receives") << "~\r|\ntwo\n\nfour\r" << QStringList{"~", "two", "", "four"};
-        QTest::newRow("lone CR shown") << "a\r|b" << QStringList{"a^Mb"};
+        QTest::newRow("redrawn line wrapped again") << "~bc\r|X" << QStringList{"X~b", "c"};
+        QTest::newRow("erased to one row") << "~bc\r\x1b[K|d" << QStringList{"d"};
     }
     void wrapsAtPaneWidth()
     {
@@ -59,8 +63,50 @@ private slots:
             QVERIFY(a.size() > 10);
             for (const QString &piece : text.split(u'|'))
                 p.receive(QString(piece).replace(u'~', a));
-            QCOMPARE(p.view.visibleRows(), QStringList(rows).replaceInStrings(QStringLiteral("~"), a));
+            QCOMPARE(p.view.visibleRows(), QStringList(rows).replaceInStrings(QStringLiteral("X~"), u'X' + a.mid(1)).replaceInStrings(QStringLiteral("~"), a));
         }
+    }
+
+    // What the switch's editing leaves on the screen, received in pieces ("|"), and the same
+    // with 显示控制字符: every byte in caret notation.
+    void drawsConsoleEditing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("drawn");
+        QTest::addColumn<QStringList>("controls");
+        QTest::newRow("pager erased by the next line")
+            << "  ---- More ----|\x1b[16D                \x1b[16D| port access vlan 10\r\n<H3C>"
+            << QStringList{" port access vlan 10", "<H3C>"}
+            << QStringList{"  ---- More ----^[[16D                ^[[16D port access vlan 10", "<H3C>"};
+        QTest::newRow("backspace echo") << "<H3C>dis cuu\b \b\r\n" << QStringList{"<H3C>dis cu", ""}
+                                        << QStringList{"<H3C>dis cuu^H ^H", ""};
+        QTest::newRow("lone CR returns") << "abcdef\r|xy" << QStringList{"xycdef"} << QStringList{"abcdef^Mxy"};
+        QTest::newRow("CRs before LF are its break") << "one\r\r\ntwo\r|\n" << QStringList{"one", "two", ""}
+                                                     << QStringList{"one^M", "two", ""};
+        QTest::newRow("left, clear to end, write") << "abcdef\x1b[3D\x1b[KX" << QStringList{"abcX"}
+                                                   << QStringList{"abcdef^[[3D^[[KX"};
+        QTest::newRow("right past the end") << "ab\x1b[2CX" << QStringList{"ab  X"} << QStringList{"ab^[[2CX"};
+        QTest::newRow("sequence split across receives") << "abc\x1b|[|2|D|Z" << QStringList{"aZc"}
+                                                        << QStringList{"abc^[[2DZ"};
+        QTest::newRow("backspace at line start") << "\b\bab" << QStringList{"ab"} << QStringList{"^H^Hab"};
+        QTest::newRow("unknown sequence, other controls kept") << "a\x1b[1mb\x07\tc\x1b[2K"
+                                                               << QStringList{"a^[[1mb^G^Ic^[[2K"}
+                                                               << QStringList{"a^[[1mb^G^Ic^[[2K"};
+    }
+    void drawsConsoleEditing()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, drawn);
+        QFETCH(QStringList, controls);
+        Pane p;
+        for (const QString &piece : text.split(u'|'))
+            p.receive(piece);
+        QCOMPARE(p.view.visibleRows(), drawn);
+        p.view.setShowControls(true);
+        QCOMPARE(p.view.visibleRows(), controls);
+        p.view.setShowControls(false);
+        QCOMPARE(p.view.visibleRows(), drawn);
+        QCOMPARE(p.terminal.text(), QString(text).remove(u'|')); // every byte kept as received
     }
 
     // One endless line, received whole or piecewise: any row scrolled to shows its own characters.
@@ -117,7 +163,7 @@ private slots:
         QCOMPARE(p.view.selectedText(), selected);
     }
 
-    // Keys and the wheel scroll; a receive shows the newest output with nothing selected.
+    // Keys and the wheel scroll; text arriving moves the view only when it is at the bottom.
     void keysScroll_data()
     {
         QTest::addColumn<QKeySequence>("keys");
@@ -142,18 +188,27 @@ private slots:
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(p.view.viewport(), &wheel);
         QCOMPARE(p.bar()->value(), qMax(0, before - 3));
-        p.view.selectAll();
-        p.receive(QStringLiteral("<prompt>"));
-        QCOMPARE(p.view.selectedText(), QString());
+        // Scrolled up, arriving text leaves the view and the selection where they are.
+        p.view.select({2, 3}, {4, 5});
+        const QStringList rows = p.view.visibleRows();
+        const QString selected = p.view.selectedText();
+        p.receive(QStringLiteral("log line\r\n<prompt>"));
+        QCOMPARE(p.view.visibleRows(), rows);
+        QCOMPARE(p.view.selectedText(), selected);
+        QCOMPARE(p.bar()->maximum() + p.bar()->pageStep(), 502);
+        // At the bottom, the view follows the newest output.
+        QTest::keyClick(&p.view, Qt::Key_End, Qt::ControlModifier);
+        p.receive(QStringLiteral("\b\b\b\bmpt>"));
         QCOMPARE(p.bar()->value(), p.bar()->maximum());
         QCOMPARE(p.view.visibleRows().constLast(), QStringLiteral("<prompt>"));
+        QCOMPARE(p.view.selectedText(), selected);
     }
 
     void copyAndContextMenu()
     {
         Pane p;
-        const QString text = QStringLiteral("<H3C>dis cu\r\n\x08 中文\x1b[42D\r\n");
-        const QString shown = QStringLiteral("<H3C>dis cu\n^H 中文^[[42D\n");
+        const QString text = QStringLiteral("<H3C>dis cuu\b \b\r\n中文\x07\r\n");
+        const QString shown = QStringLiteral("<H3C>dis cu\n中文^G\n");
         p.receive(text);
         QClipboard *clip = QApplication::clipboard();
         clip->setText(QStringLiteral("kept"));
@@ -161,30 +216,103 @@ private slots:
         QCOMPARE(clip->text(), QStringLiteral("kept"));
         QTest::keySequence(&p.view, QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C));
         QCOMPARE(clip->text(), shown);
-        p.view.select(0, 0);
+        p.view.select({}, {});
         std::unique_ptr<QMenu> menu(p.view.createContextMenu());
         QStringList names;
         QList<QAction *> actions;
         for (QAction *a : menu->actions())
             if (!a->isSeparator())
                 names << a->text(), actions << a;
-        QCOMPARE(names, (QStringList{"复制", "全选", "保存到文件…", "清屏"}));
-        QVERIFY(!actions[0]->isEnabled());
+        QCOMPARE(names, (QStringList{"复制", "全选", "查找…", "显示控制字符", "保存到文件…", "清屏"}));
+        QVERIFY(!actions[0]->isEnabled() && actions[3]->isCheckable() && !actions[3]->isChecked());
         actions[1]->trigger();
         QCOMPARE(p.view.selectedText(), shown);
         QTemporaryDir dir;
         QString path = dir.filePath("终端.txt");
         p.view.chooseSaveFile = [&](QWidget *) { return path; };
-        actions[2]->trigger();
-        QCOMPARE(test::readFile(path), text.toUtf8()); // exactly what was received
+        actions[4]->trigger();
+        QCOMPARE(test::readFile(path), shown.toUtf8()); // as drawn
+        actions[3]->trigger();
+        QVERIFY(p.view.showControls());
+        actions[1]->trigger();
+        QCOMPARE(p.view.selectedText(), QStringLiteral("<H3C>dis cuu^H ^H\n中文^G\n"));
         test::MessageRecorder boxes;
         path = dir.filePath("no-such-folder/out.txt");
-        actions[2]->trigger();
+        actions[4]->trigger();
         QCOMPARE(boxes.boxes.size(), 1);
         QVERIFY(boxes.boxes[0].text.contains(QStringLiteral("out.txt")));
-        actions[3]->trigger();
+        actions[2]->trigger();
+        QVERIFY(p.view.findField()->isVisible());
+        actions[5]->trigger();
         QCOMPARE(p.terminal.text(), QString());
         QCOMPARE(p.view.visibleRows(), QStringList{QString()});
+    }
+
+    // Ctrl+F, typing, Enter/F3 and Shift+Enter/Shift+F3 through matches in lines shown as
+    // received and in redrawn ones (whose erased text is not found), round past either end.
+    void finds()
+    {
+        Pane p;
+        p.receive(QStringLiteral("mac 000F-E212-0001\r\n<H3C>dis 000f\b\b\b\bmac\r\n"));
+        for (int i = 0; i < 300; ++i)
+            p.receive(QStringLiteral("filler\r\n"));
+        p.receive(QStringLiteral("x\b000f-e212-0002 and 000f-e212-0003\r\n<H3C>"));
+        p.bar()->setValue(0);
+        QTest::keyClick(&p.view, Qt::Key_F, Qt::ControlModifier);
+        QLineEdit *field = p.view.findField();
+        QVERIFY(field->isVisible());
+        QTest::keyClicks(field, QStringLiteral("000f-e"));
+        const TextPos first{0, 4}, second{302, 0}, third{302, 19};
+        QCOMPARE(p.view.selectionStart(), first);
+        QCOMPARE(p.view.selectedText(), QStringLiteral("000F-E"));
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+            TextPos at;
+        } steps[] = {{Qt::Key_Return, {}, second}, {Qt::Key_F3, {}, third}, {Qt::Key_Return, {}, first},
+                     {Qt::Key_Return, Qt::ShiftModifier, third}, {Qt::Key_F3, Qt::ShiftModifier, second}};
+        for (const auto &step : steps) {
+            QTest::keyClick(field, step.key, step.mods);
+            QCOMPARE(p.view.selectionStart(), step.at);
+            const qint64 row = step.at.line; // one row per line here
+            QVERIFY(row >= p.bar()->value() && row < p.bar()->value() + p.bar()->pageStep());
+        }
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!field->isVisible());
+        QTest::keyClick(&p.view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("000f-e"));
+        QTest::keyClick(&p.view, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(field, QStringLiteral("dis 0")); // erased from the screen: not found
+        QCOMPARE(p.view.selectedText(), QStringLiteral("dis "));
+    }
+
+    // The index answers as a plain list would, for every size of gap between entries.
+    void lineIndex_data()
+    {
+        QTest::addColumn<qint64>("largestGap");
+        QTest::newRow("one-character lines") << qint64(1);
+        QTest::newRow("short lines") << qint64(200);
+        QTest::newRow("long lines") << qint64(70000);
+        QTest::newRow("huge gaps") << qint64(5) * 1000 * 1000 * 1000;
+    }
+    void lineIndex()
+    {
+        QFETCH(qint64, largestGap);
+        LineIndex index(7);
+        std::vector<qint64> plain{7};
+        for (int i = 1; i < 1000; ++i) {
+            const qint64 gap = i % 97 == 0 ? 0 : largestGap == 1 ? 1 : (i * 7919) % largestGap + (i % 3 == 0 ? largestGap : 0);
+            plain.push_back(plain.back() + gap);
+            index.push_back(plain.back());
+        }
+        QCOMPARE(index.size(), qsizetype(plain.size()));
+        for (size_t i = 0; i < plain.size(); ++i) {
+            QCOMPARE(index[qsizetype(i)], plain[i]);
+            for (const qint64 d : {-1, 0, 1}) {
+                const qint64 v = plain[i] + d;
+                QCOMPARE(index.upperBound(v), qsizetype(std::upper_bound(plain.begin(), plain.end(), v) - plain.begin()));
+            }
+        }
     }
 };
 

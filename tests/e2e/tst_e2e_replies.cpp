@@ -3,6 +3,7 @@
 // text with line breaks.
 
 #include "simbench.h"
+#include "ui/pasteinput.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -137,7 +138,7 @@ void TestE2eReplies::login()
         QVERIFY2(t.since(from).endsWith(u"<SW3100-B>"_qs), qPrintable(t.since(from)));
 }
 
-// Several pasted lines go to the switch one by one.
+// Several pasted lines go to the switch one by one, once the question is answered.
 void TestE2eReplies::pastedText()
 {
     SimBench t;
@@ -148,12 +149,15 @@ void TestE2eReplies::pastedText()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     qsizetype from = t.typeLine(QString());
     QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
+    QString asked;
+    w.pasteInput().ask = [&](QWidget *, const QString &question) { return asked = question, true; };
     QGuiApplication::clipboard()->setText(u"sys\r\nint eth 1/0/7\nreturn\n"_qs);
     w.Text2->setFocus();
     from = t.mark();
     QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
     QVERIFY2(t.waitForText(u"[SW3100-A-Ethernet1/0/7]return\r\n<SW3100-A>"_qs, from), qPrintable(t.since(from)));
     QVERIFY2(!t.since(from).contains(u"% "_qs), qPrintable(t.since(from)));
+    QVERIFY2(asked.contains(u"3 行"_qs) && asked.contains(u"int eth 1/0/7"_qs), qPrintable(asked));
     QCOMPARE(w.Text2->text(), QString());
 }
 

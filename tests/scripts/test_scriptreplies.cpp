@@ -3,6 +3,7 @@
 // lines, the binding values and the MAC forms.
 #include "scripts/bindvalues.h"
 #include "scripts/commandscripts.h"
+#include "scripts/pastesender.h"
 #include "scripts/scriptinputs.h"
 #include "scripts/switchreply.h"
 
@@ -107,7 +108,7 @@ void TestScriptReplies::pastes()
     QFETCH(QStringList, lines);
     QFETCH(QString, inBox);
     QFETCH(bool, told);
-    QCOMPARE(pastedLines(pasted), lines);
+    QCOMPARE(PasteSender::linesOf(pasted), lines);
 
     QLineEdit box;
     LineEditInputs inputs;

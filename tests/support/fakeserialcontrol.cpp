@@ -1,6 +1,7 @@
 #include "support/fakeserialcontrol.h"
 
 #include "console/error.h"
+#include "console/sendabletext.h"
 
 #include <QTimer>
 
@@ -32,7 +33,7 @@ void FakeSerialControl::writeText(const QString &text)
 {
     if (!m_open)
         throw Error(QStringLiteral("端口未打开"));
-    writes.append({text, clock()});
+    writes.append({sendableText(text), clock()});
 }
 
 QString FakeSerialControl::input()

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+namespace tarnwell {
+
+class PasteSender;
+class SerialControl;
+
+// Text of more than one line pasted or dropped into the input line (or left in it and sent with
+// Enter): asks first — how many lines, the first few, about how long — and on 发送 hands the
+// lines to the PasteSender while the input line shows the progress and takes no other input;
+// Esc stops it. With the port closed the text stays in the input line and the usual error shows.
+// The input line has no length limit, so that no paste is cut.
+class PasteInput : public QObject {
+    Q_OBJECT
+public:
+    PasteInput(QLineEdit *inputLine, SerialControl &serial, PasteSender &sender, QObject *parent = nullptr);
+
+    // Asks whether to send; true for 发送. Replaceable so that tests need no dialog.
+    std::function<bool(QWidget *parent, const QString &question)> ask;
+    static QString question(const QStringList &lines);
+    static QString progressText(qsizetype sent, qsizetype total);
+
+    // True when the input line's text is not for a single send: a paste is being sent, or the
+    // text holds line breaks (then it is offered as a paste).
+    bool takesLine();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void offer(); // the input line holds line breaks: ask, then send
+    void restore(const QString &text);
+
+    QPointer<QLineEdit> m_line;
+    SerialControl &m_serial;
+    PasteSender &m_sender;
+    QString m_beforePaste; // the input line's last text without line breaks
+    bool m_offerQueued = false;
+};
+
+} // namespace tarnwell

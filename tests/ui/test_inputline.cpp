@@ -1,0 +1,210 @@
+// The input line as a console line, on a fake port and a virtual clock: the history (and the
+// masked line kept out of it), the question before a paste of several lines, its pace, what
+// stops it, and text the switch cannot take.
+#include "console/consoleterminal.h"
+#include "support/virtualclock.h"
+#include "support/window.h"
+#include "ui/pasteinput.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tarnwell;
+
+namespace {
+
+struct Rig {
+    test::VirtualClock clock;
+    test::FakeWindow t;
+    FrmMain &w = *t.w;
+    QStringList asked;
+    bool answer = true;
+    QString outcome;
+    Rig()
+    {
+        t.serial->clock = [this] { return clock.now; };
+        w.pasteInput().ask = [this](QWidget *, const QString &q) { return asked << q, answer; };
+        w.operations().observe({}, [this](const QString &, const QString &how) { outcome = how; });
+        QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    }
+    void paste(const QString &text) // as Ctrl+V does; the paste runs to its end in here
+    {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    }
+    QStringList written() const
+    {
+        QStringList out;
+        for (const auto &wr : t.serial->writes)
+            out << wr.text;
+        return out;
+    }
+};
+
+QString lines(int n, const QString &stem = QStringLiteral("int eth 1/0/%1"))
+{
+    QStringList out;
+    for (int i = 1; i <= n; ++i)
+        out << stem.arg(i);
+    return out.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+class TestInputLine : public QObject {
+    Q_OBJECT
+private slots:
+    void historyWalksSentLines()
+    {
+        Rig r;
+        for (const char *line : {"sys", "dis cu", "dis cu", "return"}) {
+            r.w.Text2->setText(QString::fromLatin1(line));
+            QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        }
+        r.w.Text2->setText(QStringLiteral("draft"));
+        QStringList seen;
+        for (const Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down})
+            QTest::keyClick(r.w.Text2, k), seen << r.w.Text2->text();
+        QCOMPARE(seen, (QStringList{"return", "dis cu", "sys", "sys", "dis cu", "return", "draft"}));
+        // A line typed while 密文 hides it goes out masked wherever it is shown and is not kept.
+        QSignalSpy shown(r.t.serial, &SerialControl::sent);
+        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
+        r.w.Text2->setText(QStringLiteral("secret"));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QCOMPARE(r.written().constLast(), QStringLiteral("secret\r"));
+        QCOMPARE(shown.value(0).value(0).toString(), QStringLiteral("******\r"));
+        QCOMPARE(r.w.Text2->text(), QString());
+        QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines().constLast(), QStringLiteral("return"));
+        CommandHistory h;
+        for (int i = 0; i < 205; ++i)
+            h.add(QString::number(i));
+        QCOMPARE(h.lines().size(), CommandHistory::kLimit);
+        QCOMPARE(h.lines().constFirst(), QStringLiteral("5"));
+    }
+
+    // Every line with its CR, 500 ms after the one before, the progress shown meanwhile and
+    // nothing typed getting in between; all lines of a paste longer than a line edit holds.
+    void pasteSentAtItsPace_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("four lines") << 4 << "int eth 1/0/%1";
+        QTest::newRow("10,000 long lines") << 10000 << "display interface Ethernet1/0/%1 brief";
+    }
+    void pasteSentAtItsPace()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, stem);
+        Rig r;
+        QString progress;
+        r.clock.at(600, [&] {
+            progress = r.w.Text2->text();
+            QTest::keyClicks(r.w.Text2, QStringLiteral("x"));
+            QTest::keyClick(r.w.Text2, Qt::Key_Return);
+            QTest::mouseClick(r.w.Cmd_Send_Enter, Qt::LeftButton);
+        });
+        r.paste(lines(count, stem) + QStringLiteral("\n"));
+        QCOMPARE(r.asked.size(), 1);
+        QVERIFY2(r.asked[0].contains(QStringLiteral("%1 行").arg(count)), qPrintable(r.asked[0]));
+        QVERIFY(r.asked[0].contains(stem.arg(1)) && r.asked[0].contains(PasteSender::duration(count)));
+        QCOMPARE(progress, QStringLiteral("正在发送 2/%1 行，按 Esc 停止").arg(count));
+        QCOMPARE(r.t.serial->writes.size(), count);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(r.t.serial->writes[i].text, stem.arg(i + 1) + u'\r');
+            if (i > 0) { // Delay's "more than" may add a tick, no more
+                const qint64 gap = r.t.serial->writes[i].atMs - r.t.serial->writes[i - 1].atMs;
+                QVERIFY2(gap >= 500 && gap <= 510, qPrintable(QString::number(gap)));
+            }
+        }
+        QCOMPARE(r.outcome, QStringLiteral("完成"));
+        QCOMPARE(r.w.Text2->text(), QString());
+        QVERIFY(!r.w.Text2->isReadOnly());
+        QCOMPARE(PasteSender::duration(300), QStringLiteral("约 2 分 29 秒"));
+    }
+
+    // Each way of stopping, during the second pause: two lines went, nothing more does.
+    void pasteStopped_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("Esc on the pane") << "escpane";
+        QTest::newRow("中断") << "break";
+        QTest::newRow("port closed") << "close";
+        QTest::newRow("port closed and opened again at once") << "reopen";
+        QTest::newRow("window closed") << "window";
+    }
+    void pasteStopped()
+    {
+        QFETCH(QString, how);
+        Rig r;
+        QStringList sent;
+        r.clock.at(700, [&] {
+            if (how.startsWith("esc"))
+                QTest::keyClick(r.w.findChild<QWidget *>(how == "esc" ? "Text2" : "Text1"), Qt::Key_Escape);
+            else if (how == "break")
+                QTest::mouseClick(r.w.Cmd_Break, Qt::LeftButton);
+            else if (how != "window")
+                QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+            if (how == "reopen")
+                QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+            sent = r.written();
+            if (how == "window")
+                r.t.w.reset();
+        });
+        r.paste(lines(5));
+        r.clock.at(r.clock.now + 5000, [] {});
+        Delay(5000);
+        const QStringList expected = QStringList{"int eth 1/0/1\r", "int eth 1/0/2\r"} + (how == "break" ? QStringList{"\x0b"} : QStringList());
+        QCOMPARE(sent, expected);
+        QVERIFY(r.outcome.startsWith(QStringLiteral("已停止")));
+        if (how == "window")
+            return;
+        QCOMPARE(r.written(), expected);
+        QCOMPARE(r.w.Text2->text(), QString());
+        QVERIFY(!r.w.Text2->isReadOnly());
+        QCOMPARE(r.w.serial().portOpen(), how.startsWith("esc") || how == "break" || how == "reopen");
+    }
+
+    // Nothing is sent: cancelled, the port closed, another operation running, or a character
+    // the switch cannot take; the pasted text stays unless the paste was cancelled.
+    void pasteNotSent_data()
+    {
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("box"); // part of the message shown, if any
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("cancelled") << "cancel" << "a\nb" << "" << false;
+        QTest::newRow("port closed") << "closed" << "a\nb" << "端口未打开" << true;
+        QTest::newRow("capture running") << "busy" << "a\nb" << "正在读取" << true;
+        QTest::newRow("snowman") << "" << "a\nb☃" << "☃" << true;
+    }
+    void pasteNotSent()
+    {
+        QFETCH(QString, why);
+        QFETCH(QString, pasted);
+        QFETCH(QString, box);
+        QFETCH(bool, kept);
+        Rig r;
+        r.answer = why != "cancel";
+        if (why == "closed")
+            QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+        const auto other = why == "busy" ? r.w.operations().tryBegin(QStringLiteral("读取绑定信息")) : std::nullopt;
+        r.w.Text2->setText(QStringLiteral("dis "));
+        r.w.Text2->end(false);
+        r.paste(pasted);
+        QCOMPARE(r.written(), QStringList());
+        QCOMPARE(r.t.boxes.boxes.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty())
+            QVERIFY2(r.t.boxes.boxes[0].text.contains(box), qPrintable(r.t.boxes.boxes[0].text));
+        QCOMPARE(r.w.Text2->text(), kept ? QStringLiteral("dis ") + pasted : QStringLiteral("dis "));
+        QVERIFY(!r.w.Text2->isReadOnly());
+    }
+};
+
+QTEST_MAIN(TestInputLine)
+#include "test_inputline.moc"
