@@ -8,6 +8,7 @@
 #include "scripts/operationgate.h"
 #include "scripts/scriptinputs.h"
 #include "ui/help/helpwindowholder.h"
+#include "ui/sessionrecording.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -120,6 +121,8 @@ public:
     HelpWindowHolder &helpWindow() { return m_help; }
     // Scripts, the capture and pasted lines take turns on the wire through this gate.
     OperationGate &operations() { return m_operations; }
+    // The session log and the reopening of a lost port.
+    SessionRecording &session() { return *m_session; }
     // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
@@ -156,6 +159,7 @@ private:
     Terminal m_terminal;
     OperationGate m_operations;
     std::unique_ptr<PortSettings> m_portSettings;
+    std::unique_ptr<SessionRecording> m_session;
     ConsoleTerminal *m_console = nullptr;
     LineEditInputs m_scriptInputs;
     std::unique_ptr<CommandScripts> m_scripts;
