@@ -8,6 +8,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tarnwell {
 
@@ -22,22 +26,71 @@ QString sessionLogDirectory()
 namespace {
 
 // Above this much collected text the buffer goes to the file at once (a flood of output).
-constexpr qsizetype kBufferLimit = 1024 * 1024;
+constexpr qsizetype kBufferLimit = 256 * 1024;
 
-// Appends text as UTF-8 with every control character in caret notation (ESC as ^[, DEL as ^?).
-void appendShown(QByteArray &out, QStringView text)
+// Appends UTF-8 text with every control character in caret notation (ESC as ^[, DEL as ^?).
+void appendShown(QByteArray &out, const char *from, const char *to)
 {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 0x20 && c != 0x7f)
+    const char *start = from;
+    for (const char *c = from; c < to; ++c) {
+        const auto b = static_cast<unsigned char>(*c);
+        if (b >= 0x20 && b != 0x7f)
             continue;
-        out += text.mid(start, i - start).toUtf8();
+        out.append(start, c - start);
         out += '^';
-        out += c == 0x7f ? '?' : char(c + 0x40);
-        start = i + 1;
+        out += b == 0x7f ? '?' : char(b + 0x40);
+        start = c + 1;
     }
-    out += text.mid(start).toUtf8();
+    out.append(start, to - start);
+}
+
+// Copies the printable ASCII characters from p on (up to the first other one) as bytes; returns
+// the new output position and moves p past them. Most switch output is such text: eight
+// characters are checked and narrowed at a time where the processor allows.
+char *copyPrintable(char *o, const char16_t *&p, const char16_t *end)
+{
+#ifdef __SSE2__
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i span = _mm_set1_epi16(0x7e - 0x20);
+    while (end - p >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        // c - 0x20 wraps below a space; saturating away 0x5e leaves 0 only for 0x20 to 0x7e.
+        const __m128i beyond = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(beyond, _mm_setzero_si128())) != 0xffff)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(v, v));
+        o += 8;
+        p += 8;
+    }
+#endif
+    while (p < end && *p >= 0x20 && *p < 0x7f)
+        *o++ = char(*p++);
+    return o;
+}
+
+// Writes the characters from p up to the next ASCII one (or end) as UTF-8; returns the new
+// output position and moves p past them. A surrogate without its partner becomes U+FFFD.
+char *encodeUtf8(char *o, const char16_t *&p, const char16_t *end)
+{
+    while (p < end && *p >= 0x80) {
+        char32_t c = *p++;
+        if (c >= 0xd800 && c < 0xdc00 && p < end && *p >= 0xdc00 && *p < 0xe000)
+            c = 0x10000 + ((c - 0xd800) << 10) + (*p++ - 0xdc00);
+        else if (c >= 0xd800 && c < 0xe000)
+            c = 0xfffd;
+        if (c < 0x800) {
+            *o++ = char(0xc0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *o++ = char(0xe0 | (c >> 12));
+            *o++ = char(0x80 | ((c >> 6) & 0x3f));
+        } else {
+            *o++ = char(0xf0 | (c >> 18));
+            *o++ = char(0x80 | ((c >> 12) & 0x3f));
+            *o++ = char(0x80 | ((c >> 6) & 0x3f));
+        }
+        *o++ = char(0x80 | (c & 0x3f));
+    }
+    return o;
 }
 
 } // namespace
@@ -70,6 +123,7 @@ void SessionLog::open(int commPort, const QString &about)
     m_commPort = commPort;
     m_header = QByteArray("# Tarnwell ") + version::kVersion + ' ' + about.toUtf8();
     startFile();
+    m_buffer.reserve(kBufferLimit + 64 * 1024);
 }
 
 // Opens the next file of the session and writes its header; throws when that fails.
@@ -106,49 +160,73 @@ void SessionLog::close(const QString &why)
     flush();
     m_file.close();
     m_flushTimer.stop();
-    m_line.clear();
-    m_lineStarted = m_lineContinued = m_pendingCr = false;
+    m_lineOpen = m_lineContinued = m_pendingCr = false;
 }
 
 void SessionLog::received(const QString &text)
 {
-    if (!m_file.isOpen())
+    if (!m_file.isOpen() || text.isEmpty())
         return;
-    QByteArray now; // read from the clock once per call, when a line begins in it
-    const QStringView all(text);
-    qsizetype from = 0;
-    while (from < all.size()) {
-        const qsizetype lf = all.indexOf(u'\n', from);
-        const bool ends = lf >= 0;
-        QStringView part = all.mid(from, (ends ? lf : all.size()) - from);
-        from = ends ? lf + 1 : all.size();
-        if (!part.isEmpty() || (ends && !m_lineStarted && !m_lineContinued)) {
-            if (!m_lineStarted) {
-                if (now.isEmpty())
-                    now = stamp();
-                m_lineStamp = now;
-                m_lineStarted = true;
+    const QByteArray now = stamp(); // the time of every line that begins in this text
+    // Encoded straight into the buffer, in slices for which room is made beforehand: at most 3
+    // bytes per character, and a line's start (time, "+++ ", a held-back ^M) at most once per
+    // character.
+    constexpr qsizetype kSlice = 8192;
+    constexpr qsizetype kPerChar = 3 + 13 + 4 + 2;
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *const end = p + text.size();
+    while (p < end) {
+        const char16_t *const sliceEnd = p + qMin(kSlice, end - p);
+        const qsizetype used = m_buffer.size();
+        m_buffer.resize(used + (sliceEnd - p) * kPerChar);
+        char *const first = m_buffer.data();
+        char *o = first + used;
+        // Starts the log line of the received line in progress, if not yet started.
+        const auto open = [&] {
+            if (!m_lineOpen) {
+                std::memcpy(o, now.constData(), size_t(now.size()));
+                o += now.size();
+                if (m_lineContinued) {
+                    std::memcpy(o, "+++ ", 4);
+                    o += 4;
+                }
+                m_lineOpen = true;
             }
-            if (m_pendingCr && !part.isEmpty())
-                m_line += "^M";
-            m_pendingCr = part.endsWith(u'\r');
-            if (m_pendingCr)
-                part.chop(1);
-            appendShown(m_line, part);
-        }
-        if (ends) {
-            // A CR right before the LF belongs to the line end.
-            m_pendingCr = false;
-            if (m_lineStarted && !(m_lineContinued && m_line.isEmpty())) {
-                m_buffer += m_lineStamp;
-                if (m_lineContinued)
-                    m_buffer += "+++ ";
-                m_buffer += m_line;
-                m_buffer += '\n';
+            if (m_pendingCr) {
+                *o++ = '^';
+                *o++ = 'M';
+                m_pendingCr = false;
             }
-            m_line.resize(0);
-            m_lineStarted = m_lineContinued = false;
+        };
+        while (p < sliceEnd) {
+            const char16_t c = *p;
+            if (c >= 0x20 && c < 0x7f) {
+                open();
+                o = copyPrintable(o, p, sliceEnd);
+            } else if (c == u'\n') {
+                ++p;
+                m_pendingCr = false; // CR LF: the CR belongs to the line end
+                if (!m_lineOpen && !m_lineContinued)
+                    open(); // an empty line
+                if (m_lineOpen)
+                    *o++ = '\n';
+                m_lineOpen = m_lineContinued = false;
+            } else if (c == u'\r') {
+                ++p;
+                if (m_pendingCr)
+                    open(); // the one before was a lone CR
+                m_pendingCr = true;
+            } else if (c < 0x20 || c == 0x7f) {
+                ++p;
+                open();
+                *o++ = '^';
+                *o++ = c == 0x7f ? '?' : char(c + 0x40);
+            } else {
+                open();
+                o = encodeUtf8(o, p, sliceEnd);
+            }
         }
+        m_buffer.resize(o - first);
     }
     afterAdding();
 }
@@ -185,7 +263,8 @@ void SessionLog::addLine(const char *marker, QStringView text)
 {
     m_buffer += stamp();
     m_buffer += marker;
-    appendShown(m_buffer, text);
+    const QByteArray bytes = text.toUtf8();
+    appendShown(m_buffer, bytes.constData(), bytes.constData() + bytes.size());
     m_buffer += '\n';
 }
 
@@ -193,17 +272,10 @@ void SessionLog::addLine(const char *marker, QStringView text)
 // line comes as a "+++" line.
 void SessionLog::writeUnfinishedLine()
 {
-    if (!m_lineStarted)
+    if (!m_lineOpen)
         return;
-    m_lineStarted = false;
-    if (m_lineContinued && m_line.isEmpty())
-        return; // only a held-back CR so far
-    m_buffer += m_lineStamp;
-    if (m_lineContinued)
-        m_buffer += "+++ ";
-    m_buffer += m_line;
     m_buffer += '\n';
-    m_line.resize(0);
+    m_lineOpen = false;
     m_lineContinued = true;
 }
 
@@ -212,6 +284,7 @@ void SessionLog::afterAdding()
     if (!m_file.isOpen())
         return;
     if (m_fileBytes + m_buffer.size() >= m_maxFileBytes) {
+        writeUnfinishedLine();
         const QString previous = QFileInfo(m_file.fileName()).fileName();
         const QByteArray rest = std::exchange(m_buffer, {});
         m_fileBytes += m_file.write(rest);
@@ -232,7 +305,7 @@ void SessionLog::afterAdding()
         m_fileBytes += n;
         m_buffer.resize(0);
     }
-    if (!m_flushTimer.isActive() && (!m_buffer.isEmpty() || m_lineStarted))
+    if (!m_flushTimer.isActive() && !m_buffer.isEmpty())
         m_flushTimer.start();
 }
 
@@ -255,8 +328,7 @@ void SessionLog::fail(const QString &description)
 {
     m_file.close();
     m_buffer.clear();
-    m_line.clear();
-    m_lineStarted = m_lineContinued = m_pendingCr = false;
+    m_lineOpen = m_lineContinued = m_pendingCr = false;
     m_flushTimer.stop();
     emit writeFailed(description);
 }

@@ -90,12 +90,11 @@ private:
     QByteArray m_buffer;    // log lines not yet written
     QTimer m_flushTimer;
 
-    // The received line in progress: its text so far (caret notation, UTF-8), the time of its
-    // first character, whether an earlier part of it is in the log already, and a CR at its end
-    // held back until the next character says whether it ends the line (CR LF) or not.
-    QByteArray m_line;
-    QByteArray m_lineStamp;
-    bool m_lineStarted = false;
+    // The received line in progress: whether its log line is open at the end of the buffer (its
+    // time written, no line end yet), whether an earlier part of it was ended early (what follows
+    // goes on a "+++" line), and a CR at its end held back until the next character says whether
+    // it ends the line (CR LF) or not.
+    bool m_lineOpen = false;
     bool m_lineContinued = false;
     bool m_pendingCr = false;
 };
