@@ -74,6 +74,10 @@ void TestSessionLog::lines_data()
     QTest::newRow("LF alone and empty lines")
         << QStringList{"r:a\n\r\n\nb\n"} << QStringList{t0 + "a", t0, t0, t0 + "b"};
     QTest::newRow("Chinese text") << QStringList{"r:错误：端口\r\n"} << QStringList{t0 + "错误：端口"};
+    QTest::newRow("two- and four-byte characters, a stray surrogate")
+        << QStringList{"r:é😀" + QString(QChar(0xd800)) + "x\r\n"} << QStringList{t0 + "é😀\uFFFDx"};
+    const QString longLine(20000, u'a'); // longer than a slice of the encoder
+    QTest::newRow("long line") << QStringList{"r:" + longLine + "\x1b\r\n"} << QStringList{t0 + longLine + "^["};
     QTest::newRow("prompt before a sent line, echo continues it")
         << QStringList{"r:<H3C>", "+50", "s:dis cu\r", "+50", "r:dis cu\r\n#\r\n"}
         << QStringList{t0 + "<H3C>", t1 + ">>> dis cu", t2 + "+++ dis cu", t2 + "#"};

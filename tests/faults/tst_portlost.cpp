@@ -50,6 +50,7 @@ private slots:
     void farEndVanishes();
     void reconnect_data();
     void reconnect();
+    void unwritableLogFolder();
 };
 
 void TestPortLost::farEndVanishes_data()
@@ -212,6 +213,25 @@ void TestPortLost::reconnect()
     QVERIFY(!texts[0].contains(u"secret"));
     QVERIFY2(texts[1].startsWith(QStringLiteral("# Tarnwell ")) && texts[1].contains(second.slavePath()), qPrintable(texts[1]));
     QVERIFY2(matches(texts[1], {"=== 串口已重新连接", ">>> ", "=== 端口已关闭"}), qPrintable(texts[1]));
+}
+
+void TestPortLost::unwritableLogFolder()
+{
+    WindowRig rig;
+    writeFile(rig.home.stateDir() + QStringLiteral("/tarnwell"), "a file where the log folder goes");
+    FrmMain &w = rig.start();
+    // Said once, at the first opening; the port works all the same.
+    for (int i = 0; i < 2; ++i) {
+        rig.open();
+        w.Text2->setText(QStringLiteral("dis cu"));
+        w.Cmd_Send_Enter->click();
+        QVERIFY(rig.pty.waitForReceived(7 * (i + 1)));
+        w.Cmd_Switch->click();
+        QVERIFY(!w.serial().portOpen());
+    }
+    QCOMPARE(rig.boxes.boxes.size(), 1);
+    QVERIFY2(rig.boxes.boxes[0].text.contains(rig.home.stateDir() + QStringLiteral("/tarnwell/logs")),
+             qPrintable(rig.boxes.boxes[0].text));
 }
 
 QTEST_MAIN(TestPortLost)
