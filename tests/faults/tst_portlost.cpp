@@ -162,7 +162,10 @@ void TestPortLost::reconnect()
     QTRY_VERIFY(w.terminal().text().endsWith(u"<H3C>"));
     w.Text2->setText(QStringLiteral("dis cu"));
     w.Cmd_Send_Enter->click();
-    w.serial().outputSecret(QStringLiteral("secret1"), QStringLiteral("\r"));
+    w.Cmd_PSD->click(); // the input line masked: a password typed there
+    w.Text2->setText(QStringLiteral("secret1"));
+    w.Cmd_Send_Enter->click();
+    w.Cmd_PSD->click();
     std::optional<OperationGate::Ticket> ticket = w.operations().tryBegin(QStringLiteral("登录"));
     ticket->setOutcome(QStringLiteral("完成"));
     ticket.reset();
