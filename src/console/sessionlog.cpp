@@ -176,7 +176,9 @@ void SessionLog::received(const QString &text)
     const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
     const char16_t *const end = p + text.size();
     while (p < end) {
-        const char16_t *const sliceEnd = p + qMin(kSlice, end - p);
+        const char16_t *sliceEnd = p + qMin(kSlice, end - p);
+        if (sliceEnd < end && QChar::isHighSurrogate(sliceEnd[-1]))
+            ++sliceEnd; // a character outside the BMP stays whole
         const qsizetype used = m_buffer.size();
         m_buffer.resize(used + (sliceEnd - p) * kPerChar);
         char *const first = m_buffer.data();

@@ -76,7 +76,8 @@ void TestSessionLog::lines_data()
     QTest::newRow("Chinese text") << QStringList{"r:错误：端口\r\n"} << QStringList{t0 + "错误：端口"};
     QTest::newRow("two- and four-byte characters, a stray surrogate")
         << QStringList{"r:é😀" + QString(QChar(0xd800)) + "x\r\n"} << QStringList{t0 + "é😀\uFFFDx"};
-    const QString longLine(20000, u'a'); // longer than a slice of the encoder
+    // Longer than a slice of the encoder, a four-byte character across the slices' border.
+    const QString longLine = QString(8191, u'a') + "😀" + QString(10000, u'b');
     QTest::newRow("long line") << QStringList{"r:" + longLine + "\x1b\r\n"} << QStringList{t0 + longLine + "^["};
     QTest::newRow("prompt before a sent line, echo continues it")
         << QStringList{"r:<H3C>", "+50", "s:dis cu\r", "+50", "r:dis cu\r\n#\r\n"}
