@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -109,10 +108,19 @@ SessionLog::~SessionLog()
 
 QByteArray SessionLog::stamp()
 {
-    const QTime t = m_clock().time();
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d ", t.hour(), t.minute(), t.second(), t.msec());
-    return QByteArray(text);
+    const qint64 ms = m_clock();
+    const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+    if (second != m_stampSecond) {
+        m_stampSecond = second;
+        m_stampPrefix = QDateTime::fromMSecsSinceEpoch(second * 1000).time().toString(QStringLiteral("HH:mm:ss.")).toLatin1();
+    }
+    const int milli = int(ms - second * 1000);
+    QByteArray text = m_stampPrefix;
+    text += char('0' + milli / 100);
+    text += char('0' + milli / 10 % 10);
+    text += char('0' + milli % 10);
+    text += ' ';
+    return text;
 }
 
 void SessionLog::open(int commPort, const QString &about)
@@ -129,7 +137,7 @@ void SessionLog::open(int commPort, const QString &about)
 // Opens the next file of the session and writes its header; throws when that fails.
 void SessionLog::startFile()
 {
-    const QDateTime now = m_clock();
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_clock());
     const QString failed = QStringLiteral("无法在文件夹 %1 中写会话日志(%2)。端口照常工作,但这次打开不记录日志。"
                                           "请检查这个文件夹的权限和磁盘空间");
     if (!QDir().mkpath(m_dir))

@@ -29,7 +29,8 @@ QString sessionLogDirectory();
 class SessionLog : public QObject {
     Q_OBJECT
 public:
-    using Clock = std::function<QDateTime()>;
+    // Milliseconds since the epoch (UTC); shown in local time.
+    using Clock = std::function<qint64()>;
     static constexpr qint64 kMaxFileBytes = 100LL * 1024 * 1024;
     static constexpr int kMaxAgeDays = 90;
     static constexpr qint64 kMaxTotalBytes = 1024LL * 1024 * 1024;
@@ -79,7 +80,10 @@ private:
     void fail(const QString &description);
 
     QString m_dir = sessionLogDirectory();
-    Clock m_clock = [] { return QDateTime::currentDateTime(); };
+    Clock m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    // "HH:MM:SS." of the second last stamped: local time is worked out once a second, not per read.
+    qint64 m_stampSecond = -1;
+    QByteArray m_stampPrefix;
     qint64 m_maxFileBytes = kMaxFileBytes;
     bool m_enabled = true;
 

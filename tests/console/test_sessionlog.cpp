@@ -20,7 +20,7 @@ struct Rig {
     Rig()
     {
         log.setDirectory(dir.path() + QStringLiteral("/logs"));
-        log.setClock([this] { return now; });
+        log.setClock([this] { return now.toMSecsSinceEpoch(); });
     }
     // The lines after the header of every file, in the order written.
     QStringList body()
