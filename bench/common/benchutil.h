@@ -96,14 +96,16 @@ inline void settle(int ms)
     QCoreApplication::exec();
 }
 
-// A throw-away configuration folder (XDG_CONFIG_HOME for this process) whose COM3 points at a
-// pseudo-terminal; the benchmark plays the switch at masterFd(). The far end is kept open in raw
-// mode, so the line discipline neither echoes nor translates. Create it before the application.
+// A throw-away configuration folder (XDG_CONFIG_HOME for this process, its folder "state" the
+// XDG_STATE_HOME of the session logs) whose COM3 points at a pseudo-terminal; the benchmark
+// plays the switch at masterFd(). The far end is kept open in raw mode, so the line discipline
+// neither echoes nor translates. Create it before the application.
 class PtyOnCom3 {
 public:
     PtyOnCom3()
     {
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        qputenv("XDG_STATE_HOME", (m_config.path() + QStringLiteral("/state")).toLocal8Bit());
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
         grantpt(m_master);
         unlockpt(m_master);

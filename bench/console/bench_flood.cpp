@@ -4,8 +4,9 @@
 // during the flood to its byte on the line (median and p95), and the idle CPU with the port open.
 // FLOOD_BYTES sets the amount (bench_flood_50: 50 MiB, goals ten times those of 5 MiB);
 // FLOOD_EOL=cr ends the lines with a lone CR instead of CR LF; FLOOD_EOL=bare sends only line
-// feeds. Runs offscreen unless
-// QT_QPA_PLATFORM says otherwise (xcb under Xvfb for a real window).
+// feeds. Runs offscreen unless QT_QPA_PLATFORM says otherwise (xcb under Xvfb for a real
+// window). The session log is on, as always in use; FLOOD_LOG=off turns it off to see what it
+// costs.
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
 #include "console/terminalview.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QInputDevice>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -44,7 +46,10 @@ int main(int argc, char *argv[])
     w.show();
     QCoreApplication::processEvents();
     const double rssBefore = bench::rssMiB();
+    const bool logged = qgetenv("FLOOD_LOG") != "off";
+    w.session().log().setEnabled(logged);
     w.Cmd_Switch->click();
+    const QString logFile = w.session().log().filePath();
     if (!w.serial().portOpen()) {
         std::fprintf(stderr, "could not open the port\n");
         return 1;
@@ -153,8 +158,11 @@ int main(int argc, char *argv[])
     const bench::IdleShare idle = bench::idleShare();
 
     std::printf("flood: %.1f MiB of switch text through a pseudo-terminal\n", total / 1048576.0);
+    w.session().log().flush();
+    std::printf("  session log: %s, %.1f MiB written\n", logged ? "on" : "off (FLOOD_LOG=off)",
+                logged ? QFileInfo(logFile).size() / 1048576.0 : 0.0);
     std::printf("  read and shown after: %.2f s (goal <= %.2f s)\n", shownSeconds, 0.25 * scale);
-    std::printf("  CPU time during the flood: %.2f s (goal <= %.2f s)\n", cpuFlood, 0.3 * scale);
+    std::printf("  CPU time during the flood: %.3f s (goal <= %.2f s)\n", cpuFlood, 0.3 * scale);
     std::printf("  resident memory growth: %.1f MiB (goal <= %.0f MiB)\n", rssAfter - rssBefore, 25 * scale);
     std::printf("  keystroke to line: %zu keys, median %.1f ms, p95 %.1f ms (goal p95 < 20 ms)\n",
                 delays.size(), pct(0.5), pct(0.95));

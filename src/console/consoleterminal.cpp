@@ -93,7 +93,12 @@ void ConsoleTerminal::receive()
 bool ConsoleTerminal::send(const QString &text)
 {
     return trapErrors([&] {
-        m_serial.output(text);
+        // The input line masked (密文) holds a password: nothing that records what was sent sees it.
+        const QString typed = m_c.Text2->text();
+        if (m_c.Text2->echoMode() == QLineEdit::Password && !typed.isEmpty() && text.startsWith(typed))
+            m_serial.outputSecret(typed, text.mid(typed.size()));
+        else
+            m_serial.output(text);
         m_c.Text2->clear();
         m_c.Text2->setFocus();
     });

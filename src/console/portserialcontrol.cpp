@@ -55,10 +55,13 @@ void PortSerialControl::setHandshaking(int mode)
 
 void PortSerialControl::setPortOpen(bool open)
 {
-    if (open && !m_port.isOpen())
+    if (open && !m_port.isOpen()) {
         this->open();
-    else if (!open && m_port.isOpen())
+        emit opened();
+    } else if (!open && m_port.isOpen()) {
         close();
+        emit closed();
+    }
 }
 
 namespace {

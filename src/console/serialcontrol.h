@@ -48,6 +48,9 @@ public:
 signals:
     // Text was written to the line; a password as "******".
     void sent(const QString &shown);
+    // setPortOpen opened or closed the port (a lost device reports portLost instead).
+    void opened();
+    void closed();
     // Received characters are waiting (raised from the event loop, never from inside output()).
     void onComm();
     // The device went away while open (adapter pulled, far end closed). The port is already

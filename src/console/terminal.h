@@ -17,6 +17,9 @@ public:
     using QObject::QObject;
 
     void append(const QString &received);
+    // Adds a line of the program's own (not from the switch) on a line of its own: shown and
+    // kept like received text, but not reported as received.
+    void note(const QString &line);
     void clear();
     const QString &text() const { return m_text; }
     // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
@@ -29,6 +32,8 @@ signals:
     void cleared();
 
 private:
+    void grow(const QString &text);
+
     QString m_text;
     LineIndex m_lineStarts;
 };

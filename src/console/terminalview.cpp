@@ -629,6 +629,11 @@ QMenu *TerminalView::createContextMenu()
         if (m_terminal)
             m_terminal->clear();
     });
+    // Entries the window adds (the log folder).
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
     return menu;
 }
 

@@ -6,6 +6,7 @@
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"
 
+#include <QRegularExpression>
 
 #include <algorithm>
 

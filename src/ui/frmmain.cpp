@@ -16,6 +16,7 @@
 #include "ui/module1.h"
 #include "ui/pasteinput.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -59,6 +60,14 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
         ports->setDescriber([real](int n) { return (real ? real->resolver() : PortResolver()).describe(n); });
     }
     Text1->attach(&m_terminal);
+    {
+        // Made before the console so that a lost port is logged and watched for at once, not
+        // only once its error dialog has been closed.
+        auto *real = qobject_cast<PortSerialControl *>(MSComm1.get());
+        m_session = std::make_unique<SessionRecording>(
+            *MSComm1, m_terminal, m_operations, [real] { return real ? real->deviceName() : QString(); },
+            [real](int n) { return real ? real->resolver().resolve(n).device : QString(); });
+    }
     m_console = new ConsoleTerminal(*MSComm1, m_terminal, *m_portSettings,
                                     {Cmd_Switch, Text2, Timer2, Image2, Image3, Combo1, Lbl_FontSize,
                                      Text1, Text3},
@@ -138,6 +147,15 @@ void FrmMain::wireControls()
     connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
     // After the console's own handler has set the report box's new font size.
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
+    auto *openLogs = new QAction(QStringLiteral("打开日志文件夹"), Text1);
+    connect(openLogs, &QAction::triggered, this, [this] { trapErrors([this] { m_session->openLogFolder(); }); });
+    Text1->addAction(openLogs);
+    // The user opening or closing the port takes over from a watch for a lost one.
+    connect(Cmd_Switch, &QPushButton::clicked, &m_session->reconnector(), &PortReconnector::stop);
+    connect(m_session.get(), &SessionRecording::reconnected, this, [this] {
+        if (Cmd_Switch->text() == QString::fromUtf8(ConsoleTerminal::kOpenCaption))
+            m_console->openOrClose(); // the port is open already: shows the Open state
+    });
     // A script or capture waiting when the port goes away would fail at its next write with a
     // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
     connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
@@ -188,6 +206,7 @@ void FrmMain::Form_Unload()
     m_paste->stop();
     m_scripts->cancel();
     m_capture->cancel();
+    m_session->reconnector().stop();
     setEnabled(false);
     trapErrors([this] {
         m_help.closeHelpWindow();

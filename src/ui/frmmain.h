@@ -9,6 +9,7 @@
 #include "scripts/pastesender.h"
 #include "scripts/scriptinputs.h"
 #include "ui/help/helpwindowholder.h"
+#include "ui/sessionrecording.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -125,6 +126,8 @@ public:
     // Text of several lines pasted into the input line: the question, then the paced send.
     PasteInput &pasteInput() { return *m_pasteInput; }
     PasteSender &paste() { return *m_paste; }
+    // The session log and the reopening of a lost port.
+    SessionRecording &session() { return *m_session; }
     // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
@@ -162,6 +165,7 @@ private:
     Terminal m_terminal;
     OperationGate m_operations;
     std::unique_ptr<PortSettings> m_portSettings;
+    std::unique_ptr<SessionRecording> m_session;
     ConsoleTerminal *m_console = nullptr;
     LineEditInputs m_scriptInputs;
     std::unique_ptr<CommandScripts> m_scripts;

@@ -2,16 +2,22 @@
 // merely open, and while a script waits in one of its pauses. Afterwards the user sees one error
 // dialog naming the device, the window in its Closed state (open caption, lamp unlit and still,
 // port lists usable again), the script ended without a second dialog for its next write (the
-// capture reports what came and says the port was lost), and the program idle rather than
-// spinning on the dead device.
+// capture reports what came and says the port was lost), the program idle rather than spinning
+// on the dead device, and the session log ended with the loss. When COMn stands for a device
+// again the port opens by itself, unless the user took over or the watch ran out.
+#include "support/files.h"
 #include "support/window.h"
+#include "console/portreconnector.h"
+#include "ui/sessionrecording.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QRegularExpression>
 #include <QTimer>
 #include <sys/resource.h>
 
@@ -25,6 +31,16 @@ qint64 cpuMs()
     ::getrusage(RUSAGE_SELF, &u);
     return qint64(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
 }
+
+// Every session log of the rig, oldest first, each as its text.
+QStringList logs(const ConfigHome &home)
+{
+    const QDir dir(home.stateDir() + QStringLiteral("/tarnwell/logs"));
+    QStringList texts;
+    for (const QString &name : dir.entryList({"COM3-*.log"}, QDir::Files, QDir::Name))
+        texts << QString::fromUtf8(readFile(dir.filePath(name)));
+    return texts;
+}
 } // namespace
 
 class TestPortLost : public QObject {
@@ -32,6 +48,9 @@ class TestPortLost : public QObject {
 private slots:
     void farEndVanishes_data();
     void farEndVanishes();
+    void reconnect_data();
+    void reconnect();
+    void unwritableLogFolder();
 };
 
 void TestPortLost::farEndVanishes_data()
@@ -118,9 +137,112 @@ void TestPortLost::farEndVanishes()
     QVERIFY2(used < idle.elapsed() / 2, qPrintable(QString::number(used)));
     const qsizetype boxes = rig.boxes.boxes.size();
 
+    // The log holds what was sent up to the loss, passwords masked.
+    const QStringList texts = logs(rig.home);
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(QStringLiteral(" === 端口已断开：串口设备 ") + rig.pty.slavePath()), qPrintable(texts[0]));
+
     // The window closes normally afterwards.
     QVERIFY(w.close());
     QCOMPARE(rig.boxes.boxes.size(), boxes);
+}
+
+void TestPortLost::reconnect_data()
+{
+    QTest::addColumn<QString>("meanwhile"); // what happens while the device is away
+    QTest::addColumn<int>("dialogs");       // the loss and what the user did
+    QTest::newRow("device back") << QString() << 1;
+    QTest::newRow("settings changed") << QStringLiteral("settings") << 1;
+    QTest::newRow("opened by hand") << QStringLiteral("click") << 2;
+    QTest::newRow("time limit passed") << QStringLiteral("limit") << 1;
+}
+
+void TestPortLost::reconnect()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(int, dialogs);
+    WindowRig rig;
+    FrmMain &w = rig.start();
+    PortReconnector &watch = w.session().reconnector();
+    watch.setLimitMs(meanwhile == u"limit" ? 300 : 60000);
+    rig.open();
+    rig.pty.write("<H3C>");
+    QTRY_VERIFY(w.terminal().text().endsWith(u"<H3C>"));
+    w.Text2->setText(QStringLiteral("dis cu"));
+    w.Cmd_Send_Enter->click();
+    w.Cmd_PSD->click(); // the input line masked: a password typed there
+    w.Text2->setText(QStringLiteral("secret1"));
+    w.Cmd_Send_Enter->click();
+    w.Cmd_PSD->click();
+    std::optional<OperationGate::Ticket> ticket = w.operations().tryBegin(QStringLiteral("登录"));
+    ticket->setOutcome(QStringLiteral("完成"));
+    ticket.reset();
+
+    QFile::remove(rig.home.appDir() + QStringLiteral("/ports/COM3"));
+    rig.pty.closeMaster();
+    QTRY_VERIFY(!w.serial().portOpen());
+    QVERIFY(watch.watching());
+    if (meanwhile == u"settings")
+        w.Combo3->setCurrentText(QStringLiteral("19200"));
+    else if (meanwhile == u"click")
+        w.Cmd_Switch->click(); // no device: refused, and the watch ends
+    else if (meanwhile == u"limit")
+        QTRY_VERIFY(!watch.watching());
+
+    Pty second;
+    rig.home.linkPort(3, second.slavePath());
+    if (!meanwhile.isEmpty()) {
+        QTest::qWait(1500);
+        QVERIFY(!w.serial().portOpen());
+        QVERIFY(!watch.watching());
+        QCOMPARE(rig.boxes.boxes.size(), dialogs);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(w.serial().portOpen(), 5000);
+    QVERIFY(!watch.watching());
+    QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
+    QVERIFY(w.Timer2->isActive());
+    QVERIFY(!w.Combo2->isEnabled());
+    const QString text = w.terminal().text();
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("<H3C>\r\n—— 串口已重新连接 \\d\\d:\\d\\d:\\d\\d ——\r\n$"))),
+             qPrintable(text));
+    QVERIFY(second.received().isEmpty()); // the line in the pane is not sent
+    w.Cmd_Send_Enter->click();
+    QVERIFY(second.waitForReceived(1));
+    QCOMPARE(rig.boxes.boxes.size(), dialogs);
+
+    // The first log ends with the loss, the second goes on from the reconnection.
+    QVERIFY(w.close());
+    const QStringList texts = logs(rig.home);
+    QCOMPARE(texts.size(), 2);
+    const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
+    const auto matches = [&](const QString &log, const QStringList &lines) {
+        return log.contains(QRegularExpression(time + lines.join(QStringLiteral("\n") + time) + QStringLiteral("\n")));
+    };
+    QVERIFY2(matches(texts[0], {"<H3C>", ">>> dis cu", ">>> \\*{6}", "=== 开始：登录", "=== 结束：登录\\(完成\\)", "=== 端口已断开：串口设备 .*"}),
+             qPrintable(texts[0]));
+    QVERIFY(!texts[0].contains(u"secret"));
+    QVERIFY2(texts[1].startsWith(QStringLiteral("# Tarnwell ")) && texts[1].contains(second.slavePath()), qPrintable(texts[1]));
+    QVERIFY2(matches(texts[1], {"=== 串口已重新连接", ">>> ", "=== 端口已关闭"}), qPrintable(texts[1]));
+}
+
+void TestPortLost::unwritableLogFolder()
+{
+    WindowRig rig;
+    writeFile(rig.home.stateDir() + QStringLiteral("/tarnwell"), "a file where the log folder goes");
+    FrmMain &w = rig.start();
+    // Said once, at the first opening; the port works all the same.
+    for (int i = 0; i < 2; ++i) {
+        rig.open();
+        w.Text2->setText(QStringLiteral("dis cu"));
+        w.Cmd_Send_Enter->click();
+        QVERIFY(rig.pty.waitForReceived(7 * (i + 1)));
+        w.Cmd_Switch->click();
+        QVERIFY(!w.serial().portOpen());
+    }
+    QCOMPARE(rig.boxes.boxes.size(), 1);
+    QVERIFY2(rig.boxes.boxes[0].text.contains(rig.home.stateDir() + QStringLiteral("/tarnwell/logs")),
+             qPrintable(rig.boxes.boxes[0].text));
 }
 
 QTEST_MAIN(TestPortLost)

@@ -24,9 +24,14 @@ void FakeSerialControl::setPortOpen(bool open)
 {
     if (open && !m_open && !failOpenWith.isEmpty())
         throw Error(failOpenWith);
-    if (open && !m_open)
-        ++openCount;
+    if (open == m_open)
+        return;
+    openCount += open;
     m_open = open;
+    if (open)
+        emit opened();
+    else
+        emit closed();
 }
 
 void FakeSerialControl::writeText(const QString &text)

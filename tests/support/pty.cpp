@@ -94,6 +94,8 @@ ConfigHome::ConfigHome()
     m_hadPrevious = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     m_previous = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+    m_previousState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", stateDir().toLocal8Bit());
 }
 
 ConfigHome::~ConfigHome()
@@ -102,6 +104,10 @@ ConfigHome::~ConfigHome()
         qputenv("XDG_CONFIG_HOME", m_previous);
     else
         qunsetenv("XDG_CONFIG_HOME");
+    if (m_previousState.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", m_previousState);
 }
 
 QString ConfigHome::appDir() const

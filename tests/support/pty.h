@@ -44,19 +44,21 @@ private:
 };
 
 // A throw-away configuration directory set as XDG_CONFIG_HOME for the test's lifetime, with
-// helpers to point COMn at a device.
+// helpers to point COMn at a device; its folder "state" is XDG_STATE_HOME (the session logs).
 class ConfigHome {
 public:
     ConfigHome();
     ~ConfigHome();
     QString path() const { return m_dir.path(); }
     QString appDir() const;                  // <home>/tarnwell
+    QString stateDir() const { return m_dir.path() + QStringLiteral("/state"); }
     void linkPort(int n, const QString &device);
 
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
     bool m_hadPrevious = false;
+    QByteArray m_previousState;
 };
 
 } // namespace tarnwell::test

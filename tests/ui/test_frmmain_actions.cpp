@@ -1,5 +1,6 @@
 // The main window's own actions: masking the input line, the one help window, which goes when
-// the main window closes, and the cursor that stops blinking while nobody types.
+// the main window closes, the cursor that stops blinking while nobody types, and the pane's
+// menu entry that shows the session logs' folder.
 #include "support/window.h"
 #include "console/terminalview.h"
 #include "ui/cursorblink.h"
@@ -8,6 +9,8 @@
 #include "ui/memoryinfo.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -47,6 +50,12 @@ void type(QWidget *target, const QString &text)
 
 class TestFrmMainActions : public QObject {
     Q_OBJECT
+public slots:
+    void openUrl(const QUrl &url) { opened << url; }
+
+private:
+    QList<QUrl> opened;
+
 private slots:
     void cleanup();
     void maskToggle_data();
@@ -55,6 +64,7 @@ private slots:
     void helpWindowClosesWithMainWindow();
     void cursorBlinksAgainOnInput_data();
     void cursorBlinksAgainOnInput();
+    void logFolderFromMenu();
 };
 
 void TestFrmMainActions::cleanup()
@@ -174,6 +184,24 @@ void TestFrmMainActions::cursorBlinksAgainOnInput()
         QTRY_VERIFY(!blink.blinking()); // and stops again after the next quiet spell
     }
     QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flashTime);
+}
+
+void TestFrmMainActions::logFolderFromMenu()
+{
+    Window win;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+    std::unique_ptr<QMenu> menu(win.w->Text1->createContextMenu());
+    QAction *entry = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text() == QStringLiteral("打开日志文件夹"))
+            entry = a;
+    QVERIFY(entry);
+    entry->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QString folder = win.home.stateDir() + QStringLiteral("/tarnwell/logs");
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    QVERIFY(QFileInfo(folder).isDir()); // made when missing, so the file manager has something to show
+    QVERIFY(win.boxes.boxes.isEmpty());
 }
 
 QTEST_MAIN(TestFrmMainActions)

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QFileSystemWatcher;
+
+namespace tarnwell {
+
+class SerialControl;
+
+// After the port was lost, waits for its COMn to stand for a device again (the adapter plugged
+// back in, an override link pointing at a device again) and opens it with the settings it had.
+// It wakes on changes in the watched folders (/dev, /dev/serial/by-id, the override folder) and
+// at most once a second besides, for a device that shows up before it can be opened; while not
+// watching it has no timer and no watch at all. The watch ends after the time limit, when the
+// port is opened some other way, or when the port's number or settings are changed.
+class PortReconnector : public QObject {
+    Q_OBJECT
+public:
+    // The device COMn stands for now; empty when none.
+    using Resolve = std::function<QString(int commPort)>;
+    static constexpr int kLimitMs = 10 * 60 * 1000;
+
+    PortReconnector(SerialControl &serial, Resolve resolve, QObject *parent = nullptr);
+    ~PortReconnector() override;
+
+    void setLimitMs(int ms) { m_limit.setInterval(ms); }
+    // Folders whose changes wake the watch; the default ones when never set.
+    void setWatchedFolders(const QStringList &folders) { m_folders = folders; }
+    static QStringList defaultFolders();
+
+    // Begins watching for the port's current number and settings.
+    void start();
+    void stop();
+    bool watching() const { return m_limit.isActive(); }
+
+signals:
+    // The port is open again.
+    void reconnected();
+    // The time limit passed without the device coming back.
+    void gaveUp();
+
+private:
+    void check();
+
+    SerialControl &m_serial;
+    Resolve m_resolve;
+    QStringList m_folders = defaultFolders();
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
+    QTimer m_retry;
+    QTimer m_limit;
+    int m_port = 0;
+    QString m_settings;
+    int m_handshaking = 0;
+};
+
+} // namespace tarnwell

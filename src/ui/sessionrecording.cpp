@@ -1,0 +1,76 @@
+#include "ui/sessionrecording.h"
+
+#include "console/messagebox.h"
+#include "console/serialcontrol.h"
+#include "console/terminal.h"
+#include "scripts/operationgate.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QTime>
+#include <QUrl>
+
+namespace tarnwell {
+
+SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, OperationGate &operations,
+                                   std::function<QString()> device, PortReconnector::Resolve resolve,
+                                   QObject *parent)
+    : QObject(parent), m_serial(serial), m_terminal(terminal), m_device(std::move(device)),
+      m_reconnector(serial, std::move(resolve))
+{
+    SessionLog::prune(m_log.directory(), QDateTime::currentDateTime());
+
+    connect(&serial, &SerialControl::opened, this, &SessionRecording::portOpened);
+    connect(&serial, &SerialControl::closed, this, [this] { m_log.close(QStringLiteral("端口已关闭")); });
+    connect(&serial, &SerialControl::portLost, this, [this](const QString &description) {
+        m_log.close(QStringLiteral("端口已断开：%1").arg(description));
+        m_reconnector.start();
+    });
+    connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
+    connect(&terminal, &Terminal::received, &m_log, &SessionLog::received);
+    operations.observe([this](const QString &name) { m_log.event(QStringLiteral("开始：%1").arg(name)); },
+                       [this](const QString &name, const QString &outcome) {
+                           m_log.event(QStringLiteral("结束：%1(%2)").arg(name, outcome));
+                       });
+    connect(&m_log, &SessionLog::writeFailed, this, [](const QString &description) { errorDialog(description); });
+    connect(&m_reconnector, &PortReconnector::reconnected, this, [this] {
+        const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+        m_terminal.note(QStringLiteral("—— 串口已重新连接 %1 ——").arg(time));
+        m_log.event(QStringLiteral("串口已重新连接"));
+        emit reconnected();
+    });
+}
+
+QString SessionRecording::about() const
+{
+    static const char *const flow[] = {"无流控", "XON/XOFF", "RTS/CTS", "RTS/CTS+XON/XOFF"};
+    const int mode = m_serial.handshaking();
+    const QString device = m_device ? m_device() : QString();
+    return QStringLiteral("COM%1 %2 %3 %4")
+        .arg(m_serial.commPort())
+        .arg(device.isEmpty() ? QStringLiteral("(设备未知)") : device, m_serial.settings(),
+             QString::fromUtf8(mode >= 0 && mode <= 3 ? flow[mode] : "?"));
+}
+
+// A log that cannot be written never keeps the port from working: the failure is said once
+// (not again at each reopening while it stays the same) and the session runs without a log.
+void SessionRecording::portOpened()
+{
+    try {
+        m_log.open(m_serial.commPort(), about());
+        m_lastFailure.clear();
+    } catch (const Error &e) {
+        if (e.description() != m_lastFailure)
+            errorDialog(e.description());
+        m_lastFailure = e.description();
+    }
+}
+
+void SessionRecording::openLogFolder() const
+{
+    const QString dir = m_log.directory();
+    if (!QDir().mkpath(dir) || !QDesktopServices::openUrl(QUrl::fromLocalFile(dir)))
+        throw Error(QStringLiteral("无法打开日志文件夹 %1。请在文件管理器中自己打开它").arg(dir));
+}
+
+} // namespace tarnwell

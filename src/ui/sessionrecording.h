@@ -1,0 +1,50 @@
+#pragma once
+
+#include "console/portreconnector.h"
+#include "console/sessionlog.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace tarnwell {
+
+class OperationGate;
+class SerialControl;
+class Terminal;
+
+// The window's record of each port session and the reopening of a lost port: opening the port
+// starts a log file, what is received and sent and each operation's beginning and end go into
+// it, closing or losing the port ends it. A lost port is watched for and opened again; the pane
+// then says so in a line of its own. Old logs are pruned when this is made (at start-up).
+class SessionRecording : public QObject {
+    Q_OBJECT
+public:
+    // device: the device the open port uses, for the log's header (empty when unknown).
+    SessionRecording(SerialControl &serial, Terminal &terminal, OperationGate &operations,
+                     std::function<QString()> device, PortReconnector::Resolve resolve,
+                     QObject *parent = nullptr);
+
+    SessionLog &log() { return m_log; }
+    PortReconnector &reconnector() { return m_reconnector; }
+    // Opens the log folder in the desktop's file manager; throws Error when that fails.
+    void openLogFolder() const;
+
+signals:
+    // The lost port is open again; the window shows its Open state.
+    void reconnected();
+
+private:
+    void portOpened();
+    QString about() const;
+
+    SerialControl &m_serial;
+    Terminal &m_terminal;
+    std::function<QString()> m_device;
+    SessionLog m_log;
+    PortReconnector m_reconnector;
+    QString m_lastFailure; // the last opening's log failure, reported only once in a row
+};
+
+} // namespace tarnwell
