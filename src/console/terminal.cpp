@@ -1,5 +1,7 @@
 #include "console/terminal.h"
 
+#include <QDateTime>
+
 namespace tarnwell {
 
 void Terminal::append(const QString &received)
@@ -23,6 +25,20 @@ void Terminal::grow(const QString &text)
     const QStringView chunk(text);
     for (qsizetype lf = chunk.indexOf(u'\n'); lf >= 0; lf = chunk.indexOf(u'\n', lf + 1))
         m_lineStarts.push_back(from + lf + 1);
+    // Each line that now holds a character gets the time it came.
+    if (m_timed < m_lineStarts.size() && m_lineStarts[m_timed] < m_text.size()) {
+        if (!clock && !m_sinceStart.isValid()) {
+            m_epochStart = QDateTime::currentMSecsSinceEpoch();
+            m_sinceStart.start();
+        }
+        const qint64 now = clock ? clock() : m_epochStart + m_sinceStart.elapsed();
+        for (; m_timed < m_lineStarts.size() && m_lineStarts[m_timed] < m_text.size(); ++m_timed) {
+            if (m_timed == 0)
+                m_times.reset(now);
+            else
+                m_times.push_back(qMax(now, m_times.back()));
+        }
+    }
     emit appended(from);
 }
 
@@ -31,6 +47,8 @@ void Terminal::clear()
     m_text.clear();
     m_text.squeeze();
     m_lineStarts.reset(0);
+    m_times.reset(0);
+    m_timed = 0;
     emit cleared();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 #include "console/lineindex.h"
 
@@ -24,6 +27,11 @@ public:
     const QString &text() const { return m_text; }
     // 0, then one past every LF of text(): line i runs up to lineStarts()[i + 1] (its LF included).
     const LineIndex &lineStarts() const { return m_lineStarts; }
+    // When line i's first character came, in milliseconds since the epoch; -1 while it has none.
+    // Kept in the same few bytes a line as the line starts.
+    qint64 lineTime(qsizetype i) const { return i < m_timed ? m_times[i] : -1; }
+    // The clock the arrival times are read from (tests set their own); it must not go back.
+    std::function<qint64()> clock;
 
 signals:
     // Characters appended, exactly as received.
@@ -36,6 +44,12 @@ private:
 
     QString m_text;
     LineIndex m_lineStarts;
+    LineIndex m_times;
+    qsizetype m_timed = 0; // lines with an arrival time
+    // The wall clock when the first time was read, carried on by a monotonic timer, so that the
+    // times never go back when the system clock is set.
+    qint64 m_epochStart = 0;
+    QElapsedTimer m_sinceStart;
 };
 
 } // namespace tarnwell

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -123,6 +124,8 @@ TerminalView::TerminalView(QWidget *parent) : QAbstractScrollArea(parent)
 
     addViewOption(QStringLiteral("显示控制字符"), [this] { return showControls(); },
                   [this](bool on) { setShowControls(on); });
+    addViewOption(QStringLiteral("显示时间"), [this] { return m_showTimes; },
+                  [this](bool on) { setShowTimes(on); });
 }
 
 void TerminalView::attach(Terminal *terminal)
@@ -166,6 +169,32 @@ void TerminalView::setShowControls(bool on)
     m_cursor = clamped(m_cursor);
 }
 
+void TerminalView::setShowTimes(bool on)
+{
+    if (on == m_showTimes)
+        return;
+    m_showTimes = on;
+    rewrap(); // the times take columns from the text
+}
+
+QString TerminalView::timeText(qsizetype line) const
+{
+    const qint64 t = m_terminal ? m_terminal->lineTime(line) : -1;
+    if (t < 0)
+        return {}; // nothing came on it yet
+    return QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("HH:mm:ss.zzz ")); // kTimeCells
+}
+
+qreal TerminalView::textLeft() const
+{
+    return kMargin + (m_showTimes ? kTimeCells * m_cellW : 0);
+}
+
+int TerminalView::columnsForWidth() const
+{
+    return qMax(1, int((viewport()->width() - 2 * kMargin) / m_cellW) - (m_showTimes ? kTimeCells : 0));
+}
+
 void TerminalView::addViewOption(const QString &text, std::function<bool()> isOn, std::function<void(bool)> set)
 {
     m_viewOptions.push_back({text, std::move(isOn), std::move(set)});
@@ -181,7 +210,7 @@ void TerminalView::updateMetrics()
 
 void TerminalView::rewrap()
 {
-    const int cols = qMax(1, int((viewport()->width() - 2 * kMargin) / m_cellW));
+    const int cols = columnsForWidth();
     const bool atEnd = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
     const qsizetype topLine = lineOfRow(verticalScrollBar()->value());
     m_cols = cols;
@@ -387,15 +416,20 @@ void TerminalView::fillCells(QPainter &p, QStringView text, Row row, int y, qsiz
     if (b < 0)
         b = col + (breakToo && row.end == text.size() ? 1 : 0);
     if (a >= 0 && b > a)
-        p.fillRect(QRectF(kMargin + a * m_cellW, y, (b - a) * m_cellW, m_lineH), colour);
+        p.fillRect(QRectF(textLeft() + a * m_cellW, y, (b - a) * m_cellW, m_lineH), colour);
 }
 
 void TerminalView::paintRow(QPainter &p, Row row, int y) const
 {
     const QStringView text = m_lines.line(row.line);
     const QChar *d = text.data();
-    auto x = [&](int col) { return kMargin + col * m_cellW; };
+    const qreal left = textLeft();
+    auto x = [&](int col) { return left + col * m_cellW; };
     const qreal baseline = y + m_ascent;
+    if (m_showTimes && row.start == 0) { // the line's arrival time before its first row
+        p.setPen(kControl);
+        p.drawText(QPointF(kMargin, baseline), timeText(row.line));
+    }
     // Matches of the find field's text, then the selection, under the glyphs.
     if (m_findField->isVisible() && !m_findField->text().isEmpty()) {
         const QStringMatcher matcher(m_findField->text(), Qt::CaseInsensitive);
@@ -471,6 +505,8 @@ QString TerminalView::shownText(TextPos start, TextPos end) const
         const QStringView text = m_lines.line(line);
         const qsizetype to = line == end.line ? end.col : text.size();
         qsizetype i = line == start.line ? qMin(start.col, text.size()) : 0;
+        if (m_showTimes && i == 0)
+            out += timeText(line);
         while (i < to) {
             qsizetype run = i;
             while (run < to && !isControl(text[run].unicode()))
@@ -648,7 +684,7 @@ void TerminalView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     placeFindField();
-    if (qMax(1, int((viewport()->width() - 2 * kMargin) / m_cellW)) != m_cols)
+    if (columnsForWidth() != m_cols)
         rewrap();
     else
         updateScrollRange();
@@ -696,7 +732,7 @@ TextPos TerminalView::positionAt(QPoint pt) const
     forRows(line, k, k, [&](qint64 found, Row r) {
         if (found != k)
             return false; // below the last row of the last line: the end of the text
-        const qreal col = (pt.x() - kMargin) / m_cellW;
+        const qreal col = (pt.x() - textLeft()) / m_cellW;
         qreal at = 0;
         for (qsizetype i = r.start; i < r.end;) {
             const Item it = itemAt(d, i, r.end);

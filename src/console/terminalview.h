@@ -53,6 +53,10 @@ public:
     // Every control character in caret notation, nothing acted on (the context menu's 显示控制字符).
     void setShowControls(bool on);
     bool showControls() const { return m_lines.showControls(); }
+    // Each line's arrival time (HH:MM:SS.mmm) drawn before its first row (the context menu's
+    // 显示时间); copied and saved with the line while shown.
+    void setShowTimes(bool on);
+    bool showTimes() const { return m_showTimes; }
 
     // The find field: open with Ctrl+F or 查找…; Enter/F3 and Shift+Enter/Shift+F3 step, Esc closes.
     void openFind();
@@ -107,6 +111,9 @@ private:
     void saveToFileAsked();
     void placeFindField();
     void scrollToLine(TextPos pos);
+    int columnsForWidth() const; // text columns at the viewport's width
+    qreal textLeft() const; // where the first text column begins
+    QString timeText(qsizetype line) const; // kTimeCells characters; empty before any came
     qsizetype lineCount() const { return m_lines.count(); }
     qsizetype lineOfRow(qint64 row) const;
     TextPos lineEnd(qsizetype line) const { return {line, m_lines.line(line).size()}; }
@@ -146,6 +153,8 @@ private:
     QLineEdit *m_findField = nullptr;
     TextPos m_findFrom; // where the text typed into the find field is looked for from
     std::vector<ViewOption> m_viewOptions;
+    bool m_showTimes = false;
+    static constexpr int kTimeCells = 13; // "HH:MM:SS.mmm "
 };
 
 } // namespace tarnwell

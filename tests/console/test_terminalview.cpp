@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -223,14 +224,14 @@ private slots:
         for (QAction *a : menu->actions())
             if (!a->isSeparator())
                 names << a->text(), actions << a;
-        QCOMPARE(names, (QStringList{"复制", "全选", "查找…", "显示控制字符", "保存到文件…", "清屏"}));
+        QCOMPARE(names, (QStringList{"复制", "全选", "查找…", "显示控制字符", "显示时间", "保存到文件…", "清屏"}));
         QVERIFY(!actions[0]->isEnabled() && actions[3]->isCheckable() && !actions[3]->isChecked());
         actions[1]->trigger();
         QCOMPARE(p.view.selectedText(), shown);
         QTemporaryDir dir;
         QString path = dir.filePath("终端.txt");
         p.view.chooseSaveFile = [&](QWidget *) { return path; };
-        actions[4]->trigger();
+        actions[5]->trigger();
         QCOMPARE(test::readFile(path), shown.toUtf8()); // as drawn
         actions[3]->trigger();
         QVERIFY(p.view.showControls());
@@ -238,12 +239,12 @@ private slots:
         QCOMPARE(p.view.selectedText(), QStringLiteral("<H3C>dis cuu^H ^H\n中文^G\n"));
         test::MessageRecorder boxes;
         path = dir.filePath("no-such-folder/out.txt");
-        actions[4]->trigger();
+        actions[5]->trigger();
         QCOMPARE(boxes.boxes.size(), 1);
         QVERIFY(boxes.boxes[0].text.contains(QStringLiteral("out.txt")));
         actions[2]->trigger();
         QVERIFY(p.view.findField()->isVisible());
-        actions[5]->trigger();
+        actions[6]->trigger();
         QCOMPARE(p.terminal.text(), QString());
         QCOMPARE(p.view.visibleRows(), QStringList{QString()});
     }
@@ -284,6 +285,46 @@ private slots:
         QTest::keyClick(&p.view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(field, QStringLiteral("dis 0")); // erased from the screen: not found
         QCOMPARE(p.view.selectedText(), QStringLiteral("dis "));
+    }
+
+    // 显示时间: each line's arrival time (its first character's) before it, taking columns from
+    // the text; copied with the line while shown, never otherwise.
+    void arrivalTimes_data()
+    {
+        QTest::addColumn<QList<int>>("after");      // ms after 09:00 of each receive
+        QTest::addColumn<QStringList>("receives");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a line takes its first character's time")
+            << QList<int>{0, 500, 900} << QStringList{"ab", "c\r\nxy", "z\r\n"}
+            << "09:00:00.000 abc\n09:00:00.500 xyz\n";
+        QTest::newRow("a line break ending a receive: the next line's own time")
+            << QList<int>{0, 2000} << QStringList{"one\r\n", "two"} << "09:00:00.000 one\n09:00:02.000 two";
+        QTest::newRow("lines of one receive share its time")
+            << QList<int>{61001} << QStringList{"a\r\nb\r\n"} << "09:01:01.001 a\n09:01:01.001 b\n";
+    }
+    void arrivalTimes()
+    {
+        QFETCH(QList<int>, after);
+        QFETCH(QStringList, receives);
+        QFETCH(QString, shown);
+        Pane p;
+        const qint64 nine = QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toMSecsSinceEpoch();
+        qint64 now = nine;
+        p.terminal.clock = [&] { return now; };
+        for (qsizetype i = 0; i < receives.size(); ++i) {
+            now = nine + after[i];
+            p.receive(receives[i]);
+        }
+        const int columns = p.view.columns();
+        const QString plain = p.view.shownText();
+        p.view.setShowTimes(true);
+        QCOMPARE(p.view.columns(), columns - 13);
+        QCOMPARE(p.view.shownText(), shown);
+        p.view.select({0, 1}, {1, 1}); // from inside a line: no time for its part
+        const QStringList lines = shown.split(u'\n');
+        QCOMPARE(p.view.selectedText(), lines[0].mid(13 + 1) + u'\n' + lines[1].left(13 + 1));
+        p.view.setShowTimes(false);
+        QCOMPARE(p.view.shownText(), plain);
     }
 
     // The index answers as a plain list would, for every size of gap between entries.
