@@ -11,6 +11,9 @@ namespace {
 
 constexpr qsizetype kUnchanged = std::numeric_limits<qsizetype>::max();
 constexpr int kLongestEscape = 16; // longer unfinished sequences are shown as received
+// A cursor moved right stops here past the line's end, as at a terminal's right margin: the
+// blanks it leaves are kept, so an ESC[2147483647C must not become two billion of them.
+constexpr qsizetype kRightMargin = 512;
 
 bool isControl(char16_t c)
 {
@@ -132,7 +135,7 @@ void ScreenLines::startEditing(qsizetype upTo)
 
 void ScreenLines::setCursor(qsizetype col)
 {
-    m_cursor = qMax<qsizetype>(0, col);
+    m_cursor = qBound<qsizetype>(0, col, qMax(m_buf.size(), kRightMargin));
 }
 
 void ScreenLines::put(QChar c)

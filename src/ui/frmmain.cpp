@@ -93,7 +93,8 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     });
     m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
     m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
-    m_console->lineTaken = [this] { return m_pasteInput->takesLine(); };
+    // A paste being sent owns the input line; the capture's wait message in it is no command.
+    m_console->lineTaken = [this] { return m_pasteInput->takesLine() || BindInfoCapture::isWaitText(Text2->text()); };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);
     Timer1 = &m_capture->timer1();
@@ -116,18 +117,11 @@ void FrmMain::wireControls()
     m_portSettings->connectLists();
     ConsoleTerminal *c = m_console;
     connect(Cmd_Switch, &QPushButton::clicked, c, &ConsoleTerminal::openOrClose);
-    // The capture's wait message in the input line is no command: these keys send nothing then.
-    const auto unlessWaitText = [this](void (ConsoleTerminal::*send)()) {
-        return [this, send] {
-            if (!BindInfoCapture::isWaitText(Text2->text()))
-                (m_console->*send)();
-        };
-    };
-    connect(Cmd_Send_Enter, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithCr));
+    connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
     connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
     connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
-    connect(Cmd_Tab, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithTab));
-    connect(Cmd_WenHao, &QPushButton::clicked, c, unlessWaitText(&ConsoleTerminal::sendLineWithHint));
+    connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
+    connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
     connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
     // 中断 and closing the port (also when it is opened again at once) stop a paste being sent.
     connect(Cmd_Break, &QPushButton::clicked, m_paste.get(), &PasteSender::stop);

@@ -87,6 +87,8 @@ private slots:
         QTest::newRow("left, clear to end, write") << "abcdef\x1b[3D\x1b[KX" << QStringList{"abcX"}
                                                    << QStringList{"abcdef^[[3D^[[KX"};
         QTest::newRow("right past the end") << "ab\x1b[2CX" << QStringList{"ab  X"} << QStringList{"ab^[[2CX"};
+        QTest::newRow("right stops at the margin") << "ab\x1b[2147483647CX" << QStringList{"ab" + QString(510, u' ') + "X"}
+                                                   << QStringList{"ab^[[2147483647CX"};
         QTest::newRow("sequence split across receives") << "abc\x1b|[|2|D|Z" << QStringList{"aZc"}
                                                         << QStringList{"abc^[[2DZ"};
         QTest::newRow("backspace at line start") << "\b\bab" << QStringList{"ab"} << QStringList{"^H^Hab"};
@@ -102,11 +104,14 @@ private slots:
         Pane p;
         for (const QString &piece : text.split(u'|'))
             p.receive(piece);
-        QCOMPARE(p.view.visibleRows(), drawn);
-        p.view.setShowControls(true);
-        QCOMPARE(p.view.visibleRows(), controls);
-        p.view.setShowControls(false);
-        QCOMPARE(p.view.visibleRows(), drawn);
+        const bool oneRowEach = std::all_of(drawn.begin(), drawn.end(), [&](const QString &l) { return l.size() < p.view.columns(); });
+        for (const bool controlsShown : {false, true, false}) {
+            p.view.setShowControls(controlsShown);
+            const QStringList &expected = controlsShown ? controls : drawn;
+            QCOMPARE(p.view.shownText().split(u'\n'), expected);
+            if (oneRowEach)
+                QCOMPARE(p.view.visibleRows(), expected);
+        }
         QCOMPARE(p.terminal.text(), QString(text).remove(u'|')); // every byte kept as received
     }
 
