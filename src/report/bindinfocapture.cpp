@@ -85,6 +85,19 @@ void BindInfoCapture::run()
     m_portLost = false;
 
     m_view.setInputLine(QString::fromUtf8(kWaitText));
+    try {
+        capture(*ticket, alive, generation);
+    } catch (...) {
+        // A failed write: the wait message must not stay behind as a command in the input line.
+        if (alive && m_generation == generation)
+            m_view.setInputLine(QString());
+        throw;
+    }
+}
+
+void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive,
+                              quint64 generation)
+{
     m_view.clearReport();
     m_view.clearTerminal();
     const quint32 start = delayClock().tickCount();
@@ -92,7 +105,7 @@ void BindInfoCapture::run()
     m_serial.output(QStringLiteral("dis cu\r"));
     std::optional<End> end;
     for (int i = 0; i < kPagingSpaces; ++i) {
-        if (!m_serial.portOpen()) {
+        if (m_portLost || !m_serial.portOpen()) {
             end = portEnd();
             break;
         }
@@ -104,7 +117,7 @@ void BindInfoCapture::run()
         Delay(kPagingPauseMs);
         // The window may have closed (and this object gone) during the pause.
         if (!alive || m_generation != generation) {
-            ticket->setOutcome(QStringLiteral("已停止"));
+            ticket.setOutcome(QStringLiteral("已停止"));
             return;
         }
     }
@@ -112,14 +125,14 @@ void BindInfoCapture::run()
         bool stopped = false;
         end = pageToEnd(alive, generation, start, delayClock().tickCount(), stopped);
         if (stopped) {
-            ticket->setOutcome(QStringLiteral("已停止"));
+            ticket.setOutcome(QStringLiteral("已停止"));
             return;
         }
     }
     static const char *const outcomes[] = {"完成", "没有收到配置列表", "未收完：交换机不再送出内容",
                                            "未收完：翻页次数到上限", "未收完：时间到上限", "端口已关闭",
                                            "端口已断开"};
-    ticket->setOutcome(QString::fromUtf8(outcomes[int(*end)]));
+    ticket.setOutcome(QString::fromUtf8(outcomes[int(*end)]));
     m_end = *end;
     m_timer1.start();
     m_view.setInputLine(QString());
@@ -139,7 +152,8 @@ BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> 
         // A listing that ended within ten screens still has the last space's pause in full.
         if (at == ListingEnd::Prompt && now - lastSpace > quint32(kPagingPauseMs))
             return listing ? End::Complete : End::NoListing;
-        if (!m_serial.portOpen())
+        // Lost counts even when the device came back meanwhile: this listing is gone.
+        if (m_portLost || !m_serial.portOpen())
             return portEnd();
         if (now - start >= quint32(kNoListingMs) && !listing)
             return End::NoListing;
@@ -147,8 +161,9 @@ BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> 
             return End::Silent;
         if (now - start >= quint32(kTotalMs))
             return End::TooLong;
-        // One space for each new page end: the switch has not answered a space until more text came.
-        if (at == ListingEnd::More && text.size() > m_sizeAtSpace) {
+        // One space for each new page end: the switch has not answered a space until more text came
+        // (or the terminal was emptied and filled again: 清屏 during the capture).
+        if (at == ListingEnd::More && text.size() != m_sizeAtSpace) {
             if (extra == kExtraSpaces)
                 return End::TooManySpaces;
             ++extra;

@@ -94,6 +94,8 @@ private:
     enum class End { Complete, NoListing, Silent, TooManySpaces, TooLong, Closed, Lost };
     // Pages to the end of the listing from the ninth space (sent at lastSpace) on. Stopped: the
     // window closed.
+    // The capture once the wait message shows: "dis cu", the spaces, the report started.
+    void capture(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive, quint64 generation);
     End pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation, quint32 start, quint32 lastSpace,
                   bool &stopped);
     End portEnd() const { return m_portLost ? End::Lost : End::Closed; }

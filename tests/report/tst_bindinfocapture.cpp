@@ -138,7 +138,8 @@ void TestBindInfoCapture::capture_data()
     QTest::addColumn<int>("baud");      // 0: each page at once
     QTest::addColumn<int>("answered");  // pages the switch shows (-1: all, -2: pages on for ever)
     QTest::addColumn<bool>("storm");    // a log line every 200 ms
-    QTest::addColumn<QString>("stop");  // at stopMs: close (the port), lost (the device), cancel (window)
+    // at stopMs: close (the port), lost (the device), replug (lost, then open again), cancel (window)
+    QTest::addColumn<QString>("stop");
     QTest::addColumn<int>("stopMs");
     QTest::addColumn<int>("spaces");    // sent in all (-1: more than nine)
     QTest::addColumn<QString>("message"); // %1: the report's last port; "-": no report at all
@@ -166,6 +167,8 @@ void TestBindInfoCapture::capture_data()
                                                     << u"端口已关闭，配置列表没有收完，"_qs + kCut << 8200;
     QTest::newRow("cable pulled after three pages") << 24 << 9600 << -1 << false << "lost" << 2500 << 3
                                                     << u"串口设备已断开，配置列表没有收完，"_qs + kCut << 3100;
+    QTest::newRow("cable pulled and back at once: nothing sent to the new console")
+        << 24 << 9600 << -1 << false << "replug" << 2500 << 3 << u"串口设备已断开，配置列表没有收完，"_qs + kCut << 3100;
     QTest::newRow("window closed in a pause: nothing more") << 24 << 0 << -1 << false << "cancel" << 3500 << 4
                                                             << "-" << 4100;
 }
@@ -192,8 +195,10 @@ void TestBindInfoCapture::capture()
             if (stop == u"cancel")
                 return r.capture->cancel();
             r.port.setPortOpen(false);
-            if (stop == u"lost")
+            if (stop != u"close")
                 r.capture->stopRunning();
+            if (stop == u"replug") // reopened by the reconnector while the loss is still shown
+                r.port.setPortOpen(true);
         });
     QTimer &timer = r.capture->timer1();
     bool timerDuringCapture = false, gateTaken = true;
