@@ -91,6 +91,13 @@ void PasteInput::offer()
         m_line->setText(lines.front());
         return;
     }
+    // Masked (密文), the text is a password: never quoted in the question nor sent as plain
+    // lines that the session log would record. Only its first line stays.
+    if (m_line->echoMode() != QLineEdit::Normal) {
+        m_line->setText(lines.front());
+        messageBox(QStringLiteral("密文状态下粘贴了%1行，只保留了第一行，没有发送。").arg(lines.size()));
+        return;
+    }
     const bool checked = trapErrors([&] {
         if (!m_serial.portOpen())
             throw Error(QStringLiteral("端口未打开，无法发送"));

@@ -182,6 +182,8 @@ private slots:
         QTest::newRow("port closed") << "closed" << "a\nb" << "端口未打开" << true;
         QTest::newRow("capture running") << "busy" << "a\nb" << "正在读取" << true;
         QTest::newRow("snowman") << "" << "a\nb☃" << "☃" << true;
+        // Masked, the text is a password: no question quoting it, no plain lines sent.
+        QTest::newRow("masked") << "masked" << "Secret1\nSecret2" << "只保留了第一行" << false;
     }
     void pasteNotSent()
     {
@@ -194,6 +196,8 @@ private slots:
         if (why == "closed")
             QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
         const auto other = why == "busy" ? r.w.operations().tryBegin(QStringLiteral("读取绑定信息")) : std::nullopt;
+        if (why == "masked")
+            r.w.Text2->setEchoMode(QLineEdit::Password);
         r.w.Text2->setText(QStringLiteral("dis "));
         r.w.Text2->end(false);
         r.paste(pasted);
@@ -201,7 +205,8 @@ private slots:
         QCOMPARE(r.t.boxes.boxes.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
             QVERIFY2(r.t.boxes.boxes[0].text.contains(box), qPrintable(r.t.boxes.boxes[0].text));
-        QCOMPARE(r.w.Text2->text(), kept ? QStringLiteral("dis ") + pasted : QStringLiteral("dis "));
+        QCOMPARE(r.w.Text2->text(), kept ? QStringLiteral("dis ") + pasted
+                                    : why == "masked" ? QStringLiteral("dis Secret1") : QStringLiteral("dis "));
         QVERIFY(!r.w.Text2->isReadOnly());
     }
 };
