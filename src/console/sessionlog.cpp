@@ -297,7 +297,8 @@ void SessionLog::afterAdding()
         writeUnfinishedLine();
         const QString previous = QFileInfo(m_file.fileName()).fileName();
         const QByteArray rest = std::exchange(m_buffer, {});
-        m_fileBytes += m_file.write(rest);
+        if (m_file.write(rest) != rest.size())
+            return failWriting();
         m_file.close();
         try {
             startFile();
@@ -310,8 +311,7 @@ void SessionLog::afterAdding()
     if (m_buffer.size() >= kBufferLimit) {
         const qint64 n = m_file.write(m_buffer);
         if (n != m_buffer.size())
-            return fail(QStringLiteral("写会话日志 %1 失败(%2),日志已停止。端口照常工作")
-                            .arg(m_file.fileName(), m_file.errorString()));
+            return failWriting();
         m_fileBytes += n;
         m_buffer.resize(0);
     }
@@ -328,10 +328,14 @@ void SessionLog::flush()
         const qint64 n = m_file.write(m_buffer);
         m_fileBytes += qMax<qint64>(n, 0);
         if (n != m_buffer.size())
-            return fail(QStringLiteral("写会话日志 %1 失败(%2),日志已停止。端口照常工作")
-                            .arg(m_file.fileName(), m_file.errorString()));
+            return failWriting();
         m_buffer.resize(0);
     }
+}
+
+void SessionLog::failWriting()
+{
+    fail(QStringLiteral("写会话日志 %1 失败(%2),日志已停止。端口照常工作").arg(m_file.fileName(), m_file.errorString()));
 }
 
 void SessionLog::fail(const QString &description)

@@ -78,6 +78,7 @@ private:
     void startFile();
     void afterAdding();
     void fail(const QString &description);
+    void failWriting(); // a write to the file failed
 
     QString m_dir = sessionLogDirectory();
     Clock m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };

@@ -40,17 +40,21 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
         m_simulator.waitForFinished(5000);
         throw Error(QStringLiteral("模拟交换机没有启动：%1").arg(why));
     }
-    m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+    // Settings and session logs both go to the throw-away folder.
+    for (const char *name : kRedirected) {
+        m_saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+        qputenv(name, QFile::encodeName(m_home.path()));
+    }
 }
 
 PracticeSession::~PracticeSession()
 {
-    if (m_hadConfigHome)
-        qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
+    for (const Saved &v : m_saved) {
+        if (v.wasSet)
+            qputenv(v.name, v.value);
+        else
+            qunsetenv(v.name);
+    }
     m_simulator.terminate();
     if (!m_simulator.waitForFinished(5000)) {
         m_simulator.kill();

@@ -6,13 +6,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <vector>
+
 namespace tarnwell {
 
 // `tarnwell --practice`: the window on a simulated switch, as ./run.sh starts it. The bundled
 // tarnwell-switchsim runs on a pseudo-terminal with the practice site's logins; COM3 in a
-// throw-away configuration folder links to it, and this process's XDG_CONFIG_HOME names that
-// folder, so the person's own settings are neither read nor changed. When the session ends the
-// simulator is stopped, the folder removed and XDG_CONFIG_HOME restored.
+// throw-away configuration folder links to it, and this process's XDG_CONFIG_HOME and
+// XDG_STATE_HOME name that folder, so the person's own settings and session logs are neither
+// read nor changed. When the session ends the simulator is stopped, the folder removed and the
+// two variables restored.
 class PracticeSession {
 public:
     // Throws Error when the simulator cannot be found or does not come up. extraArguments go
@@ -37,8 +40,13 @@ private:
     QTemporaryDir m_home;
     QProcess m_simulator;
     QString m_terminal;
-    QByteArray m_oldConfigHome;
-    bool m_hadConfigHome = false;
+    static constexpr const char *kRedirected[] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME"};
+    struct Saved {
+        const char *name;
+        bool wasSet;
+        QByteArray value;
+    };
+    std::vector<Saved> m_saved; // the variables as they were before the session
 };
 
 // SIGTERM, SIGINT and SIGHUP end the event loop as closing the window does, so that a practice

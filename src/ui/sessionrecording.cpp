@@ -7,6 +7,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QPointer>
 #include <QTime>
 #include <QUrl>
 
@@ -28,10 +29,17 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
     });
     connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
     connect(&terminal, &Terminal::received, &m_log, &SessionLog::received);
-    operations.observe([this](const QString &name) { m_log.event(QStringLiteral("开始：%1").arg(name)); },
-                       [this](const QString &name, const QString &outcome) {
-                           m_log.event(QStringLiteral("结束：%1(%2)").arg(name, outcome));
-                       });
+    // An operation may end after this object, when the window closed inside one of its pauses.
+    const QPointer<SessionRecording> self(this);
+    operations.observe(
+        [self](const QString &name) {
+            if (self)
+                self->m_log.event(QStringLiteral("开始：%1").arg(name));
+        },
+        [self](const QString &name, const QString &outcome) {
+            if (self)
+                self->m_log.event(QStringLiteral("结束：%1(%2)").arg(name, outcome));
+        });
     connect(&m_log, &SessionLog::writeFailed, this, [](const QString &description) { errorDialog(description); });
     connect(&m_reconnector, &PortReconnector::reconnected, this, [this] {
         const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));

@@ -115,7 +115,8 @@ void TestReportTool::report_data()
         << FormatBindReport(ParseBindInfo(QStringDecoder("GB18030")(oddCapture), "3100")).toUtf8() << 0;
 
     // Session logs: time prefixes, events and sent lines left out, "+++" parts joined, caret
-    // notation read back (^M is a line end for a value), a listing ended by the next sent line.
+    // notation read back (^M is a line end for a value), a listing ended by the next sent line
+    // other than a space or a bare Enter (both page on).
     const QByteArray log = "# Tarnwell 1.0.7 COM1 /dev/ttyUSB0 9600,n,8,1\n"
         "10:00:00.000 <SW>\n10:00:01.000 >>> dis cu\n10:00:01.010 +++ dis cu\n"
         "10:00:01.020  sysname SW3600\n10:00:01.030 interface Ethernet1/0/\n10:00:01.100 +++ 1\n"
@@ -123,7 +124,7 @@ void TestReportTool::report_data()
         "10:00:01.060   ---- More ----\n10:00:02.000 >>> <space>\n10:00:02.001 === 日志已满\n"
         "10:00:02.010 +++ ^[[16D am user-bind mac-addr 000f-e212-0002 ip-addr 10.0.0.2\n"
         "10:00:02.020 #\n10:00:02.030 <SW3600>\n10:00:03.000 >>> disp current-conf\n"
-        "10:00:03.010 interface Ethernet1/0/2\n10:00:03.020 #\n10:00:04.000 >>> sys\n"
+        "10:00:03.010 interface Ethernet1/0/2\n10:00:03.015 >>> \n10:00:03.020 #\n10:00:04.000 >>> sys\n"
         "10:00:04.010 interface Ethernet1/0/9\n10:00:04.020 #";
     const QByteArray first = u"这是个3600，详细信息如下：\r\n"
         "1/0/1\t开启状态\tAccess类型\t7\t000f-e212-0001\t10.0.0.2\t\r\n"

@@ -30,6 +30,7 @@ void TestPractice::windowOnTheSimulatedSwitch()
         PracticeSession practice(QStringLiteral(TARNWELL_SWITCHSIM), {});
         home = practice.configHome();
         QCOMPARE(qEnvironmentVariable("XDG_CONFIG_HOME"), home);
+        QCOMPARE(qEnvironmentVariable("XDG_STATE_HOME"), home); // the session logs too
         QCOMPARE(QFileInfo(home + QStringLiteral("/tarnwell/ports/COM3")).symLinkTarget(), practice.terminalPath());
         FrmMain w;
         QCOMPARE(w.Combo2->currentText(), QStringLiteral("COM3"));

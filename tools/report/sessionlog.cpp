@@ -117,7 +117,8 @@ void SessionLogReader::endLine()
     if (m_kind == Kind::Sent) {
         if (m_sent.endsWith('\r')) // a log saved with CR LF line ends
             m_sent.chop(1);
-        if (m_sent != "<space>") {
+        // A space pages on, and so does Enter (one more line): neither ends a listing.
+        if (m_sent != "<space>" && !m_sent.isEmpty()) {
             endListing();
             if (m_sent.size() <= kSentKept && isListingCommand(m_sent)) {
                 m_inListing = true;
