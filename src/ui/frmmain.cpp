@@ -94,7 +94,9 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
     m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
     // A paste being sent owns the input line; the capture's wait message in it is no command.
-    m_console->lineTaken = [this] { return m_pasteInput->takesLine() || BindInfoCapture::isWaitText(Text2->text()); };
+    m_console->lineTaken = [this] {
+        return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text());
+    };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);
     Timer1 = &m_capture->timer1();
@@ -107,6 +109,10 @@ FrmMain::~FrmMain()
 {
     // Scripts, a capture or a paste may still wait inside a pause further up the stack.
     m_paste->stop();
+    // The paste's filter on the input line reads the sender, which goes before the controls
+    // are hidden and deleted.
+    delete m_pasteInput;
+    m_pasteInput = nullptr;
     m_scripts->cancel();
     m_capture->cancel();
     m_help.closeHelpWindow();

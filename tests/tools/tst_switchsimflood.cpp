@@ -29,6 +29,9 @@ void SwitchSimFlood::memoryBounded_data()
 
 void SwitchSimFlood::memoryBounded()
 {
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("AddressSanitizer's shadow memory and quarantine count as resident");
+#endif
     QFETCH(QString, baud);
     QFETCH(QString, line);
     QFETCH(int, mib);
