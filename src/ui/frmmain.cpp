@@ -93,9 +93,11 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     });
     m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
     m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
-    // A paste being sent owns the input line; the capture's wait message in it is no command.
+    // A paste being sent owns the input line; so does the capture, whose wait message shows in it
+    // (also once edited: nothing typed may reach the switch in the middle of its listing).
     m_console->lineTaken = [this] {
-        return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text());
+        return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text())
+               || m_operations.running() == QString::fromUtf8(BindInfoCapture::kOperationName);
     };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
     m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);

@@ -16,15 +16,15 @@ namespace tarnwell {
 SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, OperationGate &operations,
                                    std::function<QString()> device, PortReconnector::Resolve resolve,
                                    QObject *parent)
-    : QObject(parent), m_serial(serial), m_terminal(terminal), m_device(std::move(device)),
+    : QObject(parent), m_serial(serial), m_terminal(terminal), m_operations(operations), m_device(std::move(device)),
       m_reconnector(serial, std::move(resolve))
 {
     SessionLog::prune(m_log.directory(), QDateTime::currentDateTime());
 
     connect(&serial, &SerialControl::opened, this, &SessionRecording::portOpened);
-    connect(&serial, &SerialControl::closed, this, [this] { m_log.close(QStringLiteral("端口已关闭")); });
+    connect(&serial, &SerialControl::closed, this, [this] { closeLog(QStringLiteral("端口已关闭")); });
     connect(&serial, &SerialControl::portLost, this, [this](const QString &description) {
-        m_log.close(QStringLiteral("端口已断开：%1").arg(description));
+        closeLog(QStringLiteral("端口已断开：%1").arg(description));
         m_reconnector.start();
     });
     connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
@@ -47,6 +47,13 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
         m_log.event(QStringLiteral("串口已重新连接"));
         emit reconnected();
     });
+}
+
+void SessionRecording::closeLog(const QString &why)
+{
+    if (m_operations.busy())
+        m_log.event(QStringLiteral("结束：%1(%2)").arg(m_operations.running(), why.section(u'：', 0, 0)));
+    m_log.close(why);
 }
 
 QString SessionRecording::about() const

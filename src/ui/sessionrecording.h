@@ -37,10 +37,13 @@ signals:
 
 private:
     void portOpened();
+    // Ends the log with why; an operation still running ends in it first, as it ends with the port.
+    void closeLog(const QString &why);
     QString about() const;
 
     SerialControl &m_serial;
     Terminal &m_terminal;
+    OperationGate &m_operations;
     std::function<QString()> m_device;
     SessionLog m_log;
     PortReconnector m_reconnector;

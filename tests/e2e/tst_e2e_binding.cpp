@@ -133,7 +133,8 @@ void TestE2eBinding::bindThenUnbind()
 }
 
 // A fully bound 48-port 3600 at 9600 baud with log lines now and then: more than ten screens,
-// paged to the end, every port reported; Enter meanwhile sends nothing. In the report box each
+// paged to the end, every port reported; Enter and 补齐 meanwhile send nothing, also once the
+// wait message was edited. In the report box each
 // column's cells start at one place, clear of the widest cell before, also in a larger font.
 void TestE2eBinding::fullyBoundAtConsolePace()
 {
@@ -148,6 +149,9 @@ void TestE2eBinding::fullyBoundAtConsolePace()
     QTimer::singleShot(2500, this, [&] {
         QCOMPARE(w.Text2->text(), u"稍等，结果出来~~"_qs);
         QTest::keyClick(w.Text2, Qt::Key_Return);
+        QTest::keyClicks(w.Text2, u"abc"_qs); // edited, still nothing of it is sent
+        QTest::keyClick(w.Text2, Qt::Key_Return);
+        w.Cmd_Tab->click();
     });
     const qint64 clicked = QDateTime::currentMSecsSinceEpoch();
     const QString report = t.capture();
