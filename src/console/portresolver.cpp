@@ -8,14 +8,6 @@
 
 namespace tarnwell {
 
-QString appConfigDir()
-{
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/tarnwell");
-}
-
 PortResolver::PortResolver(QString devDir, QString sysClassTtyDir)
     : m_devDir(std::move(devDir)), m_sysDir(std::move(sysClassTtyDir))
 {

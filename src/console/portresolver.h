@@ -1,13 +1,11 @@
 #pragma once
 
+#include "console/appdirs.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace tarnwell {
-
-// The program's configuration directory: $XDG_CONFIG_HOME/tarnwell, by default
-// ~/.config/tarnwell. Not created here.
-QString appConfigDir();
 
 // Where COMn points on Linux. First a user override: a symbolic link named COMn in
 // <appConfigDir>/ports/. Otherwise the n-th serial device present, counting /dev/ttyUSB*, then

@@ -1,5 +1,6 @@
 #include "console/sessionlog.h"
 
+#include "console/appdirs.h"
 #include "console/error.h"
 #include "tarnwell_version.h"
 
@@ -16,10 +17,7 @@ namespace tarnwell {
 
 QString sessionLogDirectory()
 {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/tarnwell/logs");
+    return appStateDir() + QStringLiteral("/logs");
 }
 
 namespace {

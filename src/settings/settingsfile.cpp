@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include "console/appdirs.h"
 #include "console/error.h"
 
 #include <QDir>
@@ -33,10 +34,7 @@ bool looksBinary(const QByteArray &bytes)
 
 void LoadSystemDirectory()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    SystemDirectory = QDir::cleanPath(base + QStringLiteral("/tarnwell"));
+    SystemDirectory = appConfigDir();
     QDir().mkpath(SystemDirectory);
 }
 

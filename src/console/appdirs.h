@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnwell {
+
+// The program's folders by the XDG base-directory rules: $XDG_CONFIG_HOME/tarnwell (by default
+// ~/.config/tarnwell) for the settings and port links, $XDG_STATE_HOME/tarnwell (by default
+// ~/.local/state/tarnwell) for the session logs. A variable that is unset, empty or not an
+// absolute path is passed over, as the rules say. Not created here.
+QString appConfigDir();
+QString appStateDir();
+
+} // namespace tarnwell
