@@ -95,7 +95,7 @@ bool ConsoleTerminal::send(const QString &text)
     return trapErrors([&] {
         // The input line masked (密文) holds a password: nothing that records what was sent sees it.
         const QString typed = m_c.Text2->text();
-        if (m_c.Text2->echoMode() == QLineEdit::Password && !typed.isEmpty() && text.startsWith(typed))
+        if (m_c.Text2->echoMode() != QLineEdit::Normal && !typed.isEmpty() && text.startsWith(typed))
             m_serial.outputSecret(typed, text.mid(typed.size()));
         else
             m_serial.output(text);
@@ -109,14 +109,8 @@ void ConsoleTerminal::sendLineWithCr()
     if (!lineFree())
         return;
     const QString line = m_c.Text2->text();
-    if (m_c.Text2->echoMode() != QLineEdit::Normal) { // a password: masked wherever it is shown
-        trapErrors([&] {
-            m_serial.outputSecret(line, QStringLiteral("\r"));
-            m_c.Text2->clear();
-        });
-        return;
-    }
-    if (send(line + u'\r'))
+    const bool masked = m_c.Text2->echoMode() != QLineEdit::Normal; // a password: kept nowhere
+    if (send(line + u'\r') && !masked)
         m_history.add(line);
 }
 

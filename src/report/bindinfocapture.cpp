@@ -19,22 +19,6 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// The text without trailing blanks, line ends and the asynchronous log lines at its end.
-QStringView withoutTrailingLogs(QStringView text)
-{
-    QStringView rest = text.right(4096);
-    for (;;) {
-        while (!rest.isEmpty() && (rest.back() == u' ' || isLineEnd(rest.back())))
-            rest.chop(1);
-        qsizetype lineStart = rest.size();
-        while (lineStart > 0 && !isLineEnd(rest[lineStart - 1]))
-            --lineStart;
-        if (lineStart == rest.size() || !isAsyncLogLine(rest.mid(lineStart)))
-            return rest;
-        rest.truncate(lineStart);
-    }
-}
-
 } // namespace
 
 ListingEnd listingEnd(QStringView text)
@@ -45,9 +29,7 @@ ListingEnd listingEnd(QStringView text)
     qsizetype lineStart = rest.size();
     while (lineStart > 0 && !isLineEnd(rest[lineStart - 1]))
         --lineStart;
-    // "<SW3600-A>" in user view, "[SW3600-A]" or "[SW3600-A-Ethernet1/0/5]" in the others.
-    static const QRegularExpression prompt(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])$"));
-    return prompt.match(rest.mid(lineStart).toString()).hasMatch() ? ListingEnd::Prompt : ListingEnd::Neither;
+    return isCommandPrompt(rest.mid(lineStart)) ? ListingEnd::Prompt : ListingEnd::Neither;
 }
 
 bool holdsListing(QStringView text)

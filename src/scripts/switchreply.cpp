@@ -135,10 +135,15 @@ QString lastShownLine(QStringView text)
     return last.isEmpty() ? QString() : last.front();
 }
 
-bool atCommandPrompt(QStringView text)
+bool isCommandPrompt(QStringView line)
 {
     static const QRegularExpression prompt(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])$"));
-    return prompt.match(lastShownLine(text)).hasMatch();
+    return prompt.match(line).hasMatch();
+}
+
+bool atCommandPrompt(QStringView text)
+{
+    return isCommandPrompt(lastShownLine(text));
 }
 
 Answer answerState(QStringView sinceSent)
@@ -151,7 +156,7 @@ Answer answerState(QStringView sinceSent)
     return waiting ? Answer::Waiting : Answer::Unfinished;
 }
 
-bool endsAtPagingPrompt(QStringView text)
+QStringView withoutTrailingLogs(QStringView text)
 {
     QStringView rest = text.right(4096);
     for (;;) {
@@ -161,10 +166,14 @@ bool endsAtPagingPrompt(QStringView text)
         while (lineStart > 0 && rest[lineStart - 1] != u'\r' && rest[lineStart - 1] != u'\n')
             --lineStart;
         if (lineStart == rest.size() || !isAsyncLogLine(rest.mid(lineStart)))
-            break;
+            return rest;
         rest.truncate(lineStart);
     }
-    return rest.endsWith(u"---- More ----");
+}
+
+bool endsAtPagingPrompt(QStringView text)
+{
+    return withoutTrailingLogs(text).endsWith(u"---- More ----");
 }
 
 } // namespace tarnwell

@@ -56,6 +56,11 @@ Answer answerState(QStringView sinceSent);
 QString lastShownLine(QStringView text);
 // True when the last line shown is a command prompt alone: "<SW>", "[SW]", "[SW-Ethernet1/0/5]".
 bool atCommandPrompt(QStringView text);
+// "<SW3600-A>" in user view, "[SW3600-A]" or "[SW3600-A-Ethernet1/0/5]" in the others.
+bool isCommandPrompt(QStringView line);
+// The end of the text (its last 4096 characters at most) without trailing blanks, line ends and
+// the asynchronous log lines printed last.
+QStringView withoutTrailingLogs(QStringView text);
 // The last `count` non-empty lines shown (log lines aside), bounded, oldest first.
 QStringList lastShownLines(QStringView text, int count);
 
