@@ -46,4 +46,13 @@ QString sendableText(const QString &text)
     return out.isNull() ? text : out;
 }
 
+QString sendableSecret(const QString &secret)
+{
+    try {
+        return sendableText(secret);
+    } catch (const Error &) {
+        throw Error(QStringLiteral("密码里有交换机的编码（GBK）没有的字符，没有发送：请改用交换机能收的字符"));
+    }
+}
+
 } // namespace tarnwell

@@ -8,5 +8,7 @@ namespace tarnwell {
 // page, the thin and em spaces…) becomes an ordinary blank; any other character GBK lacks throws
 // Error naming it, since the encoder would send it as '?', the switch's help key.
 QString sendableText(const QString &text);
+// The same check for a password: what it throws names no character of it.
+QString sendableSecret(const QString &secret);
 
 } // namespace tarnwell

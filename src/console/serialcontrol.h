@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console/sendabletext.h"
+
 #include <QObject>
 #include <QString>
 
@@ -39,7 +41,7 @@ public:
     // sent ever holds it.
     void outputSecret(const QString &secret, const QString &after = QString())
     {
-        writeText(secret + after);
+        writeText(sendableSecret(secret) + after);
         emit sent(QStringLiteral("******") + after);
     }
     // All received characters waiting, removed from the receive buffer; empty when none wait.

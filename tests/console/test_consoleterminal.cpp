@@ -90,6 +90,21 @@ private slots:
         QCOMPARE(w.Text2->text(), after);
         QVERIFY(t.boxes.boxes.isEmpty());
     }
+
+    // A password the switch cannot take is not sent, and the message names none of its characters.
+    void maskedLineNotSendable()
+    {
+        test::WindowRig t;
+        FrmMain &w = t.start(false);
+        t.open();
+        w.Cmd_PSD->click(); // 密文
+        w.Text2->setText(QStringLiteral("pa☃ss"));
+        w.Cmd_Send_Enter->click();
+        QCOMPARE(t.boxes.boxes.size(), 1);
+        QVERIFY2(t.boxes.boxes[0].text.contains(QStringLiteral("密码")) && !t.boxes.boxes[0].text.contains(u'☃'),
+                 qPrintable(t.boxes.boxes[0].text));
+        QCOMPARE(t.sent(1), QByteArray());
+    }
 };
 
 QTEST_MAIN(TestConsoleTerminal)
