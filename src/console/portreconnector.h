@@ -31,8 +31,7 @@ public:
     ~PortReconnector() override;
 
     void setLimitMs(int ms) { m_limit.setInterval(ms); }
-    // Folders whose changes wake the watch; the default ones when never set.
-    void setWatchedFolders(const QStringList &folders) { m_folders = folders; }
+    // Folders whose changes wake the watch.
     static QStringList defaultFolders();
 
     // Begins watching for the port's current number and settings.
