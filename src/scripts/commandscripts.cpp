@@ -61,19 +61,6 @@ std::shared_ptr<ReplyCollector> CommandScripts::collect()
     return collector;
 }
 
-bool CommandScripts::isPortNumber(const QString &text)
-{
-    return bindvalues::isPort(text);
-}
-
-bool CommandScripts::send(const QString &text, qint32 pauseMs, const CancelToken &token)
-{
-    m_serial.output(text + QLatin1Char('\r'));
-    if (pauseMs != kNoPause)
-        Delay(pauseMs);
-    return !token.cancelled();
-}
-
 // One line of a script; its text is read from the boxes as it is sent.
 struct CommandScripts::Line {
     std::function<QString()> text;

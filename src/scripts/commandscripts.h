@@ -61,9 +61,6 @@ public:
     // The gate the scripts take turns through (the window's); without one they use their own.
     void setGate(OperationGate &gate) { m_gate = &gate; }
 
-    // A whole number from 1 to 48, as typed: the port numbers the scripts send.
-    static bool isPortNumber(const QString &text);
-
     void cancel() { m_cancel.cancel(); }
     // Ends the scripts waiting now as cancel() does, while scripts started later run as usual:
     // for a port that went away, whose loss has already been reported.
@@ -92,9 +89,6 @@ private:
     bool awaitAnswer(Run &run, qint32 ms);
     // Shows the closing message for a script stopped at line i.
     void stop(Run &run, const std::vector<Line> &lines, size_t i, const QString &why);
-    // Sends text + CR, then pauses (pauseMs < 0: no pause). False when cancelled meanwhile;
-    // the caller must then return without touching any member.
-    bool send(const QString &text, qint32 pauseMs, const CancelToken &token);
     QString box(ScriptBox b) const { return m_inputs.text(b); }
     // A collector for one run; it gets the text received until it is dropped.
     std::shared_ptr<ReplyCollector> collect();

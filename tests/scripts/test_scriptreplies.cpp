@@ -192,7 +192,7 @@ void TestScriptReplies::values()
         QCOMPARE(box.text(), result == u"bad" ? typed : result);
         return;
     }
-    const bool ok = field == u"port" ? CommandScripts::isPortNumber(typed)
+    const bool ok = field == u"port" ? bindvalues::isPort(typed)
                     : field == u"vlan" ? bindvalues::isVlan(typed)
                                        : bindvalues::isIPv4(typed);
     QCOMPARE(ok ? u"ok"_qs : u"bad"_qs, result);
