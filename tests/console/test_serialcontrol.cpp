@@ -29,6 +29,7 @@ void TestSerialControl::opensTheOverriddenDeviceAndSendsBytesExactly()
     test::Pty pty;
     home.linkPort(5, pty.slavePath());
     PortSerialControl serial;
+    home.confine(serial);
     serial.setCommPort(5);
     serial.setPortOpen(true);
     QVERIFY(serial.portOpen());
@@ -65,6 +66,7 @@ void TestSerialControl::decodesGbkSplitAcrossReads()
     test::Pty pty;
     home.linkPort(1, pty.slavePath());
     PortSerialControl serial;
+    home.confine(serial);
     serial.setCommPort(1);
     serial.setPortOpen(true);
 
@@ -107,6 +109,7 @@ void TestSerialControl::lineSettingsReachTheDevice()
     test::Pty pty;
     home.linkPort(4, pty.slavePath());
     PortSerialControl serial;
+    home.confine(serial);
     serial.setCommPort(4);
     serial.setSettings(settings);
     serial.setHandshaking(handshake);

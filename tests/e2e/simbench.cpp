@@ -1,6 +1,6 @@
 #include "simbench.h"
 
-#include "console/serialcontrol.h"
+#include "console/portserialcontrol.h"
 
 #include <QComboBox>
 #include <QEventLoop>
@@ -68,6 +68,7 @@ bool SimBench::start(const QStringList &simArguments, QString &error)
         return false;
     home.linkPort(3, sim.terminalPath());
     m_window = std::make_unique<FrmMain>();
+    home.confine(*qobject_cast<PortSerialControl *>(&m_window->serial()));
     if (m_window->Combo2->currentText() != QStringLiteral("COM3")) {
         error = QStringLiteral("the window did not start on COM3 but on ") + m_window->Combo2->currentText();
         return false;

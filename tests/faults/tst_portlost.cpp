@@ -202,7 +202,12 @@ void TestPortLost::reconnect()
         QCOMPARE(rig.boxes.boxes.size(), dialogs);
         return;
     }
-    QTRY_VERIFY_WITH_TIMEOUT(w.serial().portOpen(), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(w.serial().portOpen(),
+                              qPrintable(QStringLiteral("still watching: %1; %2 message(s), the last: %3")
+                                             .arg(watch.watching())
+                                             .arg(rig.boxes.boxes.size())
+                                             .arg(rig.boxes.boxes.last().text)),
+                              5000);
     QVERIFY(!watch.watching());
     QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
     QVERIFY(w.Timer2->isActive());

@@ -1,5 +1,7 @@
 #include "support/pty.h"
 
+#include "console/portserialcontrol.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -123,6 +125,14 @@ void ConfigHome::linkPort(int n, const QString &device)
     QFile::remove(link);
     if (!QFile::link(device, link))
         throw std::runtime_error("cannot create the COM override link");
+}
+
+void ConfigHome::confine(PortSerialControl &port) const
+{
+    const QString none = m_dir.path() + QStringLiteral("/no-devices");
+    QDir().mkpath(none);
+    port.setResolver(PortResolver(none, none));
+    port.setLockDirectories({none});
 }
 
 } // namespace tarnwell::test

@@ -7,6 +7,10 @@
 
 class QSocketNotifier;
 
+namespace tarnwell {
+class PortSerialControl;
+}
+
 namespace tarnwell::test {
 
 // A pseudo-terminal pair for tests: the program opens slavePath() as its serial device, the
@@ -53,6 +57,10 @@ public:
     QString appDir() const;                  // <home>/tarnwell
     QString stateDir() const { return m_dir.path() + QStringLiteral("/state"); }
     void linkPort(int n, const QString &device);
+    // Keeps the port to this home's links: no machine device is numbered for it, and lock files
+    // are looked for in a private folder, so whatever the machine's own lock folder holds (a
+    // killed test's lock, say) cannot refuse the test's pty.
+    void confine(PortSerialControl &port) const;
 
 private:
     QTemporaryDir m_dir;

@@ -1,7 +1,7 @@
 // tarnwell --practice: the window on the bundled simulated switch, in a throw-away settings
 // folder that nothing of the person's own configuration reaches, and nothing left behind.
 #include "console/error.h"
-#include "console/serialcontrol.h"
+#include "console/portserialcontrol.h"
 #include "ui/frmmain.h"
 #include "ui/practice.h"
 
@@ -33,6 +33,8 @@ void TestPractice::windowOnTheSimulatedSwitch()
         QCOMPARE(qEnvironmentVariable("XDG_STATE_HOME"), home); // the session logs too
         QCOMPARE(QFileInfo(home + QStringLiteral("/tarnwell/ports/COM3")).symLinkTarget(), practice.terminalPath());
         FrmMain w;
+        const QTemporaryDir noLocks; // the machine's lock folder may hold a killed test's lock
+        qobject_cast<PortSerialControl *>(&w.serial())->setLockDirectories({noLocks.path()});
         QCOMPARE(w.Combo2->currentText(), QStringLiteral("COM3"));
         w.Cmd_Switch->click();
         QVERIFY(w.serial().portOpen());
