@@ -6,7 +6,7 @@
 // bare line feeds.
 #include "../common/benchutil.h"
 #include "console/terminal.h"
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 // costs.
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 #include "ui/frmmain.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // per append gives a ratio near 1.
 #include "../common/benchutil.h"
 #include "console/terminal.h"
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "report/bindinfocapture.h"
 
 #include "console/serialcontrol.h"
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "scripts/delay.h"
 #include "scripts/switchreply.h"
 

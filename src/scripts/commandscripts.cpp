@@ -1,6 +1,6 @@
 #include "scripts/commandscripts.h"
 
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "console/serialcontrol.h"
 #include "scripts/bindvalues.h"
 #include "scripts/delay.h"

@@ -1,6 +1,6 @@
 #include "scripts/switchmodel.h"
 
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 
 namespace tarnwell {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "console/portsettings.h"
+#include "ui/portsettings.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
 #include "scripts/operationgate.h"
 #include "scripts/pastesender.h"
-#include "scripts/scriptinputs.h"
+#include "ui/lineeditinputs.h"
 #include "ui/help/helpwindowholder.h"
 #include "ui/sessionrecording.h"
 

@@ -2,9 +2,9 @@
 // initial values, fonts, colours and geometry (in twips, see geometry.h).
 #include "ui/frmmain.h"
 
-#include "console/consoleterminal.h"
-#include "console/portlistcombobox.h"
-#include "console/terminalview.h"
+#include "ui/consoleterminal.h"
+#include "ui/portlistcombobox.h"
+#include "ui/terminalview.h"
 #include "ui/art/pictures.h"
 #include "ui/art/windowfont.h"
 #include "ui/geometry.h"

@@ -1,6 +1,7 @@
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "tarnwell_version.h"
 #include "ui/frmmain.h"
+#include "ui/messageboxes.h"
 #include "ui/practice.h"
 #include "ui/qtchinese.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QString::fromUtf8(tarnwell::version::kAppTitle));
     QApplication::setApplicationVersion(QString::fromUtf8(tarnwell::version::kVersion));
     tarnwell::installQtChinese(&app);
+    tarnwell::useMessageBoxes();
     // --practice: the window on the bundled simulated switch, in a throw-away settings folder.
     std::unique_ptr<tarnwell::PracticeSession> practice;
     if (QApplication::arguments().contains(QStringLiteral("--practice"))

@@ -1,6 +1,6 @@
 #include "ui/pasteinput.h"
 
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "console/sendabletext.h"
 #include "console/serialcontrol.h"
 #include "scripts/pastesender.h"

@@ -1,6 +1,6 @@
 #include "ui/sessionrecording.h"
 
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
 #include "scripts/operationgate.h"

@@ -4,7 +4,7 @@
 #include "scripts/bindvalues.h"
 #include "scripts/commandscripts.h"
 #include "scripts/pastesender.h"
-#include "scripts/scriptinputs.h"
+#include "ui/lineeditinputs.h"
 #include "scripts/switchreply.h"
 
 #include <QLineEdit>

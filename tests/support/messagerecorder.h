@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 
 #include <QList>
 #include <QString>

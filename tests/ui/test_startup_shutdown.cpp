@@ -1,7 +1,7 @@
 // The closing fade behind its 1020 MiB gate, after the port is closed and the settings saved.
 #include "scripts/delay.h"
 #include "support/window.h"
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 #include "ui/frmmain.h"
 #include "ui/memoryinfo.h"
 

@@ -1,7 +1,7 @@
-#include "console/portsettings.h"
+#include "ui/portsettings.h"
 
 #include "console/error.h"
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "console/serialcontrol.h"
 
 #include <QComboBox>

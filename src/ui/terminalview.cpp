@@ -1,7 +1,7 @@
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 
 #include "console/error.h"
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 #include "console/terminal.h"
 
 #include <QApplication>

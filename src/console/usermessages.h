@@ -8,15 +8,16 @@
 
 namespace tarnwell {
 
-// Every message box of the program goes through messageBox(), so that tests can see and answer
-// them. A box has a single OK button, no icon and is modal; an empty title shows the application
-// title.
+// Everything the program tells the user in a message box goes through messageBox(); the handler
+// decides how it is shown. The window installs real message boxes (a single OK button, no icon,
+// modal), tests record and answer them, and without either the text goes to standard error. An
+// empty title stands for the application title. The call returns once the user has seen it.
 using MessageBoxHandler = std::function<void(const QString &text, const QString &title)>;
 
 void messageBox(const QString &text, const QString &title = QString());
 
-// Replaces the function that shows message boxes; returns the previous one. An empty handler
-// restores the default (a real QMessageBox).
+// Replaces the handler; returns the previous one. An empty handler restores the default (the
+// text on standard error).
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
 // The error dialog of the trapping handlers: the description followed by the fixed suffix,

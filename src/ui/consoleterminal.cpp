@@ -1,7 +1,7 @@
-#include "console/consoleterminal.h"
+#include "ui/consoleterminal.h"
 
-#include "console/messagebox.h"
-#include "console/portsettings.h"
+#include "console/usermessages.h"
+#include "ui/portsettings.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
 

@@ -3,7 +3,7 @@
 // menu; and the compact line index under it.
 #include "console/terminal.h"
 #include "console/lineindex.h"
-#include "console/terminalview.h"
+#include "ui/terminalview.h"
 #include "support/files.h"
 #include "support/messagerecorder.h"
 

@@ -1,4 +1,4 @@
-#include "scripts/scriptinputs.h"
+#include "ui/lineeditinputs.h"
 
 #include "scripts/bindvalues.h"
 

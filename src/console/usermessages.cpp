@@ -1,24 +1,22 @@
-#include "console/messagebox.h"
+#include "console/usermessages.h"
 
 #include "console/error.h"
 #include "tarnwell_version.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace tarnwell {
 
 namespace {
 
-void showRealMessageBox(const QString &text, const QString &title)
+void printMessage(const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
 }
 
 MessageBoxHandler &currentHandler()
 {
-    static MessageBoxHandler handler = showRealMessageBox;
+    static MessageBoxHandler handler = printMessage;
     return handler;
 }
 
@@ -34,7 +32,7 @@ void messageBox(const QString &text, const QString &title)
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
 {
     MessageBoxHandler previous = currentHandler();
-    currentHandler() = handler ? std::move(handler) : MessageBoxHandler(showRealMessageBox);
+    currentHandler() = handler ? std::move(handler) : MessageBoxHandler(printMessage);
     return previous;
 }
 

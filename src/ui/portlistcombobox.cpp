@@ -1,4 +1,4 @@
-#include "console/portlistcombobox.h"
+#include "ui/portlistcombobox.h"
 
 namespace tarnwell {
 
