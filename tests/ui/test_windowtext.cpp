@@ -7,6 +7,7 @@
 #include "ui/help/frmhelp.h"
 #include "ui/keybutton.h"
 #include "ui/memoryinfo.h"
+#include "ui/messageboxes.h"
 #include "ui/qtchinese.h"
 
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QTimer>
 
 using namespace tarnwell;
 
@@ -131,8 +133,20 @@ private slots:
 
     void qtTextsAreChinese()
     {
-        QMessageBox box(QMessageBox::NoIcon, "t", "x", QMessageBox::Ok);
-        QStringList texts{box.button(QMessageBox::Ok)->text()};
+        // What the core tells the user comes up in a real message box over the window.
+        const MessageBoxHandler recorder = setMessageBoxHandler({});
+        useMessageBoxes();
+        QStringList texts;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->text() + box->windowTitle(), QStringLiteral("xt"));
+            texts << box->button(QMessageBox::Ok)->text();
+            box->accept();
+        });
+        messageBox(QStringLiteral("x"), QStringLiteral("t"));
+        setMessageBoxHandler(recorder);
+        QCOMPARE(texts.size(), 1);
         const std::unique_ptr<QMenu> lineMenu(m_main->Txt_Mac->createStandardContextMenu());
         const std::unique_ptr<QMenu> textMenu(m_main->Text3->createStandardContextMenu());
         for (const QMenu *menu : {lineMenu.get(), textMenu.get()})
