@@ -3,6 +3,7 @@
 
 #include "listings.h"
 #include "report/bindinfoparser.h"
+#include "tarnwell_version.h"
 
 #include <QProcess>
 #include <QStringDecoder>
@@ -48,6 +49,8 @@ private slots:
     void initTestCase();
     void report_data();
     void report();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QTemporaryDir m_dir;
@@ -147,6 +150,55 @@ void TestReportTool::report()
     QCOMPARE(r.err.isEmpty(), status == 0);
     QCOMPARE(r.exitCode, status);
     QCOMPARE(r.out, expected);
+}
+
+void TestReportTool::commandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("out"); // how standard output starts; empty: nothing written
+    QTest::addColumn<QString>("err");    // how standard error starts; empty: nothing written
+
+    const QByteArray usage = u"用法: tarnwell-report [--model 型号] [--all] [文件]\n"_qs.toUtf8();
+    const QByteArray version = QByteArray("tarnwell-report ") + tarnwell::version::kVersion + "\n";
+    const QString badModel = u"tarnwell-report: 未知型号 \"%1\"(可用 3100、3600、5500、9512)\n"_qs;
+    const QString badOption = u"tarnwell-report: 未知选项 \"%1\"(用 --help 查看用法)\n"_qs;
+    const QByteArray empty3100 = u"这是个3100，详细信息如下：\r\n"_qs.toUtf8();
+    const QByteArray empty9512 = u"这是个9512，详细信息如下：\r\n"_qs.toUtf8();
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("-h after a model") << QStringList{"--model", "5500", "-h"} << 0 << usage << QString();
+    QTest::newRow("--version") << QStringList{"--version", "--help"} << 0 << version << QString();
+    QTest::newRow("help before a bad model") << QStringList{"--help", "--model", "1"} << 0 << usage << QString();
+    QTest::newRow("bad model before help") << QStringList{"--model", "1", "--help"} << 2 << QByteArray() << badModel.arg("1");
+    QTest::newRow("--model=") << QStringList{"--model="} << 2 << QByteArray() << badModel.arg("");
+    QTest::newRow("last --model counts") << QStringList{"--model", "3600", "--model=9512"} << 0 << empty9512 << QString();
+    QTest::newRow("--model takes the next word") << QStringList{"--model", "--all"} << 2 << QByteArray() << badModel.arg("--all");
+    QTest::newRow("--model without a value") << QStringList{"-", "--model"} << 2 << QByteArray()
+                                             << u"tarnwell-report: --model 缺少型号\n"_qs;
+    QTest::newRow("unknown option") << QStringList{"--model", "3600", "--colour"} << 2 << QByteArray() << badOption.arg("--colour");
+    QTest::newRow("a value to a flag") << QStringList{"--all=yes"} << 2 << QByteArray() << badOption.arg("--all=yes");
+    QTest::newRow("joined short options") << QStringList{"-hh"} << 2 << QByteArray() << badOption.arg("-hh");
+    QTest::newRow("after --, a file") << QStringList{"--", "--help"} << 2 << QByteArray()
+                                      << u"tarnwell-report: 无法读取文件 \"--help\": "_qs;
+    QTest::newRow("a directory") << QStringList{"@dir"} << 2 << QByteArray() << u"tarnwell-report: \"@dir\" 是目录, 不是文件\n"_qs;
+    QTest::newRow("two files") << QStringList{"-", "-"} << 2 << QByteArray() << u"tarnwell-report: 只能给一个文件\n"_qs;
+    QTest::newRow("- is standard input") << QStringList{"--all", "-"} << 0 << empty3100 << QString();
+}
+
+void TestReportTool::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QByteArray, out);
+    QFETCH(QString, err);
+    args.replaceInStrings(u"@dir"_qs, m_dir.path());
+    err.replace(u"@dir"_qs, m_dir.path());
+    const Run r = runTool(args);
+    QCOMPARE(r.exitCode, status);
+    QCOMPARE(r.out.left(out.size()), out);
+    QCOMPARE(r.out.isEmpty(), out.isEmpty());
+    QCOMPARE(QString::fromUtf8(r.err.left(err.toUtf8().size())), err);
+    QCOMPARE(r.err.isEmpty(), err.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestReportTool)

@@ -4,91 +4,36 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QTest>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <stdexcept>
-#include <termios.h>
-#include <unistd.h>
 
 namespace tarnwell::test {
 
 Pty::Pty()
 {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
-        throw std::runtime_error("cannot create a pseudo-terminal");
-    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
-    m_slave = ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (m_slave < 0)
-        throw std::runtime_error("cannot open the pseudo-terminal's slave end");
-    termios tio{};
-    ::tcgetattr(m_slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(m_slave, TCSANOW, &tio);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &Pty::readMaster);
-}
-
-Pty::~Pty()
-{
-    closeMaster();
-    if (m_slave >= 0)
-        ::close(m_slave);
+    QString error;
+    if (!m_pty.open(error))
+        throw std::runtime_error(error.toStdString());
+    connect(&m_pty, &PtyMaster::received, this, [this](const QByteArray &bytes) {
+        m_received += bytes;
+        emit bytesReceived(bytes);
+    });
 }
 
 void Pty::write(const QByteArray &bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            // The program has not read yet: let it run, then go on.
-            QTest::qWait(1);
-        } else {
-            throw std::runtime_error("write to the pseudo-terminal failed");
-        }
-    }
+    m_pty.write(bytes);
+    // The program has not read all yet: let it run, then go on.
+    while (m_pty.pending() > 0)
+        QTest::qWait(1);
+    if (m_pty.writeFailed() || !m_pty.isOpen())
+        throw std::runtime_error("write to the pseudo-terminal failed");
 }
 
 bool Pty::waitForReceived(int n, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return m_received.size() >= n; }, timeoutMs);
-}
-
-void Pty::closeMaster()
-{
-    if (m_notifier) {
-        m_notifier->setEnabled(false);
-        delete m_notifier;
-        m_notifier = nullptr;
-    }
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
-    }
-}
-
-void Pty::readMaster()
-{
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n > 0) {
-            const QByteArray chunk(buf, n);
-            m_received += chunk;
-            emit bytesReceived(chunk);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break; // EAGAIN, or EIO while no slave is open
-    }
 }
 
 ConfigHome::ConfigHome()

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "ptymaster.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
-
-class QSocketNotifier;
 
 namespace tarnwell {
 class PortSerialControl;
@@ -15,36 +15,30 @@ namespace tarnwell::test {
 
 // A pseudo-terminal pair for tests: the program opens slavePath() as its serial device, the
 // test plays the switch at the master end. Bytes from the program collect in received() while
-// the event loop runs. The slave is put in raw mode and kept open, so the line discipline never
-// echoes or translates anything.
+// the event loop runs. The slave is in raw mode and kept open (see PtyMaster).
 class Pty : public QObject {
     Q_OBJECT
 public:
     Pty();
-    ~Pty() override;
 
-    QString slavePath() const { return m_slavePath; }
-    int masterFd() const { return m_master; }
+    QString slavePath() const { return m_pty.slavePath(); }
+    int masterFd() const { return m_pty.masterFd(); }
 
+    // Returns once the terminal has taken every byte, running the event loop meanwhile.
     void write(const QByteArray &bytes);
     QByteArray received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
     // Processes events until at least n bytes have arrived in total or the timeout passed.
     bool waitForReceived(int n, int timeoutMs = 5000);
     // Closes the master end: the program sees its device vanish.
-    void closeMaster();
+    void closeMaster() { m_pty.close(); }
 
 signals:
     void bytesReceived(const QByteArray &bytes);
 
 private:
-    void readMaster();
-
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    PtyMaster m_pty;
     QByteArray m_received;
-    QSocketNotifier *m_notifier = nullptr;
 };
 
 // A throw-away configuration directory set as XDG_CONFIG_HOME for the test's lifetime, with

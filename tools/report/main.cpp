@@ -18,6 +18,7 @@
 #include "tarnwell_version.h"
 
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QString>
 #include <QStringDecoder>
@@ -172,50 +173,71 @@ private:
     int m_listings = 0;
 };
 
+// The first option before "--", as typed, that is none of ours or gives a value to one that
+// takes none; empty when all are ours (a failed parse then lacks the value of a last "--model").
+QString unknownOption(const QStringList &args)
+{
+    static const QStringList flags{u"-h"_qs, u"--help"_qs, u"--version"_qs, u"--all"_qs};
+    for (qsizetype i = 1; i < args.size() && args.at(i) != u"--"; ++i) {
+        const QString &arg = args.at(i);
+        if (arg == u"--model")
+            ++i; // its value, whatever it looks like
+        else if (arg.startsWith(u'-') && arg != u"-" && !flags.contains(arg) && !arg.startsWith(u"--model="))
+            return arg;
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QString model = QStringLiteral("3100");
-    QString path;
-    bool havePath = false;
-    bool optionsEnded = false;
-    bool all = false;
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
 
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (!optionsEnded && arg == u"--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == u"--help" || arg == u"-h")) {
-            printUsage(stdout);
-            return 0;
-        } else if (!optionsEnded && arg == u"--version") {
-            std::printf("%s %s\n", kName, tarnwell::version::kVersion);
-            return 0;
-        } else if (!optionsEnded && arg == u"--all") {
-            all = true;
-        } else if (!optionsEnded && (arg == u"--model" || arg.startsWith(u"--model="))) {
-            if (arg == u"--model") {
-                if (++i >= argc)
-                    return fail(QStringLiteral("--model 缺少型号"));
-                model = QString::fromLocal8Bit(argv[i]);
-            } else {
-                model = arg.mid(8);
-            }
-            static const QStringList models{u"3100"_qs, u"3600"_qs, u"5500"_qs, u"9512"_qs};
-            if (!models.contains(model))
-                return fail(QStringLiteral("未知型号 \"%1\"(可用 3100、3600、5500、9512)").arg(model));
-        } else if (!optionsEnded && arg.startsWith(u'-') && arg != u"-") {
-            return fail(QStringLiteral("未知选项 \"%1\"(用 --help 查看用法)").arg(arg));
-        } else if (havePath) {
-            return fail(QStringLiteral("只能给一个文件"));
-        } else {
-            path = arg;
-            havePath = true;
-        }
+    // Help and version are plain options: the usage text is our own, not the generated one.
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{u"h"_qs, u"help"_qs});
+    const QCommandLineOption version(u"version"_qs);
+    const QCommandLineOption all(u"all"_qs);
+    const QCommandLineOption modelOption(u"model"_qs, QString(), u"型号"_qs);
+    parser.addOptions({help, version, all, modelOption});
+    // Refused before anything else: a line the parser cannot take, and joined short options
+    // ("-hh"), which it splits but which were never ours.
+    const bool parsed = parser.parse(args);
+    if (const QString bad = unknownOption(args); !parsed || !bad.isEmpty()) {
+        return bad.isEmpty() ? fail(QStringLiteral("--model 缺少型号"))
+                             : fail(QStringLiteral("未知选项 \"%1\"(用 --help 查看用法)").arg(bad));
     }
 
-    const bool fromStdin = !havePath || path == u"-";
+    // Options act in the order given: "--help --model x" shows the usage, "--model x --help"
+    // refuses the model.
+    QString model = QStringLiteral("3100");
+    const QStringList models = parser.values(modelOption);
+    qsizetype nextModel = 0;
+    for (const QString &name : parser.optionNames()) {
+        if (name == u"h" || name == u"help") {
+            printUsage(stdout);
+            return 0;
+        }
+        if (name == u"version") {
+            std::printf("%s %s\n", kName, tarnwell::version::kVersion);
+            return 0;
+        }
+        if (name == u"model") {
+            model = models.value(nextModel++);
+            static const QStringList known{u"3100"_qs, u"3600"_qs, u"5500"_qs, u"9512"_qs};
+            if (!known.contains(model))
+                return fail(QStringLiteral("未知型号 \"%1\"(可用 3100、3600、5500、9512)").arg(model));
+        }
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return fail(QStringLiteral("只能给一个文件"));
+    const QString path = files.value(0, u"-"_qs);
+
+    const bool fromStdin = path == u"-";
     FILE *in = stdin;
     if (!fromStdin) {
         if (QFileInfo(path).isDir())
@@ -231,7 +253,7 @@ int main(int argc, char *argv[])
     };
 
     try {
-        Sink sink(model, all);
+        Sink sink(model, parser.isSet(all));
         QByteArray block(kReadBlock, Qt::Uninitialized);
         for (;;) {
             const size_t got = std::fread(block.data(), 1, size_t(block.size()), in);

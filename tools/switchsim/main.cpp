@@ -1,6 +1,6 @@
 // tarnwell-switchsim: a simulated H3C switch console on a pseudo-terminal.
 #include "options.h"
-#include "ptyendpoint.h"
+#include "ptymaster.h"
 #include "qtclock.h"
 #include "simulator.h"
 
@@ -88,7 +88,9 @@ int main(int argc, char **argv)
         app.quit();
     });
 
-    PtyEndpoint pty;
+    tarnwell::PtyMaster pty;
+    // Output that nobody reads is dropped beyond 1 MiB, as a console with no one listening loses it.
+    pty.setMaxPending(1 << 20);
     if (!pty.open(message)) {
         std::fprintf(stderr, "tarnwell-switchsim: %s\n", qPrintable(message));
         return 1;
@@ -98,7 +100,7 @@ int main(int argc, char **argv)
                         [&pty](std::string_view text) { pty.write(QByteArray(text.data(), qsizetype(text.size()))); });
     simulator.logEvery(options.logEveryMs);
     simulator.setBaud(options.baud);
-    QObject::connect(&pty, &PtyEndpoint::received, &app, [&](const QByteArray &bytes) {
+    QObject::connect(&pty, &tarnwell::PtyMaster::received, &app, [&](const QByteArray &bytes) {
         if (options.trace)
             std::fprintf(stderr, "in: %s\n", escaped(bytes).constData());
         simulator.input(std::string_view(bytes.constData(), size_t(bytes.size())));

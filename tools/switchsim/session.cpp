@@ -65,10 +65,10 @@ void Session::start()
         return;
     std::string out;
     startLogin(out);
-    emit(out);
+    send(out);
 }
 
-void Session::emit(std::string_view text)
+void Session::send(std::string_view text)
 {
     if (!text.empty() && m_output)
         m_output(text);
@@ -98,7 +98,7 @@ void Session::input(std::string_view bytes)
     std::string out;
     for (char c : bytes)
         feed(c, out);
-    emit(out);
+    send(out);
 }
 
 void Session::feed(char c, std::string &out)
@@ -110,7 +110,7 @@ void Session::feed(char c, std::string &out)
     }
     if (m_mode == Mode::Remote) {
         // The remote session writes for itself: what this one has written must go first.
-        emit(out);
+        send(out);
         out.clear();
         m_remote->input(std::string_view(&c, 1));
         if (m_remote->mode() == Mode::Closed)
@@ -467,7 +467,7 @@ void Session::reboot(std::string &out)
         m_device.reboot(m_clock, [this, alive] {
             if (alive.expired())
                 return;
-            emit(bootBanner(m_device.profile()));
+            send(bootBanner(m_device.profile()));
             setMode(Mode::Idle);
         });
     }, out);
@@ -484,7 +484,7 @@ void Session::telnet(const std::string &host, std::string &out)
     out += "Connected to " + host + " ...\r\n";
     setMode(Mode::Remote);
     m_remote = std::make_unique<Session>(*remote, m_network, m_clock, Kind::Telnet, m_output, m_depth + 1);
-    emit(out);
+    send(out);
     out.clear();
     m_remote->start();
 }
@@ -518,7 +518,7 @@ void Session::busyUntil(int ms, std::function<void(std::string &)> then)
         then(out);
         if (m_mode == Mode::Command)
             out += prompt();
-        emit(out);
+        send(out);
         const std::string typed = std::move(m_typeAhead);
         m_typeAhead.clear();
         input(typed);
@@ -534,7 +534,7 @@ void Session::printLog(const std::string &what)
     std::string out = "\r\n" + logLine(m_device.running().sysname, what) + "\r\n";
     if (m_mode == Mode::Command)
         out += prompt() + m_editor.text();
-    emit(out);
+    send(out);
 }
 
 void Session::close()

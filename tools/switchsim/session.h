@@ -70,7 +70,7 @@ private:
     void page(std::vector<std::string> lines, std::string &out);
     void busyUntil(int ms, std::function<void(std::string &)> then);
     void close();
-    void emit(std::string_view text);
+    void send(std::string_view text);
 
     Device &m_device;
     Network &m_network;
