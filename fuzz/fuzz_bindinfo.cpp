@@ -25,7 +25,7 @@ bool sameResult(const BindInfoResult &a, const BindInfoResult &b)
 void checkReport(const BindInfoResult &result)
 {
     const QString report = FormatBindReport(result);
-    const QString header = QStringLiteral("这是个") + result.switchModel + QStringLiteral("，详细信息如下：\r\n");
+    const QString header = QStringLiteral("这是个") + switchModelText(result.switchModel) + QStringLiteral("，详细信息如下：\r\n");
     FUZZ_CHECK(report.startsWith(header));
     FUZZ_CHECK(report.endsWith(QStringLiteral("\r\n")));
 
@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringDecoder decoder("GB18030");
     const QString text = decoder.decode(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
 
-    static const QStringList models = {QStringLiteral("3100"), QStringLiteral("3600"),
-                                       QStringLiteral("5500"), QStringLiteral("9512")};
-    for (const QString &before : {models[0], models[1]}) {
+    static const QList<SwitchModel> models = {SwitchModel::S3100, SwitchModel::S3600, SwitchModel::S5500,
+                                              SwitchModel::S9512};
+    for (const SwitchModel before : {models[0], models[1]}) {
         const BindInfoResult result = ParseBindInfo(text, before);
         FUZZ_CHECK(result.switchModel == before || models.contains(result.switchModel));
         // One row per port keyword, more where a block holds several bindings.

@@ -56,7 +56,7 @@ QString valueAfter(const QString &s, qsizetype k, const QString &keyword)
 
 } // namespace
 
-BindInfoResult referenceParseBindInfo(const QString &text, const QString &switchModel)
+BindInfoResult referenceParseBindInfo(const QString &text, SwitchModel switchModel)
 {
     BindInfoResult r;
     r.switchModel = switchModel;
@@ -69,17 +69,17 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
         const auto has = [&](const char *w) { return p(w) > 0; };
         if (p("3100") > 0
             && (p("3100") < e || has("mac-address static") || has("mac-address max-mac-count"))) {
-            r.switchModel = QStringLiteral("3100");
+            r.switchModel = SwitchModel::S3100;
             r.selected = ModelButton::Sw3100;
         }
         if (p("3600") > 0 && (p("3600") < e || has("am user-bind mac-addr"))) {
-            r.switchModel = QStringLiteral("3600");
+            r.switchModel = SwitchModel::S3600;
             r.selected = ModelButton::Sw3600;
         }
         if (p("5500") > 0 && p("5500") < e)
-            r.switchModel = QStringLiteral("5500");
+            r.switchModel = SwitchModel::S5500;
         if (p("9512") > 0 && p("9512") < e)
-            r.switchModel = QStringLiteral("9512");
+            r.switchModel = SwitchModel::S9512;
     }
 
     qsizetype pos = 1;
@@ -131,7 +131,7 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
                 at << q;
             return at;
         };
-        if (r.switchModel == QLatin1String("3100")) {
+        if (r.switchModel == SwitchModel::S3100) {
             row[4] = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
             row[5] = QStringLiteral("无IP");
             r.table.append(row);
@@ -139,7 +139,7 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
                 r.table.append(row);
                 r.table.last()[4] = mid(text, q + 19, 14);
             }
-        } else if (r.switchModel == QLatin1String("3600")) {
+        } else if (r.switchModel == SwitchModel::S3600) {
             row[4] = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
             row[5] = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
             r.table.append(row);

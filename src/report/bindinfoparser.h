@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scripts/switchmodel.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -23,7 +25,7 @@ enum class ModelButton { None, Sw3100, Sw3600 };
 
 struct BindInfoResult {
     BindInfoTable table;
-    QString switchModel;                     // the model after detection
+    SwitchModel switchModel = SwitchModel::Unknown; // the model after detection
     ModelButton selected = ModelButton::None; // None: the parse selects no button
 };
 
@@ -47,7 +49,7 @@ inline constexpr qsizetype kMaxPortBlockLength = 1 << 20;
 // A block with several bindings of the model's form gives one row per binding: the first as a
 // block with one binding, each further one with that binding's MAC and (3600) the IP on its own
 // line. A binding counts for the nearest port keyword above it.
-BindInfoResult ParseBindInfo(const QString &text, const QString &switchModel);
+BindInfoResult ParseBindInfo(const QString &text, SwitchModel switchModel);
 
 // One port keyword's findings, whatever the model: rows for any model are made from it.
 struct BindInfoPort {
@@ -58,7 +60,7 @@ struct BindInfoPort {
 };
 
 // The rows of one port keyword for the given model.
-BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel);
+BindInfoTable BindInfoRows(const BindInfoPort &port, SwitchModel switchModel);
 
 // The parse fed in pieces, for texts too long to hold: ports come out through the callback as
 // soon as the text after them is known; at most one port block (see kMaxPortBlockLength) and
@@ -73,7 +75,7 @@ public:
     void add(const QString &text);
     void finish();
     // After finish(): the model detected, starting from switchModel; the table stays empty.
-    BindInfoResult model(const QString &switchModel) const;
+    BindInfoResult model(SwitchModel switchModel) const;
 
 private:
     struct State;
@@ -85,7 +87,7 @@ private:
 // every data line has exactly six tabs. Every line ends in CR LF.
 QString FormatBindReport(const BindInfoResult &result);
 // The report's header line and one row's line (empty for a blank row), each with its CR LF.
-QString FormatBindHeader(const QString &switchModel);
+QString FormatBindHeader(SwitchModel switchModel);
 QString FormatBindRow(const BindInfoRow &row);
 
 } // namespace tarnwell
