@@ -31,7 +31,7 @@ void checkReport(const BindInfoResult &result)
 
     qsizetype named = 0;
     for (const BindInfoRow &row : result.table)
-        named += row[0].isEmpty() ? 0 : 1;
+        named += row.port.isEmpty() ? 0 : 1;
 
     // Every line break of the report is a CR LF that ends a line: no lone CR or LF from a cell.
     const QString body = report.mid(header.size());
@@ -62,12 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // One row per port keyword, more where a block holds several bindings.
         FUZZ_CHECK(result.table.size() >= text.count(QStringLiteral("interface Ethernet"), Qt::CaseInsensitive));
         for (const BindInfoRow &row : result.table) {
-            FUZZ_CHECK(row[0].size() <= 6);
-            FUZZ_CHECK(row[4].size() <= 14);
+            FUZZ_CHECK(row.port.size() <= 6);
+            FUZZ_CHECK(row.mac.size() <= 14);
             // A value ends at its line's end and never exceeds the cut.
-            for (const int cell : {3, 5}) {
-                FUZZ_CHECK(row[cell].size() <= kMaxBindValueLength);
-                FUZZ_CHECK(!row[cell].contains(u'\r') && !row[cell].contains(u'\n'));
+            for (const QString *cell : {&row.vlan, &row.ip}) {
+                FUZZ_CHECK(cell->size() <= kMaxBindValueLength);
+                FUZZ_CHECK(!cell->contains(u'\r') && !cell->contains(u'\n'));
             }
         }
         // The reference searches afresh for every keyword of every block: quadratic, so only

@@ -192,8 +192,8 @@ void BindInfoCapture::report()
     }
     QString last;
     for (const BindInfoRow &row : result.table)
-        if (!row[0].isEmpty())
-            last = row[0];
+        if (!row.port.isEmpty())
+            last = row.port;
     QString why;
     switch (end) {
     case End::Silent:

@@ -313,14 +313,14 @@ BindInfoTable BindInfoRows(const BindInfoPort &port, SwitchModel switchModel)
     if (switchModel == SwitchModel::S3100 && !port.macs3100.isEmpty()) {
         for (const QString &mac : port.macs3100) {
             rows.append(first);
-            rows.last()[4] = mac;
-            rows.last()[5] = QStringLiteral("无IP");
+            rows.last().mac = mac;
+            rows.last().ip = QStringLiteral("无IP");
         }
     } else if (switchModel == SwitchModel::S3600 && !port.binds3600.isEmpty()) {
         for (qsizetype i = 0; i + 1 < port.binds3600.size(); i += 2) {
             rows.append(first);
-            rows.last()[4] = port.binds3600[i];
-            rows.last()[5] = port.binds3600[i + 1];
+            rows.last().mac = port.binds3600[i];
+            rows.last().ip = port.binds3600[i + 1];
         }
     } else {
         rows.append(first);
@@ -348,9 +348,9 @@ QString FormatBindHeader(SwitchModel switchModel)
 QString FormatBindRow(const BindInfoRow &row)
 {
     QString out;
-    if (row[0].isEmpty())
+    if (row.port.isEmpty())
         return out;
-    for (const QString &cell : row) {
+    for (const QString &cell : row.cells()) {
         // A tab inside a cell (a port name or value cut from the listing) would shift every
         // later column of the pasted table: it is shown as a blank instead.
         out += withoutLineEnds(cell).replace(u'\t', u' ');

@@ -12,9 +12,21 @@
 
 namespace tarnwell {
 
-// One port of the binding table: name, state, link type, VLAN, bound MAC, bound IP.
-// A row whose name (cell 0) is empty is blank and left out of the report.
-using BindInfoRow = std::array<QString, 6>;
+// One port of the binding table. A row whose port name is empty is blank and left out of the
+// report.
+struct BindInfoRow {
+    QString port;  // port name after the keyword, e.g. "1/0/1"
+    QString state; // 开启状态 or 关闭状态
+    QString type;  // link type: Access类型, Trunk类型 or 其它类型
+    QString vlan;
+    QString mac;   // bound MAC
+    QString ip;    // bound IP
+
+    static constexpr int kColumns = 6;
+    // The cells in the report's column order.
+    std::array<QString, kColumns> cells() const { return {port, state, type, vlan, mac, ip}; }
+    friend bool operator==(const BindInfoRow &, const BindInfoRow &) = default;
+};
 
 // The rows of the port blocks in text order: one per block, or one per binding of a block with
 // several; it grows with the listing (48-port switches list 48 blocks).
@@ -53,10 +65,10 @@ BindInfoResult ParseBindInfo(const QString &text, SwitchModel switchModel);
 
 // One port keyword's findings, whatever the model: rows for any model are made from it.
 struct BindInfoPort {
-    QString name;            // cell 0
-    QString state, type, vlan; // cells 1 to 3; empty when no "#" follows the keyword
-    QStringList macs3100;    // cell 4 of each row of a 3100; empty when no "#" follows
-    QStringList binds3600;   // cells 4 and 5 of each row of a 3600, in pairs; likewise
+    QString name;            // the rows' port
+    QString state, type, vlan; // the rows' like-named cells; empty when no "#" follows the keyword
+    QStringList macs3100;    // the MAC of each row of a 3100; empty when no "#" follows
+    QStringList binds3600;   // the MAC and IP of each row of a 3600, in pairs; likewise
 };
 
 // The rows of one port keyword for the given model.

@@ -16,8 +16,10 @@ namespace {
 QStringList rowsOf(const BindInfoTable &table)
 {
     QStringList rows;
-    for (const BindInfoRow &row : table)
-        rows << QStringList(row.begin(), row.end()).join(u'|');
+    for (const BindInfoRow &row : table) {
+        const auto cells = row.cells();
+        rows << QStringList(cells.begin(), cells.end()).join(u'|');
+    }
     return rows;
 }
 
