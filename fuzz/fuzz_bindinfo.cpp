@@ -25,13 +25,13 @@ bool sameResult(const BindInfoResult &a, const BindInfoResult &b)
 void checkReport(const BindInfoResult &result)
 {
     const QString report = FormatBindReport(result);
-    const QString header = QStringLiteral("这是个") + result.switchModel + QStringLiteral("，详细信息如下：\r\n");
+    const QString header = QStringLiteral("这是个") + switchModelText(result.switchModel) + QStringLiteral("，详细信息如下：\r\n");
     FUZZ_CHECK(report.startsWith(header));
     FUZZ_CHECK(report.endsWith(QStringLiteral("\r\n")));
 
     qsizetype named = 0;
     for (const BindInfoRow &row : result.table)
-        named += row[0].isEmpty() ? 0 : 1;
+        named += row.port.isEmpty() ? 0 : 1;
 
     // Every line break of the report is a CR LF that ends a line: no lone CR or LF from a cell.
     const QString body = report.mid(header.size());
@@ -54,20 +54,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringDecoder decoder("GB18030");
     const QString text = decoder.decode(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
 
-    static const QStringList models = {QStringLiteral("3100"), QStringLiteral("3600"),
-                                       QStringLiteral("5500"), QStringLiteral("9512")};
-    for (const QString &before : {models[0], models[1]}) {
+    static const QList<SwitchModel> models = {SwitchModel::S3100, SwitchModel::S3600, SwitchModel::S5500,
+                                              SwitchModel::S9512};
+    for (const SwitchModel before : {models[0], models[1]}) {
         const BindInfoResult result = ParseBindInfo(text, before);
         FUZZ_CHECK(result.switchModel == before || models.contains(result.switchModel));
         // One row per port keyword, more where a block holds several bindings.
         FUZZ_CHECK(result.table.size() >= text.count(QStringLiteral("interface Ethernet"), Qt::CaseInsensitive));
         for (const BindInfoRow &row : result.table) {
-            FUZZ_CHECK(row[0].size() <= 6);
-            FUZZ_CHECK(row[4].size() <= 14);
+            FUZZ_CHECK(row.port.size() <= 6);
+            FUZZ_CHECK(row.mac.size() <= 14);
             // A value ends at its line's end and never exceeds the cut.
-            for (const int cell : {3, 5}) {
-                FUZZ_CHECK(row[cell].size() <= kMaxBindValueLength);
-                FUZZ_CHECK(!row[cell].contains(u'\r') && !row[cell].contains(u'\n'));
+            for (const QString *cell : {&row.vlan, &row.ip}) {
+                FUZZ_CHECK(cell->size() <= kMaxBindValueLength);
+                FUZZ_CHECK(!cell->contains(u'\r') && !cell->contains(u'\n'));
             }
         }
         // The reference searches afresh for every keyword of every block: quadratic, so only

@@ -56,7 +56,7 @@ QString valueAfter(const QString &s, qsizetype k, const QString &keyword)
 
 } // namespace
 
-BindInfoResult referenceParseBindInfo(const QString &text, const QString &switchModel)
+BindInfoResult referenceParseBindInfo(const QString &text, SwitchModel switchModel)
 {
     BindInfoResult r;
     r.switchModel = switchModel;
@@ -69,17 +69,17 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
         const auto has = [&](const char *w) { return p(w) > 0; };
         if (p("3100") > 0
             && (p("3100") < e || has("mac-address static") || has("mac-address max-mac-count"))) {
-            r.switchModel = QStringLiteral("3100");
+            r.switchModel = SwitchModel::S3100;
             r.selected = ModelButton::Sw3100;
         }
         if (p("3600") > 0 && (p("3600") < e || has("am user-bind mac-addr"))) {
-            r.switchModel = QStringLiteral("3600");
+            r.switchModel = SwitchModel::S3600;
             r.selected = ModelButton::Sw3600;
         }
         if (p("5500") > 0 && p("5500") < e)
-            r.switchModel = QStringLiteral("5500");
+            r.switchModel = SwitchModel::S5500;
         if (p("9512") > 0 && p("9512") < e)
-            r.switchModel = QStringLiteral("9512");
+            r.switchModel = SwitchModel::S9512;
     }
 
     qsizetype pos = 1;
@@ -92,7 +92,7 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
         QString name = mid(text, P + 18, 6);
         name.remove(QLatin1Char('\r'));
         name.remove(QLatin1Char('\n'));
-        row[0] = name;
+        row.port = name;
         qsizetype H = inStr(P + 2, text, QStringLiteral("#"));
         if (H - P > kMaxPortBlockLength)
             H = 0;
@@ -107,19 +107,19 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
                       permit = QStringLiteral("port trunk permit vlan"),
                       smac = QStringLiteral("mac-address static"),
                       bmac = QStringLiteral("am user-bind mac-addr"), ip = QStringLiteral("ip-addr");
-        row[1] = in(shut) ? QStringLiteral("关闭状态") : QStringLiteral("开启状态");
+        row.state = in(shut) ? QStringLiteral("关闭状态") : QStringLiteral("开启状态");
         if (in(acc))
-            row[2] = QStringLiteral("Access类型");
+            row.type = QStringLiteral("Access类型");
         else if (in(trunk))
-            row[2] = QStringLiteral("Trunk类型");
+            row.type = QStringLiteral("Trunk类型");
         else
-            row[2] = QStringLiteral("其它类型");
+            row.type = QStringLiteral("其它类型");
         if (in(acc))
-            row[3] = valueAfter(text, K(acc), acc);
+            row.vlan = valueAfter(text, K(acc), acc);
         else if (in(permit))
-            row[3] = valueAfter(text, K(permit), permit);
+            row.vlan = valueAfter(text, K(permit), permit);
         else
-            row[3] = QStringLiteral("无VLAN");
+            row.vlan = QStringLiteral("无VLAN");
 
         // Every further binding keyword before the "#" and before the next port keyword.
         const qsizetype nextPort = inStr(P + 1, text, QStringLiteral("interface Ethernet"), ci);
@@ -131,17 +131,17 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
                 at << q;
             return at;
         };
-        if (r.switchModel == QLatin1String("3100")) {
-            row[4] = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
-            row[5] = QStringLiteral("无IP");
+        if (r.switchModel == SwitchModel::S3100) {
+            row.mac = in(smac) ? mid(text, K(smac) + 19, 14) : QStringLiteral("无MAC");
+            row.ip = QStringLiteral("无IP");
             r.table.append(row);
             for (const qsizetype q : further(smac)) {
                 r.table.append(row);
-                r.table.last()[4] = mid(text, q + 19, 14);
+                r.table.last().mac = mid(text, q + 19, 14);
             }
-        } else if (r.switchModel == QLatin1String("3600")) {
-            row[4] = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
-            row[5] = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
+        } else if (r.switchModel == SwitchModel::S3600) {
+            row.mac = in(bmac) ? mid(text, K(bmac) + 22, 14) : QStringLiteral("无MAC");
+            row.ip = in(ip) ? valueAfter(text, K(ip), ip) : QStringLiteral("无IP");
             r.table.append(row);
             for (const qsizetype q : further(bmac)) {
                 // The IP counts when "ip-addr" follows on the binding's own line, before the "#".
@@ -150,8 +150,8 @@ BindInfoResult referenceParseBindInfo(const QString &text, const QString &switch
                 const qsizetype lf = inStr(q, text, QStringLiteral("\n"));
                 const bool onLine = i > 0 && i < H && (cr == 0 || i < cr) && (lf == 0 || i < lf);
                 r.table.append(row);
-                r.table.last()[4] = mid(text, q + 22, 14);
-                r.table.last()[5] = onLine ? valueAfter(text, i, ip) : QStringLiteral("无IP");
+                r.table.last().mac = mid(text, q + 22, 14);
+                r.table.last().ip = onLine ? valueAfter(text, i, ip) : QStringLiteral("无IP");
             }
         } else {
             r.table.append(row);

@@ -41,7 +41,7 @@ Timing measure(const QString &text, int rounds)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        const BindInfoResult r = ParseBindInfo(text, QStringLiteral("3100"));
+        const BindInfoResult r = ParseBindInfo(text, SwitchModel::S3100);
         const qint64 parsed = t.nsecsElapsed();
         const QString report = FormatBindReport(r);
         const qint64 total = t.nsecsElapsed();

@@ -6,11 +6,12 @@
 namespace tarnwell {
 
 // A settings string "speed,parity,data,stop" (e.g. "9600,n,8,1") taken apart and checked.
+// parseLineSettings sets every field; the port's defaults are those of defaultCommSettings().
 struct LineSettings {
-    qint32 baudRate = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    qint32 baudRate = 0;
+    QSerialPort::Parity parity{};
+    QSerialPort::DataBits dataBits{};
+    QSerialPort::StopBits stopBits{};
 };
 
 // Accepts every string the port-setting lists can build, plus the other standard rates and the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/commsettings.h"
 #include "console/portresolver.h"
 #include "console/serialcontrol.h"
 
@@ -58,9 +59,9 @@ private:
     QStringList m_lockDirs = defaultLockDirectories();
     // What the status label shows before the first apply, so a start-up that ends early still
     // opens what the label says.
-    int m_commPort = 3;
-    QString m_settings = QStringLiteral("9600,n,8,1");
-    int m_handshaking = 0;
+    int m_commPort = defaultCommSettings().PortNum;
+    QString m_settings = lineSettingsText(defaultCommSettings());
+    int m_handshaking = defaultCommSettings().HandShake;
     QStringDecoder m_decoder{"GB18030"};
     QStringEncoder m_encoder{"GBK"};
 };

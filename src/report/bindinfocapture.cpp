@@ -38,7 +38,7 @@ bool holdsListing(QStringView text)
     return mark.match(text).hasMatch();
 }
 
-BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, QString &switchModel,
+BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel,
                                  OperationGate *gate, QObject *parent)
     : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel),
       m_gate(gate ? *gate : m_ownGate), m_timer1(this)
@@ -192,8 +192,8 @@ void BindInfoCapture::report()
     }
     QString last;
     for (const BindInfoRow &row : result.table)
-        if (!row[0].isEmpty())
-            last = row[0];
+        if (!row.port.isEmpty())
+            last = row.port;
     QString why;
     switch (end) {
     case End::Silent:

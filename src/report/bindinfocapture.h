@@ -66,7 +66,7 @@ public:
     static constexpr char kOperationName[] = "取端口列表";
 
     // gate: shared with the scripts and pastes of the window; nullptr gives the capture its own.
-    BindInfoCapture(SerialControl &serial, BindInfoView &view, QString &switchModel,
+    BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel,
                     OperationGate *gate = nullptr, QObject *parent = nullptr);
 
     // The click on Cmd_GetBindInfo. On a closed port it throws tarnwell::Error before touching
@@ -103,7 +103,7 @@ private:
 
     SerialControl &m_serial;
     BindInfoView &m_view;
-    QString &m_switchModel;
+    SwitchModel &m_switchModel;
     OperationGate m_ownGate;
     OperationGate &m_gate;
     QTimer m_timer1;

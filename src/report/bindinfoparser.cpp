@@ -162,17 +162,17 @@ public:
         };
         const auto has = [](const FirstOf &f) { return f.at >= 0; };
         if (onNameLine(m_words[0]) || (has(m_words[0]) && (has(m_hints[0]) || has(m_hints[1])))) {
-            result.switchModel = QStringLiteral("3100");
+            result.switchModel = SwitchModel::S3100;
             result.selected = ModelButton::Sw3100;
         }
         if (onNameLine(m_words[1]) || (has(m_words[1]) && has(m_hints[2]))) {
-            result.switchModel = QStringLiteral("3600");
+            result.switchModel = SwitchModel::S3600;
             result.selected = ModelButton::Sw3600;
         }
         if (onNameLine(m_words[2]))
-            result.switchModel = QStringLiteral("5500");
+            result.switchModel = SwitchModel::S5500;
         if (onNameLine(m_words[3]))
-            result.switchModel = QStringLiteral("9512");
+            result.switchModel = SwitchModel::S9512;
     }
 
 private:
@@ -298,7 +298,7 @@ void BindInfoReader::finish()
     d->pump(true);
 }
 
-BindInfoResult BindInfoReader::model(const QString &switchModel) const
+BindInfoResult BindInfoReader::model(SwitchModel switchModel) const
 {
     BindInfoResult result;
     result.switchModel = switchModel;
@@ -306,21 +306,21 @@ BindInfoResult BindInfoReader::model(const QString &switchModel) const
     return result;
 }
 
-BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel)
+BindInfoTable BindInfoRows(const BindInfoPort &port, SwitchModel switchModel)
 {
     BindInfoTable rows;
     const BindInfoRow first{port.name, port.state, port.type, port.vlan, QString(), QString()};
-    if (switchModel == u"3100" && !port.macs3100.isEmpty()) {
+    if (switchModel == SwitchModel::S3100 && !port.macs3100.isEmpty()) {
         for (const QString &mac : port.macs3100) {
             rows.append(first);
-            rows.last()[4] = mac;
-            rows.last()[5] = QStringLiteral("无IP");
+            rows.last().mac = mac;
+            rows.last().ip = QStringLiteral("无IP");
         }
-    } else if (switchModel == u"3600" && !port.binds3600.isEmpty()) {
+    } else if (switchModel == SwitchModel::S3600 && !port.binds3600.isEmpty()) {
         for (qsizetype i = 0; i + 1 < port.binds3600.size(); i += 2) {
             rows.append(first);
-            rows.last()[4] = port.binds3600[i];
-            rows.last()[5] = port.binds3600[i + 1];
+            rows.last().mac = port.binds3600[i];
+            rows.last().ip = port.binds3600[i + 1];
         }
     } else {
         rows.append(first);
@@ -328,7 +328,7 @@ BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel)
     return rows;
 }
 
-BindInfoResult ParseBindInfo(const QString &input, const QString &switchModel)
+BindInfoResult ParseBindInfo(const QString &input, SwitchModel switchModel)
 {
     QList<BindInfoPort> ports;
     BindInfoReader reader([&](const BindInfoPort &port) { ports.append(port); });
@@ -340,17 +340,17 @@ BindInfoResult ParseBindInfo(const QString &input, const QString &switchModel)
     return result;
 }
 
-QString FormatBindHeader(const QString &switchModel)
+QString FormatBindHeader(SwitchModel switchModel)
 {
-    return QStringLiteral("这是个") + switchModel + QStringLiteral("，详细信息如下：\r\n");
+    return QStringLiteral("这是个") + switchModelText(switchModel) + QStringLiteral("，详细信息如下：\r\n");
 }
 
 QString FormatBindRow(const BindInfoRow &row)
 {
     QString out;
-    if (row[0].isEmpty())
+    if (row.port.isEmpty())
         return out;
-    for (const QString &cell : row) {
+    for (const QString &cell : row.cells()) {
         // A tab inside a cell (a port name or value cut from the listing) would shift every
         // later column of the pasted table: it is shown as a blank instead.
         out += withoutLineEnds(cell).replace(u'\t', u' ');

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scripts/switchmodel.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,9 +12,21 @@
 
 namespace tarnwell {
 
-// One port of the binding table: name, state, link type, VLAN, bound MAC, bound IP.
-// A row whose name (cell 0) is empty is blank and left out of the report.
-using BindInfoRow = std::array<QString, 6>;
+// One port of the binding table. A row whose port name is empty is blank and left out of the
+// report.
+struct BindInfoRow {
+    QString port;  // port name after the keyword, e.g. "1/0/1"
+    QString state; // 开启状态 or 关闭状态
+    QString type;  // link type: Access类型, Trunk类型 or 其它类型
+    QString vlan;
+    QString mac;   // bound MAC
+    QString ip;    // bound IP
+
+    static constexpr int kColumns = 6;
+    // The cells in the report's column order.
+    std::array<QString, kColumns> cells() const { return {port, state, type, vlan, mac, ip}; }
+    friend bool operator==(const BindInfoRow &, const BindInfoRow &) = default;
+};
 
 // The rows of the port blocks in text order: one per block, or one per binding of a block with
 // several; it grows with the listing (48-port switches list 48 blocks).
@@ -23,7 +37,7 @@ enum class ModelButton { None, Sw3100, Sw3600 };
 
 struct BindInfoResult {
     BindInfoTable table;
-    QString switchModel;                     // the model after detection
+    SwitchModel switchModel = SwitchModel::Unknown; // the model after detection
     ModelButton selected = ModelButton::None; // None: the parse selects no button
 };
 
@@ -47,18 +61,18 @@ inline constexpr qsizetype kMaxPortBlockLength = 1 << 20;
 // A block with several bindings of the model's form gives one row per binding: the first as a
 // block with one binding, each further one with that binding's MAC and (3600) the IP on its own
 // line. A binding counts for the nearest port keyword above it.
-BindInfoResult ParseBindInfo(const QString &text, const QString &switchModel);
+BindInfoResult ParseBindInfo(const QString &text, SwitchModel switchModel);
 
 // One port keyword's findings, whatever the model: rows for any model are made from it.
 struct BindInfoPort {
-    QString name;            // cell 0
-    QString state, type, vlan; // cells 1 to 3; empty when no "#" follows the keyword
-    QStringList macs3100;    // cell 4 of each row of a 3100; empty when no "#" follows
-    QStringList binds3600;   // cells 4 and 5 of each row of a 3600, in pairs; likewise
+    QString name;            // the rows' port
+    QString state, type, vlan; // the rows' like-named cells; empty when no "#" follows the keyword
+    QStringList macs3100;    // the MAC of each row of a 3100; empty when no "#" follows
+    QStringList binds3600;   // the MAC and IP of each row of a 3600, in pairs; likewise
 };
 
 // The rows of one port keyword for the given model.
-BindInfoTable BindInfoRows(const BindInfoPort &port, const QString &switchModel);
+BindInfoTable BindInfoRows(const BindInfoPort &port, SwitchModel switchModel);
 
 // The parse fed in pieces, for texts too long to hold: ports come out through the callback as
 // soon as the text after them is known; at most one port block (see kMaxPortBlockLength) and
@@ -73,7 +87,7 @@ public:
     void add(const QString &text);
     void finish();
     // After finish(): the model detected, starting from switchModel; the table stays empty.
-    BindInfoResult model(const QString &switchModel) const;
+    BindInfoResult model(SwitchModel switchModel) const;
 
 private:
     struct State;
@@ -85,7 +99,7 @@ private:
 // every data line has exactly six tabs. Every line ends in CR LF.
 QString FormatBindReport(const BindInfoResult &result);
 // The report's header line and one row's line (empty for a blank row), each with its CR LF.
-QString FormatBindHeader(const QString &switchModel);
+QString FormatBindHeader(SwitchModel switchModel);
 QString FormatBindRow(const BindInfoRow &row);
 
 } // namespace tarnwell

@@ -258,7 +258,7 @@ void CommandScripts::portScript(PortScript kind)
     // Every value is checked before the first line; the IP only matters to a 3600.
     const auto problem = [this] {
         return bindvalues::problem(box(ScriptBox::PortNum), box(ScriptBox::Vlan), box(ScriptBox::Mac),
-                                   box(ScriptBox::IP), m_inputs.switchModel() == model3600());
+                                   box(ScriptBox::IP), m_inputs.switchModel() == SwitchModel::S3600);
     };
     if (const QString p = problem(); !p.isEmpty()) {
         run->ticket.setOutcome(QStringLiteral("没有发送：") + p);
@@ -275,7 +275,7 @@ void CommandScripts::portScript(PortScript kind)
     lines.push_back({[this, undo] { return undo + QStringLiteral("port acc vlan ") + box(ScriptBox::Vlan); }});
     // Both boxes of the last line are read as it is sent.
     lines.push_back({[this, undo, mac] {
-                         return m_inputs.switchModel() == model3600()
+                         return m_inputs.switchModel() == SwitchModel::S3600
                                     ? undo + QStringLiteral("am user-bind mac-addr ") + mac() + QStringLiteral(" ip-addr ")
                                           + box(ScriptBox::IP)
                                     : undo + QStringLiteral("mac-addr static ") + mac() + QStringLiteral(" vlan ")
@@ -285,17 +285,17 @@ void CommandScripts::portScript(PortScript kind)
     if (sendScript(*run, lines, 0, portLines) != Step::Next)
         return;
 
-    const QString model = m_inputs.switchModel();
+    const SwitchModel model = m_inputs.switchModel();
     const QString refusedTitle = QStringLiteral("无法操作");
     const auto refuse = [&](const QString &text) {
         run->ticket.setOutcome(QStringLiteral("没有发送：") + text);
         messageBox(text, refusedTitle);
     };
-    if (model == model5500())
+    if (model == SwitchModel::S5500)
         return refuse(QStringLiteral("5500好多光口，绑定方法学习中"));
-    if (model == model9512())
+    if (model == SwitchModel::S9512)
         return refuse(QStringLiteral("9512好多光口，绑定方法学习中"));
-    if (model != model3100() && model != model3600())
+    if (model != SwitchModel::S3100 && model != SwitchModel::S3600)
         return refuse(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"));
     // The model learnt during the login may want the IP; the values may have changed meanwhile.
     if (const QString p = problem(); !p.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scripts/switchmodel.h"
+
 #include <QString>
 
 namespace tarnwell {
@@ -26,7 +28,7 @@ public:
     // The current text of a box, exactly as typed.
     virtual QString text(ScriptBox box) const = 0;
     // The window's SwitchModel.
-    virtual QString switchModel() const = 0;
+    virtual SwitchModel switchModel() const = 0;
     // Empties the console input line Text2 and gives it the keyboard focus.
     virtual void clearInputLine() = 0;
 };

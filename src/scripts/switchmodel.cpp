@@ -4,14 +4,14 @@
 
 namespace tarnwell {
 
-void optSw3100Click(QString &switchModel)
+void optSw3100Click(SwitchModel &switchModel)
 {
-    switchModel = model3100();
+    switchModel = SwitchModel::S3100;
 }
 
-void optSw3600Click(QString &switchModel)
+void optSw3600Click(SwitchModel &switchModel)
 {
-    switchModel = model3600();
+    switchModel = SwitchModel::S3600;
 }
 
 void option2Click(const std::function<void()> &selectOption1)

@@ -29,7 +29,7 @@ ConsoleTerminal::ConsoleTerminal(SerialControl &serial, Terminal &terminal, Port
                                  const Controls &controls, QObject *parent)
     : QObject(parent), m_serial(serial), m_terminal(terminal), m_settings(settings), m_c(controls)
 {
-    m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+    setShowsOpen(false);
     m_c.Timer2->setInterval(500);
     connect(m_c.Timer2, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
     connect(&m_serial, &SerialControl::onComm, this, &ConsoleTerminal::receive);
@@ -48,15 +48,15 @@ void ConsoleTerminal::populateFontSizes(QComboBox *combo1)
 void ConsoleTerminal::openOrClose()
 {
     const bool ok = trapErrors([this] {
-        if (m_c.Cmd_Switch->text() == QString::fromUtf8(kOpenCaption)) {
+        if (!m_showsOpen) {
             if (!m_serial.portOpen())
                 m_serial.setPortOpen(true);
             m_settings.setListsEnabled(false);
             m_c.Timer2->start();
-            m_c.Cmd_Switch->setText(QString::fromUtf8(kCloseCaption));
+            setShowsOpen(true);
             m_settings.ApplyEnabled = false;
         } else {
-            m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+            setShowsOpen(false);
             m_settings.ApplyEnabled = true;
             if (m_serial.portOpen())
                 m_serial.setPortOpen(false);
@@ -65,6 +65,12 @@ void ConsoleTerminal::openOrClose()
     });
     if (!ok)
         m_settings.ApplyEnabled = true;
+}
+
+void ConsoleTerminal::setShowsOpen(bool open)
+{
+    m_showsOpen = open;
+    m_c.Cmd_Switch->setText(QString::fromUtf8(open ? kCloseCaption : kOpenCaption));
 }
 
 void ConsoleTerminal::enterClosedState()
@@ -79,7 +85,7 @@ void ConsoleTerminal::enterClosedState()
 void ConsoleTerminal::onPortLost(const QString &description)
 {
     // The serial control has closed the device already; show the Closed state and say why once.
-    m_c.Cmd_Switch->setText(QString::fromUtf8(kOpenCaption));
+    setShowsOpen(false);
     m_settings.ApplyEnabled = true;
     enterClosedState();
     errorDialog(description);

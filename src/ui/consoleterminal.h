@@ -58,6 +58,10 @@ public:
     void lampTick();        // Timer2
 
     const CommandHistory &history() const { return m_history; }
+    // Whether the window shows the Open state (caption 点击关闭, lists disabled). It can differ
+    // from the port's own state: a port reopened by the reconnect watch is open before the
+    // window shows it.
+    bool showsOpen() const { return m_showsOpen; }
     // When set and true, the input line's text is not sent by Enter, 补齐 or ? (a paste owns it).
     std::function<bool()> lineTaken;
 
@@ -71,6 +75,7 @@ private:
     bool send(const QString &text);
     bool lineFree() const { return !lineTaken || !lineTaken(); }
     void enterClosedState();
+    void setShowsOpen(bool open); // the flag and Cmd_Switch's caption
     void onPortLost(const QString &description);
 
     SerialControl &m_serial;
@@ -78,6 +83,7 @@ private:
     PortSettings &m_settings;
     Controls m_c;
     CommandHistory m_history;
+    bool m_showsOpen = false;
 };
 
 } // namespace tarnwell

@@ -155,7 +155,7 @@ void FrmMain::wireControls()
     // The user opening or closing the port takes over from a watch for a lost one.
     connect(Cmd_Switch, &QPushButton::clicked, &m_session->reconnector(), &PortReconnector::stop);
     connect(m_session.get(), &SessionRecording::reconnected, this, [this] {
-        if (Cmd_Switch->text() == QString::fromUtf8(ConsoleTerminal::kOpenCaption))
+        if (!m_console->showsOpen())
             m_console->openOrClose(); // the port is open already: shows the Open state
     });
     // A script or capture waiting when the port goes away would fail at its next write with a
@@ -271,7 +271,8 @@ void FrmMain::showEvent(QShowEvent *event)
 
 void FrmMain::togglePasswordDisplay()
 {
-    if (Cmd_PSD->text() == QStringLiteral("明文")) {
+    // The input line's echo mode is the state; the caption only shows it.
+    if (Text2->echoMode() == QLineEdit::Normal) {
         Text2->setEchoMode(QLineEdit::Password);
         Cmd_PSD->setText(QStringLiteral("密文"));
     } else {

@@ -45,7 +45,8 @@ public:
 
     SerialControl &serial() { return *MSComm1; }
     Terminal &terminal() { return m_terminal; }
-    QString SwitchModel;
+    // Named as the window's code knows it; the type is qualified, as the name is taken here.
+    tarnwell::SwitchModel SwitchModel = tarnwell::SwitchModel::Unknown;
 
     // --- controls, named as on the form ---
     TerminalView *Text1 = nullptr;

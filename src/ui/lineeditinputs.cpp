@@ -61,9 +61,9 @@ QString LineEditInputs::text(ScriptBox box) const
     return edit ? edit->text() : QString();
 }
 
-QString LineEditInputs::switchModel() const
+SwitchModel LineEditInputs::switchModel() const
 {
-    return m_model ? m_model() : QString();
+    return m_model ? m_model() : SwitchModel::Unknown;
 }
 
 void LineEditInputs::clearInputLine()

@@ -56,7 +56,10 @@ void PortSettings::populate(const Controls &c)
         list->setEditable(false);
         list->setCurrentIndex(-1);
     }
-    c.Lbl_ComSettings->setText(QStringLiteral("当前设置:COM3 9600,N,8,1"));
+    // The settings the serial control starts with, the parity letter as the lists show it.
+    tarnwell::CommSettings initial = defaultCommSettings();
+    initial.Check = initial.Check.toUpper();
+    c.Lbl_ComSettings->setText(QStringLiteral("当前设置:COM%1 ").arg(initial.PortNum) + lineSettingsText(initial));
 }
 
 void PortSettings::connectLists()
@@ -97,19 +100,17 @@ void PortSettings::applySteps()
 
 void PortSettings::FillCommLists()
 {
-    if (!SettingsLoaded || !selectLoaded()) {
+    ApplyEnabled = false;
+    if (!SettingsLoaded || !select(CommSettings)) {
         // No stored settings, or some cannot be selected: the defaults, without a message.
-        ApplyEnabled = false;
-        selectDefaults();
+        select(defaultCommSettings());
     }
     ApplyEnabled = true;
     ApplyCommSettings();
 }
 
-bool PortSettings::selectLoaded()
+bool PortSettings::select(const tarnwell::CommSettings &s)
 {
-    ApplyEnabled = false;
-    const tarnwell::CommSettings &s = CommSettings;
     if (!selectIndex(m_c.Combo2, s.PortNum - 1) || !selectText(m_c.Combo3, QString::number(s.Speed)))
         return false;
     // The parity letter in either case ("N" is what the status label shows); a missing or
@@ -121,16 +122,6 @@ bool PortSettings::selectLoaded()
     m_c.Combo4->setCurrentIndex(parity);
     return selectText(m_c.Combo5, QString::number(s.Data)) && selectText(m_c.Combo6, s.Stop)
            && selectIndex(m_c.Combo7, s.HandShake);
-}
-
-void PortSettings::selectDefaults()
-{
-    selectText(m_c.Combo2, QStringLiteral("COM3"));
-    selectText(m_c.Combo3, QStringLiteral("9600"));
-    selectIndex(m_c.Combo4, 0);
-    selectText(m_c.Combo5, QStringLiteral("8"));
-    selectText(m_c.Combo6, QStringLiteral("1"));
-    selectIndex(m_c.Combo7, 0);
 }
 
 void PortSettings::setListsEnabled(bool enabled)

@@ -49,8 +49,8 @@ public:
 
 private:
     void applySteps();
-    bool selectLoaded();
-    void selectDefaults();
+    // Selects a record's settings in the lists; false at the first that is not in its list.
+    bool select(const tarnwell::CommSettings &settings);
 
     SerialControl &m_serial;
     Controls m_c;

@@ -1,5 +1,6 @@
 #include "ui/practice.h"
 
+#include "console/commsettings.h"
 #include "console/error.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,9 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
     if (simulator.isEmpty() || !QFileInfo(simulator).isExecutable())
         throw Error(QStringLiteral("找不到模拟交换机程序 tarnwell-switchsim(应在 %1 旁边)")
                         .arg(QCoreApplication::applicationFilePath()));
-    const QString link = m_home.filePath(QStringLiteral("tarnwell/ports/COM3"));
+    // A fresh configuration opens the default port: that is the one to link.
+    const QString link =
+        m_home.filePath(QStringLiteral("tarnwell/ports/COM%1").arg(defaultCommSettings().PortNum));
     m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // The simulator ends with this process, however it ends (killed included).
     m_simulator.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });

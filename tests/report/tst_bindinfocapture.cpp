@@ -64,7 +64,7 @@ public:
 // The window's side: the controls the capture touches, and the terminal fed by the port.
 class View : public BindInfoView {
 public:
-    View(SerialControl &serial, QString &model) : m_model(model)
+    View(SerialControl &serial, SwitchModel &model) : m_model(model)
     {
         QObject::connect(&serial, &SerialControl::onComm, [&serial, this] { terminal += serial.input(); });
     }
@@ -76,13 +76,13 @@ public:
     void selectModelButton(ModelButton b) override
     {
         log << QStringLiteral("select:%1").arg(int(b));
-        m_model = b == ModelButton::Sw3600 ? QStringLiteral("3600") : QStringLiteral("3100");
+        m_model = b == ModelButton::Sw3600 ? SwitchModel::S3600 : SwitchModel::S3100;
     }
     QString inputLine, report = QStringLiteral("(old report)"), terminal = QStringLiteral("(old terminal)");
     QStringList log;
 
 private:
-    QString &m_model;
+    SwitchModel &m_model;
 };
 
 struct Rig {
@@ -96,7 +96,7 @@ struct Rig {
     }
     test::VirtualClock clock;
     PagingSwitch port;
-    QString model = QStringLiteral("3100");
+    SwitchModel model = SwitchModel::S3100;
     View view{port, model};
     OperationGate gate;
     std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, view, model, &gate);
@@ -105,7 +105,7 @@ struct Rig {
 
 QString reportOf(const QString &text)
 {
-    return FormatBindReport(ParseBindInfo(text, "3100"));
+    return FormatBindReport(ParseBindInfo(text, SwitchModel::S3100));
 }
 
 // A listing of 60 ports (254 lines); with logs, a log line every 40 lines and one after the prompt.
@@ -236,7 +236,7 @@ void TestBindInfoCapture::capture()
     const QStringList rows = r.view.report.split(u"\r\n"_qs);
     if (message.isEmpty()) {
         QCOMPARE(outcomes, QStringList{u"完成"_qs});
-        QCOMPARE(r.model, u"3600"_qs);
+        QCOMPARE(r.model, SwitchModel::S3600);
         QCOMPARE(r.view.log.mid(4), (QStringList{"select:2", "setReport"}));
         QCOMPARE(r.view.report, reportOf(u"dis cu\r\n"_qs + test::crlf(test::configLines(60, true))));
         QCOMPARE(boxes.texts(), QStringList());

@@ -8,6 +8,7 @@ using namespace tarnwell;
 using tarnwell::test::crlf;
 
 Q_DECLARE_METATYPE(tarnwell::ModelButton)
+Q_DECLARE_METATYPE(tarnwell::SwitchModel)
 
 namespace {
 
@@ -15,8 +16,10 @@ namespace {
 QStringList rowsOf(const BindInfoTable &table)
 {
     QStringList rows;
-    for (const BindInfoRow &row : table)
-        rows << QStringList(row.begin(), row.end()).join(u'|');
+    for (const BindInfoRow &row : table) {
+        const auto cells = row.cells();
+        rows << QStringList(cells.begin(), cells.end()).join(u'|');
+    }
     return rows;
 }
 
@@ -29,6 +32,8 @@ private slots:
     void parse();
     void reportText_data();
     void reportText();
+    void modelText_data();
+    void modelText();
 };
 
 void TestBindInfoParser::parse_data()
@@ -157,8 +162,8 @@ void TestBindInfoParser::parse()
     QFETCH(ModelButton, button);
     QFETCH(QStringList, rows);
 
-    const BindInfoResult r = ParseBindInfo(text, before);
-    QCOMPARE(r.switchModel, model);
+    const BindInfoResult r = ParseBindInfo(text, switchModelFromText(before));
+    QCOMPARE(switchModelText(r.switchModel), model);
     QCOMPARE(r.selected, button);
     QCOMPARE(rowsOf(r.table), rows);
 
@@ -167,12 +172,12 @@ void TestBindInfoParser::parse()
         if (piece < 1000 && text.size() > 100000)
             continue;
         BindInfoTable table;
-        BindInfoReader reader([&](const BindInfoPort &port) { table += BindInfoRows(port, model); });
+        BindInfoReader reader([&](const BindInfoPort &port) { table += BindInfoRows(port, switchModelFromText(model)); });
         for (qsizetype at = 0; at < text.size(); at += piece)
             reader.add(text.mid(at, piece));
         reader.finish();
-        QCOMPARE(reader.model(before).switchModel, model);
-        QCOMPARE(reader.model(before).selected, button);
+        QCOMPARE(switchModelText(reader.model(switchModelFromText(before)).switchModel), model);
+        QCOMPARE(reader.model(switchModelFromText(before)).selected, button);
         QCOMPARE(rowsOf(table), rows);
     }
 }
@@ -209,12 +214,38 @@ void TestBindInfoParser::reportText()
     QFETCH(QString, text);
     QFETCH(QString, before);
     QFETCH(QString, report);
-    const QString got = FormatBindReport(ParseBindInfo(text, before));
+    const QString got = FormatBindReport(ParseBindInfo(text, switchModelFromText(before)));
     QCOMPARE(got, report);
     for (const QString &line : got.split(u"\r\n"_qs).mid(1, -1)) {
         if (!line.isEmpty())
             QCOMPARE(line.count(u'\t'), 6);
     }
+}
+
+// The model's text is read from the report tool's command line and written in the header.
+void TestBindInfoParser::modelText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<SwitchModel>("model");
+    QTest::newRow("3100") << "3100" << SwitchModel::S3100;
+    QTest::newRow("3600") << "3600" << SwitchModel::S3600;
+    QTest::newRow("5500") << "5500" << SwitchModel::S5500;
+    QTest::newRow("9512") << "9512" << SwitchModel::S9512;
+    QTest::newRow("empty") << "" << SwitchModel::Unknown;
+    QTest::newRow("blank before") << " 3100" << SwitchModel::Unknown;
+    QTest::newRow("line end after") << "3600\r" << SwitchModel::Unknown;
+    QTest::newRow("name as in sysname") << "SW3600" << SwitchModel::Unknown;
+    QTest::newRow("one digit more") << "35000" << SwitchModel::Unknown;
+    QTest::newRow("prefix of a model") << "951" << SwitchModel::Unknown;
+    QTest::newRow("full-width digits") << "３１００" << SwitchModel::Unknown;
+}
+
+void TestBindInfoParser::modelText()
+{
+    QFETCH(QString, text);
+    QFETCH(SwitchModel, model);
+    QCOMPARE(switchModelFromText(text), model);
+    QCOMPARE(switchModelText(model), model == SwitchModel::Unknown ? QString() : text);
 }
 
 QTEST_GUILESS_MAIN(TestBindInfoParser)

@@ -25,7 +25,7 @@ public:
         auto it = boxes.find(box);
         return it == boxes.end() ? QString() : it->second;
     }
-    QString switchModel() const override { return model; }
+    SwitchModel switchModel() const override { return model; }
     void clearInputLine() override { text2.clear(); }
 
     // "Name=value" entries, Name one of the box names below.
@@ -41,7 +41,7 @@ public:
     }
 
     std::map<ScriptBox, QString> boxes;
-    QString model = QStringLiteral("3100");
+    SwitchModel model = SwitchModel::S3100;
     QString text2 = QStringLiteral("typed before");
 };
 
@@ -235,7 +235,7 @@ void TestCommandScripts::script()
 
     Trace t;
     t.inputs.fill(boxes);
-    t.inputs.model = model;
+    t.inputs.model = switchModelFromText(model);
     CommandScripts scripts(t.serial, t.inputs);
     const QString when = event.section(u' ', 0, 0), what = event.section(u' ', 1, 1);
     const QString arg = event.section(u' ', 2);
@@ -243,7 +243,7 @@ void TestCommandScripts::script()
         if (what == u"fill")
             t.inputs.fill(arg.split(u','));
         else if (what == u"model")
-            t.inputs.model = arg;
+            t.inputs.model = switchModelFromText(arg);
         else {
             if (what == u"cancel")
                 scripts.cancel();

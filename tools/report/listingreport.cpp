@@ -49,8 +49,8 @@ QString ListingReport::finish(const QString &switchModel)
         m_reader.add(m_text);
     m_text.clear();
     m_reader.finish();
-    m_model = m_reader.model(switchModel).switchModel;
-    return m_model;
+    m_model = m_reader.model(switchModelFromText(switchModel)).switchModel;
+    return switchModelText(m_model);
 }
 
 void ListingReport::keep(const BindInfoPort &port)

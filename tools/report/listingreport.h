@@ -23,7 +23,8 @@ public:
     ~ListingReport();
 
     void add(const QString &text);
-    // Ends the listing; the model is detected starting from switchModel and returned.
+    // Ends the listing; the model is detected starting from switchModel and returned, both as
+    // the command line names them ("3100" ...).
     QString finish(const QString &switchModel);
     // Writes the header and the rows (UTF-8) after finish(). Throws Error when the temporary file
     // or the output fails.
@@ -38,7 +39,7 @@ private:
 
     BindInfoReader m_reader;
     QString m_text; // text not yet given to the parser
-    QString m_model;
+    SwitchModel m_model = SwitchModel::Unknown;
     QBuffer m_memory;
     QDataStream m_out;
     std::unique_ptr<QTemporaryFile> m_file;
