@@ -43,14 +43,14 @@ void ListingReport::add(const QString &text)
     }
 }
 
-QString ListingReport::finish(const QString &switchModel)
+SwitchModel ListingReport::finish(SwitchModel switchModel)
 {
     if (!m_text.isEmpty())
         m_reader.add(m_text);
     m_text.clear();
     m_reader.finish();
-    m_model = m_reader.model(switchModelFromText(switchModel)).switchModel;
-    return switchModelText(m_model);
+    m_model = m_reader.model(switchModel).switchModel;
+    return m_model;
 }
 
 void ListingReport::keep(const BindInfoPort &port)

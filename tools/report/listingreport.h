@@ -23,9 +23,8 @@ public:
     ~ListingReport();
 
     void add(const QString &text);
-    // Ends the listing; the model is detected starting from switchModel and returned, both as
-    // the command line names them ("3100" ...).
-    QString finish(const QString &switchModel);
+    // Ends the listing; the model is detected starting from switchModel and returned.
+    SwitchModel finish(SwitchModel switchModel);
     // Writes the header and the rows (UTF-8) after finish(). Throws Error when the temporary file
     // or the output fails.
     void write(std::FILE *to);

@@ -102,7 +102,7 @@ private:
 // Where the text goes: one capture, or the listings of a session log.
 class Sink {
 public:
-    Sink(const QString &model, bool all) : m_model(model), m_all(all) {}
+    Sink(tarnwell::SwitchModel model, bool all) : m_model(model), m_all(all) {}
 
     void add(QByteArrayView bytes, bool atEnd)
     {
@@ -162,7 +162,7 @@ private:
         };
     }
 
-    QString m_model;
+    tarnwell::SwitchModel m_model;
     bool m_all;
     bool m_decided = false;
     QByteArray m_head;
@@ -213,7 +213,7 @@ int main(int argc, char *argv[])
 
     // Options act in the order given: "--help --model x" shows the usage, "--model x --help"
     // refuses the model.
-    QString model = QStringLiteral("3100");
+    tarnwell::SwitchModel model = tarnwell::initialSwitchModel();
     const QStringList models = parser.values(modelOption);
     qsizetype nextModel = 0;
     for (const QString &name : parser.optionNames()) {
@@ -226,10 +226,10 @@ int main(int argc, char *argv[])
             return 0;
         }
         if (name == u"model") {
-            model = models.value(nextModel++);
-            static const QStringList known{u"3100"_qs, u"3600"_qs, u"5500"_qs, u"9512"_qs};
-            if (!known.contains(model))
-                return fail(QStringLiteral("未知型号 \"%1\"(可用 3100、3600、5500、9512)").arg(model));
+            const QString text = models.value(nextModel++);
+            model = tarnwell::switchModelFromText(text);
+            if (model == tarnwell::SwitchModel::Unknown)
+                return fail(QStringLiteral("未知型号 \"%1\"(可用 3100、3600、5500、9512)").arg(text));
         }
     }
     const QStringList files = parser.positionalArguments();
