@@ -4,6 +4,7 @@
 #include "ui/consoleterminal.h"
 #include "support/virtualclock.h"
 #include "support/window.h"
+#include "ui/lineeditinputs.h"
 #include "ui/pasteinput.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace tarnwell;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -208,6 +210,43 @@ private slots:
         QCOMPARE(r.w.Text2->text(), kept ? QStringLiteral("dis ") + pasted
                                     : why == "masked" ? QStringLiteral("dis Secret1") : QStringLiteral("dis "));
         QVERIFY(!r.w.Text2->isReadOnly());
+    }
+
+    // A script box keeps one cell of whatever is typed or pasted into it, says when it dropped
+    // more, and the MAC box turns a complete MAC of a common form into the switch's form.
+    void scriptBoxes_data()
+    {
+        QTest::addColumn<bool>("mac");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inBox");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("one line") << false << u"dis cu"_qs << u"dis cu"_qs << false;
+        QTest::newRow("spreadsheet cell") << true << u"000f-e212-3456\r\n"_qs << u"000f-e212-3456"_qs << false;
+        QTest::newRow("three lines: the first kept") << false << u"sys\rint eth 1/0/5\r\n\nreturn\n"_qs << u"sys"_qs << true;
+        QTest::newRow("two cells of a row") << false << u"10\t20"_qs << u"10"_qs << true;
+        QTest::newRow("empty cells before the value") << true << u"\t\r\n0011-2233-4455"_qs << u"0011-2233-4455"_qs << false;
+        QTest::newRow("MAC with colons") << true << u"00:0F:E2:AA:00:08"_qs << u"000f-e2aa-0008"_qs << false;
+        QTest::newRow("MAC with dots, blanks around") << true << u" 000f.e2aa.0008 "_qs << u"000f-e2aa-0008"_qs << false;
+        QTest::newRow("MAC too long: left as typed") << true << u"000f-e2aa-00411"_qs << u"000f-e2aa-00411"_qs << false;
+        QTest::newRow("colons, not the MAC box") << false << u"00:0F:E2:AA:00:08"_qs << u"00:0F:E2:AA:00:08"_qs << false;
+    }
+    void scriptBoxes()
+    {
+        QFETCH(bool, mac);
+        QFETCH(QString, typed);
+        QFETCH(QString, inBox);
+        QFETCH(bool, told);
+        QLineEdit box;
+        LineEditInputs inputs;
+        const ScriptBox which = mac ? ScriptBox::Mac : ScriptBox::Vlan;
+        inputs.setBox(which, &box);
+        bool said = false;
+        inputs.onCellsDropped([&](QLineEdit *edit) { said = edit == &box; });
+        box.insert(typed);
+        QCOMPARE(box.text(), inBox);
+        QCOMPARE(inputs.text(which), inBox);
+        QCoreApplication::processEvents();
+        QCOMPARE(said, told);
     }
 };
 
