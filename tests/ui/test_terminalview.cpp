@@ -112,32 +112,6 @@ private slots:
         QCOMPARE(p.terminal.text(), QString(text).remove(u'|')); // every byte kept as received
     }
 
-    // One endless line, received whole or piecewise: any row scrolled to shows its own characters.
-    void endlessLineScrolledAnywhere_data()
-    {
-        QTest::addColumn<int>("pieces");
-        QTest::newRow("one receive") << 1;
-        QTest::newRow("many receives") << 97;
-    }
-    void endlessLineScrolledAnywhere()
-    {
-        QFETCH(int, pieces);
-        Pane p;
-        QString text;
-        for (int i = 0; i < 500000; ++i)
-            text += QChar(char16_t(u'0' + i % 10));
-        for (qsizetype at = 0, step = text.size() / pieces + 1; at < text.size(); at += step)
-            p.terminal.append(text.mid(at, step));
-        p.view.flush();
-        const int c = p.view.columns();
-        QCOMPARE(p.bar()->maximum() + p.bar()->pageStep(), int((text.size() + c - 1) / c));
-        const int last = p.bar()->maximum();
-        for (const int row : {0, 63, 64, 1000, last / 3 + 17, last}) {
-            p.bar()->setValue(row);
-            QCOMPARE(p.view.visibleRows().value(0), text.mid(qsizetype(row) * c, c));
-        }
-    }
-
     void mouseSelects_data()
     {
         QTest::addColumn<int>("clicks");
