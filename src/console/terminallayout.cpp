@@ -60,7 +60,7 @@ void TerminalLayout::relayout()
 void TerminalLayout::wrap(qsizetype line, QStringView text, qsizetype from)
 {
     CellWalker w(text, from, text.size(), m_columns, m_last.row, m_last.used);
-    for (; !w.atEnd(); w.next())
+    for (; !w.atEnd(); w.skipPlain())
         if (w->col == 0 && w->row > 0 && w->row % kCheckpointRows == 0)
             m_checkpoints[line].push_back(w->pos);
     m_last = {w.row(), w.used()};
@@ -145,7 +145,7 @@ void TerminalLayout::forLineRows(qsizetype line, qint64 first, qint64 last,
             k = qint64(j) * kCheckpointRows;
         }
     }
-    for (CellWalker w(text, start, text.size(), m_columns, k); !w.atEnd(); w.next()) {
+    for (CellWalker w(text, start, text.size(), m_columns, k); !w.atEnd(); w.skipPlain()) {
         if (w->row == k)
             continue;
         if (k >= first && !f(k, {line, start, w->pos}))
@@ -218,7 +218,7 @@ QString TerminalLayout::shownText(TextPos start, TextPos end) const
         qsizetype run = i == start.line ? qMin(start.col, text.size()) : 0;
         if (m_showTimes && run == 0)
             out += timeText(i);
-        for (CellWalker c(text, run, to, kUnwrapped); !c.atEnd(); c.next()) {
+        for (CellWalker c(text, run, to, kUnwrapped); !c.atEnd(); c.skipPlain()) {
             if (!c->caret)
                 continue;
             out.append(text.sliced(run, c->pos - run));

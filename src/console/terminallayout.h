@@ -55,6 +55,24 @@ public:
         if (m_cell.pos < m_end)
             measure();
     }
+    // Moves on as next() does, over the printable ASCII that follows in the same row at once: for
+    // walks that look only at the rows' starts and at the characters that are not plain.
+    void skipPlain()
+    {
+        if (!m_cell.plain) {
+            next();
+            return;
+        }
+        const qsizetype stop = m_cell.pos + qMin(m_columns - m_cell.col, m_end - m_cell.pos);
+        qsizetype p = m_cell.pos + 1;
+        while (p < stop && charcells::isPlain(m_d[p].unicode()))
+            ++p;
+        m_cell.col += p - m_cell.pos;
+        m_cell.pos = p;
+        m_cell.width = m_cell.units = 0;
+        if (p < m_end)
+            measure();
+    }
     // Where the walk stands at its end: the row and the cells used in it.
     qint64 row() const { return m_cell.row; }
     qsizetype used() const { return m_cell.col + m_cell.width; }
