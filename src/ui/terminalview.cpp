@@ -274,25 +274,29 @@ void TerminalView::paintRow(QPainter &p, Row row, int y) const
         plain.clear();
         carets.clear();
     };
-    for (CellWalker c = m_layout.cells(row); !c.atEnd(); c.next()) {
+    for (CellWalker c = m_layout.cells(row); !c.atEnd();) {
         if (!c->plain && !c->caret) {
             drawRun();
             p.setPen(kText);
             p.drawText(QPointF(x(c->col), baseline), text.sliced(c->pos, c->units).toString());
+            c.next();
             continue;
         }
         if (plain.isEmpty())
             runCol = c->col;
         if (c->plain) {
-            plain += text[c->pos];
+            const qsizetype from = c->pos;
+            c.skipPlain();
+            plain += text.sliced(from, c->pos - from);
             if (!carets.isEmpty())
-                carets += u' ';
+                carets.resize(plain.size(), u' ');
         } else {
             if (carets.isEmpty())
                 carets.fill(u' ', plain.size());
             plain += QLatin1String("  ");
             carets += u'^';
             carets += QChar(c->caret);
+            c.next();
         }
     }
     drawRun();
