@@ -83,7 +83,7 @@ private slots:
         QTest::newRow("empty lines") << "a\n\n\nb\r\n" << 4 << "" << QStringList{"a", "", "", "b", ""};
         QTest::newRow("nothing received") << "" << 4 << "" << QStringList{""};
         QTest::newRow("line grown across receives") << "ab|cd|e中|f" << 4 << "" << QStringList{"abcd", "e中f"};
-        QTest::newRow("redrawn open line wrapped again") << "abcdef|\r中" << 4 << "" << QStringList{"中bc", "def"};
+        QTest::newRow("redrawn open line wrapped again") << "abcd|\r中中" << 4 << "" << QStringList{"中中", "cd"};
         QTest::newRow("open line erased to one row") << "abcdef|\r\x1b[K|x" << 4 << "" << QStringList{"x"};
         QTest::newRow("times take columns") << "abcde\r\nf" << 17 << "times" << QStringList{"abcd", "e", "f"};
     }
