@@ -1,7 +1,6 @@
 #pragma once
 
-#include "console/lineindex.h"
-#include "console/screenlines.h"
+#include "console/terminallayout.h"
 #include "console/textfinder.h"
 
 #include <QAbstractScrollArea>
@@ -9,7 +8,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <map>
 #include <vector>
 
 class QLineEdit;
@@ -19,10 +17,9 @@ namespace tarnwell {
 
 class Terminal;
 
-// The terminal pane: paints the rows in view from the lines as drawn (ScreenLines), white on
-// black in a fixed-pitch face, wrapped at the pane's width; control characters left in a line
-// show in caret notation (^H, ^[, ^M) in a dimmer colour. A row index per line (for the current
-// width) is the only thing kept beside the lines; each receive costs the size of what was
+// The terminal pane: paints the rows in view of the text as laid out at the pane's width
+// (TerminalLayout), white on black in a fixed-pitch face; control characters left in a line show
+// in caret notation (^H, ^[, ^M) in a dimmer colour. Each receive costs the size of what was
 // received. New output keeps the view at the bottom only when it was at the bottom, and leaves
 // the selection alone. Selection, copy, find and saving use the text as drawn.
 class TerminalView : public QAbstractScrollArea {
@@ -48,15 +45,15 @@ public:
     QString selectedText() const { return shownText(selectionStart(), selectionEnd()); }
     // What the pane shows in its rows now, top to bottom (rows below the text are left out).
     QStringList visibleRows() const;
-    int columns() const { return m_cols; }
+    int columns() const { return m_layout.columns(); }
 
     // Every control character in caret notation, nothing acted on (the context menu's 显示控制字符).
     void setShowControls(bool on);
-    bool showControls() const { return m_lines.showControls(); }
+    bool showControls() const { return m_layout.showControls(); }
     // Each line's arrival time (HH:MM:SS.mmm) drawn before its first row (the context menu's
     // 显示时间); copied and saved with the line while shown.
     void setShowTimes(bool on);
-    bool showTimes() const { return m_showTimes; }
+    bool showTimes() const { return m_layout.showTimes(); }
 
     // The find field: open with Ctrl+F or 查找…; Enter/F3 and Shift+Enter/Shift+F3 step, Esc closes.
     void openFind();
@@ -89,59 +86,36 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Wrap { // wrapping state inside one line
-        qint64 rows = 0; // rows completed before the current one
-        int cells = 0;   // cells used in the current row
-    };
-    struct Row { // columns [start, end) of a line
-        qsizetype line, start, end;
-    };
+    using Row = TerminalLayout::Row;
     struct ViewOption {
         QString text;
         std::function<bool()> isOn;
         std::function<void(bool)> set;
     };
 
-    bool takeIn(); // indexes the rows of text received since; true when there was any
-    void sync();   // takes in the received text; the view follows it only from the bottom
-    void rewrap(); // after a change of width, font or view option, or an emptying
-    void advance(Wrap &w, qsizetype line, QStringView text, qsizetype from, qsizetype to);
+    void sync(); // takes in the received text; the view follows it only from the bottom
+    // Lays the text out again after `change` (of width, font or view option, or an emptying),
+    // keeping the line at the top in view, or the bottom when the view was there.
+    void rewrap(const std::function<void()> &change);
     void updateMetrics();
     void updateScrollRange();
     void saveToFileAsked();
     void placeFindField();
     void scrollToLine(TextPos pos);
-    int columnsForWidth() const; // text columns at the viewport's width
-    qreal textLeft() const; // where the first text column begins
-    QString timeText(qsizetype line) const; // kTimeCells characters; empty before any came
-    qsizetype lineCount() const { return m_lines.count(); }
-    qsizetype lineOfRow(qint64 row) const;
-    TextPos lineEnd(qsizetype line) const { return {line, m_lines.line(line).size()}; }
-    TextPos clamped(TextPos p) const;
-    // Calls f(k, row) for the rows k = first..last of a line, in order, while f returns true.
-    void forRows(qsizetype line, qint64 first, qint64 last, const std::function<bool(qint64, Row)> &f) const;
+    int cellsForWidth() const; // cells across the viewport, the time column included
+    qreal textLeft() const;    // where the first text column begins
     TextPos positionAt(QPoint p) const;
     void forVisibleRows(const std::function<void(int, Row)> &f) const;
     void paintRow(QPainter &p, Row row, int y) const;
-    void fillCells(QPainter &p, QStringView text, Row row, int y, qsizetype from, qsizetype to, bool breakToo,
-                   const QColor &colour) const;
+    void fillCells(QPainter &p, Row row, int y, qsizetype from, qsizetype to, bool breakToo, const QColor &colour) const;
 
     QPointer<Terminal> m_terminal;
-    ScreenLines m_lines;
-    TextFinder m_finder{m_lines};
+    TerminalLayout m_layout;
+    TextFinder m_finder{m_layout.lines()};
     QTimer m_batch;
     qreal m_cellW = 8;
     int m_lineH = 16;
     int m_ascent = 12;
-    int m_cols = 80;
-    // First shown row of each line at the current width; rows of the last line in m_last.
-    LineIndex m_rowOf;
-    Wrap m_last;
-    qsizetype m_lastLength = 0; // characters of the last line taken into m_last
-    // Where every kCheckpointRows-th row of a very long line starts, so that drawing a row in
-    // the middle of one endless line scans at most that many rows.
-    std::map<qsizetype, std::vector<qsizetype>> m_checkpoints;
-    static constexpr qint64 kCheckpointRows = 64;
 
     TextPos m_anchor;
     TextPos m_cursor;
@@ -153,8 +127,6 @@ private:
     QLineEdit *m_findField = nullptr;
     TextPos m_findFrom; // where the text typed into the find field is looked for from
     std::vector<ViewOption> m_viewOptions;
-    bool m_showTimes = false;
-    static constexpr int kTimeCells = 13; // "HH:MM:SS.mmm "
 };
 
 } // namespace tarnwell

@@ -1,8 +1,7 @@
 // The terminal pane as its user handles it: wrapping at the pane's width, the console's line
 // editing drawn, scrolling and selecting while text arrives, finding, copying and the context
-// menu; and the compact line index under it.
+// menu. How characters fill rows is tested on the layout alone (test_terminallayout).
 #include "console/terminal.h"
-#include "console/lineindex.h"
 #include "ui/terminalview.h"
 #include "support/files.h"
 #include "support/messagerecorder.h"
@@ -45,8 +44,6 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("full row stays one row") << "~b" << QStringList{"~b"};
         QTest::newRow("one more wraps") << "~bc" << QStringList{"~b", "c"};
-        QTest::newRow("wide character not split") << "~中x" << QStringList{"~", "中x"};
-        QTest::newRow("caret pair not split") << "~\x1bx" << QStringList{"~", "^[x"};
         QTest::newRow("CR LF split across receives") << "~\r|\ntwo\n\nfour\r" << QStringList{"~", "two", "", "four"};
         QTest::newRow("redrawn line wrapped again") << "~bc\r|X" << QStringList{"X~b", "c"};
         QTest::newRow("erased to one row") << "~bc\r\x1b[K|d" << QStringList{"d"};
@@ -113,32 +110,6 @@ private slots:
                 QCOMPARE(p.view.visibleRows(), expected);
         }
         QCOMPARE(p.terminal.text(), QString(text).remove(u'|')); // every byte kept as received
-    }
-
-    // One endless line, received whole or piecewise: any row scrolled to shows its own characters.
-    void endlessLineScrolledAnywhere_data()
-    {
-        QTest::addColumn<int>("pieces");
-        QTest::newRow("one receive") << 1;
-        QTest::newRow("many receives") << 97;
-    }
-    void endlessLineScrolledAnywhere()
-    {
-        QFETCH(int, pieces);
-        Pane p;
-        QString text;
-        for (int i = 0; i < 500000; ++i)
-            text += QChar(char16_t(u'0' + i % 10));
-        for (qsizetype at = 0, step = text.size() / pieces + 1; at < text.size(); at += step)
-            p.terminal.append(text.mid(at, step));
-        p.view.flush();
-        const int c = p.view.columns();
-        QCOMPARE(p.bar()->maximum() + p.bar()->pageStep(), int((text.size() + c - 1) / c));
-        const int last = p.bar()->maximum();
-        for (const int row : {0, 63, 64, 1000, last / 3 + 17, last}) {
-            p.bar()->setValue(row);
-            QCOMPARE(p.view.visibleRows().value(0), text.mid(qsizetype(row) * c, c));
-        }
     }
 
     void mouseSelects_data()
@@ -330,35 +301,6 @@ private slots:
         QCOMPARE(p.view.selectedText(), lines[0].mid(13 + 1) + u'\n' + lines[1].left(13 + 1));
         p.view.setShowTimes(false);
         QCOMPARE(p.view.shownText(), plain);
-    }
-
-    // The index answers as a plain list would, for every size of gap between entries.
-    void lineIndex_data()
-    {
-        QTest::addColumn<qint64>("largestGap");
-        QTest::newRow("one-character lines") << qint64(1);
-        QTest::newRow("short lines") << qint64(200);
-        QTest::newRow("long lines") << qint64(70000);
-        QTest::newRow("huge gaps") << qint64(5) * 1000 * 1000 * 1000;
-    }
-    void lineIndex()
-    {
-        QFETCH(qint64, largestGap);
-        LineIndex index(7);
-        std::vector<qint64> plain{7};
-        for (int i = 1; i < 1000; ++i) {
-            const qint64 gap = i % 97 == 0 ? 0 : largestGap == 1 ? 1 : (i * 7919) % largestGap + (i % 3 == 0 ? largestGap : 0);
-            plain.push_back(plain.back() + gap);
-            index.push_back(plain.back());
-        }
-        QCOMPARE(index.size(), qsizetype(plain.size()));
-        for (size_t i = 0; i < plain.size(); ++i) {
-            QCOMPARE(index[qsizetype(i)], plain[i]);
-            for (const qint64 d : {-1, 0, 1}) {
-                const qint64 v = plain[i] + d;
-                QCOMPARE(index.upperBound(v), qsizetype(std::upper_bound(plain.begin(), plain.end(), v) - plain.begin()));
-            }
-        }
     }
 };
 
