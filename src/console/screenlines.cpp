@@ -245,20 +245,23 @@ QStringView ScreenLines::line(qsizetype i) const
     if (i == m_count - 1) {
         if (m_editing)
             return withoutTrailing(m_buf, u' ');
-        QStringView open = QStringView(text).mid(start, m_taken - start);
-        if (m_showControls)
-            return open.endsWith(u'\r') ? open.chopped(1) : open;
-        return withoutTrailing(open, u'\r');
+        return withoutBreak(QStringView(text).mid(start, m_taken - start));
     }
     const auto it = std::lower_bound(m_redrawnAt.begin(), m_redrawnAt.end(), std::make_pair(i, qsizetype(0)));
     if (it != m_redrawnAt.end() && it->first == i) {
         const qsizetype to = it + 1 != m_redrawnAt.end() ? (it + 1)->second : m_redrawn.size();
         return QStringView(m_redrawn).mid(it->second, to - it->second);
     }
-    QStringView finished = QStringView(text).mid(start, m_terminal->lineStarts()[i + 1] - 1 - start);
-    if (m_showControls) // the CR of a CR LF is part of the break; others are shown
-        return finished.endsWith(u'\r') ? finished.chopped(1) : finished;
-    return withoutTrailing(finished, u'\r');
+    return withoutBreak(QStringView(text).mid(start, m_terminal->lineStarts()[i + 1] - 1 - start));
+}
+
+// A line's text without the CRs of its break: shown with control characters, the one CR of a
+// CR LF is the break and other CRs are shown; drawn, every CR before the break is.
+QStringView ScreenLines::withoutBreak(QStringView line) const
+{
+    if (m_showControls)
+        return line.endsWith(u'\r') ? line.chopped(1) : line;
+    return withoutTrailing(line, u'\r');
 }
 
 } // namespace tarnwell

@@ -58,6 +58,7 @@ private:
     void flushEscape();
     void setCursor(qsizetype col);
     void finishLine(qsizetype lf);
+    QStringView withoutBreak(QStringView line) const;
 
     const Terminal *m_terminal;
     bool m_showControls = false;
