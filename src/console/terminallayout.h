@@ -110,10 +110,10 @@ private:
 
 // The terminal text laid out on a grid of fixed-pitch cells: the lines as drawn (ScreenLines,
 // which leaves out each line's break, its LF and the CRs before it), each wrapped into rows at a
-// number of columns, with each line's arrival time before its first row while times are shown. Keeps beside the lines only the first row of each line (a few bytes
-// a line), where the last line stands, and where every 64th row of a very long line starts, so
-// that taking in new text costs the size of that text and finding any row costs at most 64 rows
-// of its line. Answers which characters a row holds, which row and character lie under a cell,
+// number of columns, with each line's arrival time before its first row while times are shown.
+// Keeps beside the lines only the first row of each line (a few bytes a line), where the last
+// line stands, and where every 64th row of a very long line starts, so that taking in new text
+// costs the size of that text and finding any row costs at most 64 rows of its line. Answers which characters a row holds, which row and character lie under a cell,
 // and what a stretch of text looks like when copied; painting, hit-testing, selection and find in
 // the pane all go through it.
 class TerminalLayout {
