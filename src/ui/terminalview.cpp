@@ -100,6 +100,8 @@ void TerminalView::attach(Terminal *terminal)
         m_anchor = m_cursor = m_findFrom = {};
         rewrap([this] { m_layout.relayout(); });
     });
+    // A terminal destroyed before the pane leaves it empty rather than reading freed text.
+    connect(terminal, &QObject::destroyed, this, [this] { rewrap([this] { m_layout.setTerminal(nullptr); }); });
     rewrap([this, terminal] { m_layout.setTerminal(terminal); });
 }
 

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using namespace tarnwell;
 
 namespace {
@@ -37,6 +39,20 @@ struct Pane {
 class TestTerminalView : public QObject {
     Q_OBJECT
 private slots:
+    void outlivesItsTerminal() // as the window's pane does while the window is taken down
+    {
+        auto terminal = std::make_unique<Terminal>();
+        TerminalView view;
+        view.attach(terminal.get());
+        view.setShowTimes(true);
+        terminal->append(QStringLiteral("<H3C>\r\n"));
+        view.flush();
+        QCOMPARE(view.visibleRows().value(0).right(5), QStringLiteral("<H3C>"));
+        terminal.reset();
+        view.resize(view.width() / 2, view.height()); // wrapped again at the new width
+        view.grab();
+        QCOMPARE(view.visibleRows().join(QString()), QString());
+    }
     void wrapsAtPaneWidth_data()
     {
         // "~" stands for one row less one character, "|" separates receives.

@@ -137,16 +137,16 @@ private slots:
         const MessageBoxHandler recorder = setMessageBoxHandler({});
         useMessageBoxes();
         QStringList texts;
-        QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            QCOMPARE(box->text() + box->windowTitle(), QStringLiteral("xt"));
-            texts << box->button(QMessageBox::Ok)->text();
-            box->accept();
+        QTimer::singleShot(0, this, [&] { // what the box shows, then closed
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text() + box->windowTitle() << box->button(QMessageBox::Ok)->text();
+                box->accept();
+            }
         });
         messageBox(QStringLiteral("x"), QStringLiteral("t"));
         setMessageBoxHandler(recorder);
-        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.value(0), QStringLiteral("xt"));
+        texts.removeFirst();
         const std::unique_ptr<QMenu> lineMenu(m_main->Txt_Mac->createStandardContextMenu());
         const std::unique_ptr<QMenu> textMenu(m_main->Text3->createStandardContextMenu());
         for (const QMenu *menu : {lineMenu.get(), textMenu.get()})

@@ -211,8 +211,8 @@ int main(int argc, char *argv[])
                              : fail(QStringLiteral("未知选项 \"%1\"(用 --help 查看用法)").arg(bad));
     }
 
-    // Options act in the order given: "--help --model x" shows the usage, "--model x --help"
-    // refuses the model.
+    // Once the whole line is ours, options act in the order given: "--help --model x" shows the
+    // usage, "--model x --help" refuses the model.
     tarnwell::SwitchModel model = tarnwell::initialSwitchModel();
     const QStringList models = parser.values(modelOption);
     qsizetype nextModel = 0;
