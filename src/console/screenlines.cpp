@@ -1,5 +1,6 @@
 #include "console/screenlines.h"
 
+#include "console/charcells.h"
 #include "console/terminal.h"
 
 #include <algorithm>
@@ -14,11 +15,6 @@ constexpr int kLongestEscape = 16; // longer unfinished sequences are shown as r
 // A cursor moved right stops here past the line's end, as at a terminal's right margin: the
 // blanks it leaves are kept, so an ESC[2147483647C must not become two billion of them.
 constexpr qsizetype kRightMargin = 512;
-
-bool isControl(char16_t c)
-{
-    return c < 0x20 || c == 0x7f;
-}
 
 QStringView withoutTrailing(QStringView s, QChar c)
 {
@@ -106,8 +102,8 @@ qsizetype ScreenLines::takeIn()
             continue;
         }
         if (!m_editing) {
-            if (!isControl(c)) { // the common case: a run of text as received
-                while (pos < end && !isControl(d[pos].unicode()))
+            if (!charcells::isControl(c)) { // the common case: a run of text as received
+                while (pos < end && !charcells::isControl(d[pos].unicode()))
                     ++pos;
                 continue;
             }

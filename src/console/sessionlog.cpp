@@ -1,6 +1,7 @@
 #include "console/sessionlog.h"
 
 #include "console/appdirs.h"
+#include "console/charcells.h"
 #include "console/error.h"
 #include "tarnwell_version.h"
 
@@ -31,11 +32,11 @@ void appendShown(QByteArray &out, const char *from, const char *to)
     const char *start = from;
     for (const char *c = from; c < to; ++c) {
         const auto b = static_cast<unsigned char>(*c);
-        if (b >= 0x20 && b != 0x7f)
+        if (!charcells::isControl(b))
             continue;
         out.append(start, c - start);
         out += '^';
-        out += b == 0x7f ? '?' : char(b + 0x40);
+        out += char(charcells::caretOf(b));
         start = c + 1;
     }
     out.append(start, to - start);
@@ -224,11 +225,11 @@ void SessionLog::received(const QString &text)
                 if (m_pendingCr)
                     open(); // the one before was a lone CR
                 m_pendingCr = true;
-            } else if (c < 0x20 || c == 0x7f) {
+            } else if (charcells::isControl(c)) {
                 ++p;
                 open();
                 *o++ = '^';
-                *o++ = c == 0x7f ? '?' : char(c + 0x40);
+                *o++ = char(charcells::caretOf(c));
             } else {
                 open();
                 o = encodeUtf8(o, p, sliceEnd);
