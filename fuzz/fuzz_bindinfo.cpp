@@ -4,8 +4,8 @@
 // report made from the result must keep its shape whatever the listing holds: the header line
 // with the model, then one line per named port with exactly six tabs, every line ended by CR LF.
 #include "fuzzcheck.h"
-#include "report/bindinfoparser.h"
 #include "referenceparser.h"
+#include "report/bindinfoparser.h"
 
 #include <QStringDecoder>
 #include <QStringList>

@@ -9,8 +9,8 @@
 // costs.
 #include "../common/benchutil.h"
 #include "console/serialcontrol.h"
-#include "ui/terminalview.h"
 #include "ui/frmmain.h"
+#include "ui/terminalview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "scripts/commandscripts.h"
 
-#include "console/usermessages.h"
 #include "console/serialcontrol.h"
+#include "console/usermessages.h"
 #include "scripts/bindvalues.h"
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"

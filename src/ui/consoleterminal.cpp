@@ -1,9 +1,9 @@
 #include "ui/consoleterminal.h"
 
-#include "console/usermessages.h"
-#include "ui/portsettings.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
+#include "console/usermessages.h"
+#include "ui/portsettings.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

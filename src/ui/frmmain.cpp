@@ -1,20 +1,20 @@
 #include "ui/frmmain.h"
 
-#include "ui/consoleterminal.h"
-#include "console/usermessages.h"
-#include "ui/portlistcombobox.h"
 #include "console/portserialcontrol.h"
-#include "ui/terminalview.h"
+#include "console/usermessages.h"
 #include "report/reportcolumns.h"
 #include "scripts/delay.h"
 #include "scripts/switchmodel.h"
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
 #include "tarnwell_version.h"
+#include "ui/consoleterminal.h"
 #include "ui/cursorblink.h"
 #include "ui/memoryinfo.h"
 #include "ui/module1.h"
 #include "ui/pasteinput.h"
+#include "ui/portlistcombobox.h"
+#include "ui/terminalview.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "ui/portsettings.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
 #include "scripts/operationgate.h"
 #include "scripts/pastesender.h"
-#include "ui/lineeditinputs.h"
 #include "ui/help/helpwindowholder.h"
+#include "ui/lineeditinputs.h"
+#include "ui/portsettings.h"
 #include "ui/sessionrecording.h"
 
 #include <QTimer>

@@ -2,13 +2,13 @@
 // initial values, fonts, colours and geometry (in twips, see geometry.h).
 #include "ui/frmmain.h"
 
-#include "ui/consoleterminal.h"
-#include "ui/portlistcombobox.h"
-#include "ui/terminalview.h"
 #include "ui/art/pictures.h"
 #include "ui/art/windowfont.h"
+#include "ui/consoleterminal.h"
 #include "ui/geometry.h"
 #include "ui/keybutton.h"
+#include "ui/portlistcombobox.h"
+#include "ui/terminalview.h"
 
 #include <QComboBox>
 #include <QGroupBox>

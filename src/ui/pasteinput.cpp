@@ -1,8 +1,8 @@
 #include "ui/pasteinput.h"
 
-#include "console/usermessages.h"
 #include "console/sendabletext.h"
 #include "console/serialcontrol.h"
+#include "console/usermessages.h"
 #include "scripts/pastesender.h"
 
 #include <QKeyEvent>

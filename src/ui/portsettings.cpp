@@ -1,8 +1,8 @@
 #include "ui/portsettings.h"
 
 #include "console/error.h"
-#include "console/usermessages.h"
 #include "console/serialcontrol.h"
+#include "console/usermessages.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "ui/sessionrecording.h"
 
-#include "console/usermessages.h"
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
+#include "console/usermessages.h"
 #include "scripts/operationgate.h"
 
 #include <QDesktopServices>

@@ -1,9 +1,9 @@
 // The binding capture against a paging switch behind a fake port, on virtual time: "dis cu" and
 // nine spaces a second apart, then paging on to the switch's prompt within its bounds, the report
 // 200 ms later, and a message whenever the report is incomplete.
-#include "report/bindinfocapture.h"
 #include "console/serialcontrol.h"
 #include "listings.h"
+#include "report/bindinfocapture.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
 #include "support/virtualclock.h"

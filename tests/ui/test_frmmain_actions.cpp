@@ -2,11 +2,11 @@
 // the main window closes, the cursor that stops blinking while nobody types, and the pane's
 // menu entry that shows the session logs' folder.
 #include "support/window.h"
-#include "ui/terminalview.h"
 #include "ui/cursorblink.h"
 #include "ui/frmmain.h"
 #include "ui/help/frmhelp.h"
 #include "ui/memoryinfo.h"
+#include "ui/terminalview.h"
 
 #include <QApplication>
 #include <QDesktopServices>

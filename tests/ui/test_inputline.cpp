@@ -1,9 +1,9 @@
 // The input line as a console line, on a fake port and a virtual clock: the history (and the
 // masked line kept out of it), the question before a paste of several lines, its pace, what
 // stops it, and text the switch cannot take.
-#include "ui/consoleterminal.h"
 #include "support/virtualclock.h"
 #include "support/window.h"
+#include "ui/consoleterminal.h"
 #include "ui/lineeditinputs.h"
 #include "ui/pasteinput.h"
 

@@ -1,9 +1,9 @@
 // The closing fade behind its 1020 MiB gate, after the port is closed and the settings saved.
 #include "scripts/delay.h"
 #include "support/window.h"
-#include "ui/terminalview.h"
 #include "ui/frmmain.h"
 #include "ui/memoryinfo.h"
+#include "ui/terminalview.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,9 +2,9 @@
 // editing drawn, scrolling and selecting while text arrives, finding, copying and the context
 // menu. How characters fill rows is tested on the layout alone (test_terminallayout).
 #include "console/terminal.h"
-#include "ui/terminalview.h"
 #include "support/files.h"
 #include "support/messagerecorder.h"
+#include "ui/terminalview.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // What the user reads: every control of both windows drawn in a Song face at its own size with
 // its caption whole, and the texts Qt draws itself (buttons, context menus) in Chinese.
 #include "support/fakeserialcontrol.h"
-#include "support/pty.h"
 #include "support/messagerecorder.h"
+#include "support/pty.h"
 #include "ui/frmmain.h"
 #include "ui/help/frmhelp.h"
 #include "ui/keybutton.h"
