@@ -4,6 +4,7 @@
 #include "tarnwell_version.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace tarnwell {
 
@@ -44,6 +45,31 @@ QString errorDialogText(const QString &description)
 void errorDialog(const QString &description)
 {
     messageBox(errorDialogText(description), QString::fromUtf8(kErrorDialogTitle));
+}
+
+namespace {
+
+QuestionHandler &currentQuestionHandler()
+{
+    static QuestionHandler handler;
+    return handler;
+}
+
+} // namespace
+
+bool askQuestion(const QString &text, const QString &title, const QString &yes, const QString &no)
+{
+    const QuestionHandler handler = currentQuestionHandler();
+    if (!handler) {
+        printMessage(text, title);
+        return true;
+    }
+    return handler(text, title, yes, no);
+}
+
+QuestionHandler setQuestionHandler(QuestionHandler handler)
+{
+    return std::exchange(currentQuestionHandler(), std::move(handler));
 }
 
 QString describe(const std::exception &e)

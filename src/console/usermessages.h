@@ -26,6 +26,15 @@ QString errorDialogText(const QString &description);
 inline constexpr char kErrorDialogTitle[] = "出错喽";
 void errorDialog(const QString &description);
 
+// A question with two answers, e.g. before closing stops a running operation: true when the
+// person chose `yes`. Like messageBox, the handler decides how it is asked: the window installs a
+// real box (`no` is the default and the Esc answer), tests record and answer, and without either
+// the answer is yes.
+using QuestionHandler = std::function<bool(const QString &text, const QString &title, const QString &yes,
+                                           const QString &no)>;
+bool askQuestion(const QString &text, const QString &title, const QString &yes, const QString &no);
+QuestionHandler setQuestionHandler(QuestionHandler handler);
+
 // Description of any exception: tarnwell::Error's own text, else what() decoded as UTF-8.
 QString describe(const std::exception &e);
 

@@ -14,6 +14,9 @@ namespace tarnwell {
 
 namespace {
 
+// A paging space as the running operation's record shows it.
+constexpr char kPagingSpaceShown[] = "空格（翻页）";
+
 bool isLineEnd(QChar c)
 {
     return c == u'\r' || c == u'\n';
@@ -85,6 +88,7 @@ void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<Bind
     const quint32 start = delayClock().tickCount();
     m_lastReceived = start;
     m_serial.output(QStringLiteral("dis cu\r"));
+    ticket.noteSent(QStringLiteral("dis cu"));
     std::optional<End> end;
     for (int i = 0; i < kPagingSpaces; ++i) {
         if (m_portLost || !m_serial.portOpen()) {
@@ -93,6 +97,7 @@ void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<Bind
         }
         m_sizeAtSpace = m_view.terminalText().size();
         m_serial.output(QStringLiteral(" "));
+        ticket.noteSent(QString::fromUtf8(kPagingSpaceShown));
         // The last pause is spent paging on: a long listing's next page end gets its space at once.
         if (i + 1 == kPagingSpaces)
             break;
@@ -105,7 +110,7 @@ void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<Bind
     }
     if (!end) {
         bool stopped = false;
-        end = pageToEnd(alive, generation, start, delayClock().tickCount(), stopped);
+        end = pageToEnd(ticket, alive, generation, start, delayClock().tickCount(), stopped);
         if (stopped) {
             ticket.setOutcome(QStringLiteral("已停止"));
             return;
@@ -120,7 +125,8 @@ void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<Bind
     m_view.setInputLine(QString());
 }
 
-BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation,
+BindInfoCapture::End BindInfoCapture::pageToEnd(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive,
+                                                quint64 generation,
                                                 quint32 start, quint32 lastSpace, bool &stopped)
 {
     DelayClock &clock = delayClock();
@@ -151,6 +157,7 @@ BindInfoCapture::End BindInfoCapture::pageToEnd(const QPointer<BindInfoCapture> 
             ++extra;
             m_sizeAtSpace = text.size();
             m_serial.output(QStringLiteral(" "));
+            ticket.noteSent(QString::fromUtf8(kPagingSpaceShown));
         }
         Delay(kPollMs);
         if (!alive || m_generation != generation) {

@@ -96,8 +96,8 @@ private:
     // window closed.
     // The capture once the wait message shows: "dis cu", the spaces, the report started.
     void capture(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive, quint64 generation);
-    End pageToEnd(const QPointer<BindInfoCapture> &alive, quint64 generation, quint32 start, quint32 lastSpace,
-                  bool &stopped);
+    End pageToEnd(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive, quint64 generation,
+                  quint32 start, quint32 lastSpace, bool &stopped);
     End portEnd() const { return m_portLost ? End::Lost : End::Closed; }
     void report();
 

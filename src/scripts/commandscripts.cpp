@@ -1,5 +1,6 @@
 #include "scripts/commandscripts.h"
 
+#include "console/charcells.h"
 #include "console/serialcontrol.h"
 #include "console/usermessages.h"
 #include "scripts/bindvalues.h"
@@ -26,6 +27,17 @@ constexpr qint32 kSaveOutcome = 60000;
 // Those waits look at what came in this often.
 constexpr qint32 kPoll = 50;
 const QString kHidden = QStringLiteral("******");
+// Received text kept to tell where the switch stands when a script begins.
+constexpr qsizetype kRecent = 4096;
+
+// A key as it is shown in messages and the operation's record: Ctrl+Z as ^Z.
+QString caretNotation(const QString &key)
+{
+    QString out;
+    for (QChar c : key)
+        out += charcells::isControl(c.unicode()) ? QStringLiteral("^") + QChar(charcells::caretOf(c.unicode())) : QString(c);
+    return out;
+}
 
 } // namespace
 
@@ -45,6 +57,9 @@ void CommandScripts::received(const QString &text)
     m_openLine = end < 0 ? m_openLine + text : text.mid(end + 1);
     if (m_openLine.size() > 256)
         m_openLine = m_openLine.right(256);
+    m_recent += text;
+    if (m_recent.size() > 2 * kRecent)
+        m_recent = m_recent.right(kRecent);
     std::erase_if(m_collectors, [&](const std::weak_ptr<ReplyCollector> &weak) {
         const std::shared_ptr<ReplyCollector> c = weak.lock();
         if (c)
@@ -65,9 +80,12 @@ std::shared_ptr<ReplyCollector> CommandScripts::collect()
 struct CommandScripts::Line {
     std::function<QString()> text;
     qint32 pause = kStep;
-    bool secret = false;   // a password box: sent with outputSecret, shown as ******
+    LineKind kind = LineKind::Command;
     bool optional = false; // a login step: skipped when its box is empty
     qint32 patience = kSlowAnswer;
+    bool outcomeFrom = false; // the script's outcome is what the switch says from this line on
+
+    bool secret() const { return kind == LineKind::Password; }
 };
 
 // What one script run holds while it runs.
@@ -80,16 +98,45 @@ struct CommandScripts::Run {
     CancelToken token;
     OperationGate::Ticket ticket;
     std::shared_ptr<ReplyCollector> reply;
+    QString name;             // the script's name: 登录, 绑定 ...
+    QString context;          // what the switch showed before the run, up to its open line
     qsizetype lineStart = 0;  // start of the received line the last sent line was typed on
     qsizetype sentAt = 0;     // reply->text() at the moment the last line was sent
+    qsizetype outcomeAt = -1; // reply->text() at the line the outcome is read from
     QString first;            // the first line of the closing message
     QString lastSent;         // the last line sent, a password as ******
-    QString notes;            // added to the closing message
+    QStringList accepted;     // lines the switch took without refusing, passwords as ******
+    QStringList notes;        // added to the closing message
     QStringList passwords;    // the password boxes' texts, never shown
+    QString telnetTo;         // the address a "tel" line of this run went to
+    bool skipLogin = false;   // the switch 管理IP leads to is reached already
+    QString erased;           // the text typed on the switch's line that the run erased first
+    bool loggedIn = false;    // the user name was not asked for: the switch is at its command line
 
     QStringView sinceSent() const { return QStringView(reply->text()).mid(sentAt); }
-    // Whether the switch has shown anything: during the run, or the line it was at before.
-    bool heard() const { return answerState(reply->text()) != Answer::Silent; }
+    QString shownText() const { return context + reply->text().right(16384); }
+    LineState state() const
+    {
+        const QString text = shownText();
+        const LineState s = lineState(text);
+        // Before the echo of the erase is in, the prompt still shows the text being erased.
+        if (s == LineState::Other && !erased.isEmpty()) {
+            const QString line = drawnLine(lastShownLine(text));
+            if (line.endsWith(erased.trimmed()))
+                return lineState(line.chopped(erased.trimmed().size()));
+        }
+        return s;
+    }
+    QString lastShown() const { return lastShownLine(shownText()); }
+    // Whether the switch has shown anything: before the run or during it.
+    bool heard() const { return state() != LineState::Nothing; }
+    QString notesText() const
+    {
+        QString out;
+        for (const QString &n : notes)
+            out += QStringLiteral("\n\n") + n;
+        return out;
+    }
     // The closing message: the script's own first line, what the switch said, the notes.
     QString message() const
     {
@@ -97,7 +144,12 @@ struct CommandScripts::Run {
         for (SwitchReply::Refusal &refusal : r.refusals)
             if (passwords.contains(refusal.command))
                 refusal.command = kHidden;
-        return messageWithReply(first, r) + notes;
+        return messageWithReply(first, r) + notesText();
+    }
+    void note(const QString &text)
+    {
+        if (!text.isEmpty() && !notes.contains(text))
+            notes << text;
     }
 };
 
@@ -110,11 +162,23 @@ std::optional<CommandScripts::Run> CommandScripts::begin(const QString &name, co
         return std::nullopt; // another operation is on the wire: the click is ignored
     ticket->setOutcome(QStringLiteral("出错"));
     Run run(m_cancel, std::move(*ticket), collect());
+    run.name = name;
     run.first = first;
+    run.context = m_recent.left(std::max(m_recent.lastIndexOf(u'\r'), m_recent.lastIndexOf(u'\n')) + 1);
     for (ScriptBox b : {ScriptBox::UserPassword, ScriptBox::SuperPassword})
         if (!box(b).isEmpty())
             run.passwords << box(b);
     return run;
+}
+
+void CommandScripts::eraseTypedText(Run &run)
+{
+    const QString typed = typedAfterPrompt(m_openLine);
+    if (typed.isEmpty())
+        return;
+    m_serial.output(QString(typed.size(), u'\b'));
+    run.erased = typed;
+    run.ticket.noteSent(QStringLiteral("（擦除行上已输入的“%1”）").arg(boundedLine(typed)));
 }
 
 std::vector<CommandScripts::Line> CommandScripts::loginLines(qint32 passwordPause)
@@ -126,12 +190,70 @@ std::vector<CommandScripts::Line> CommandScripts::loginLines(qint32 passwordPaus
         };
     };
     return {
-        {boxText(ScriptBox::ManageIP, "tel "), kStep, false, true},
-        {boxText(ScriptBox::UserName), kStep, false, true},
-        {boxText(ScriptBox::UserPassword), passwordPause, true, true},
-        {boxText(ScriptBox::SuperName), kStep, false, true},
-        {boxText(ScriptBox::SuperPassword), passwordPause, true, true},
+        {boxText(ScriptBox::ManageIP, "tel "), kStep, LineKind::Telnet, true},
+        {boxText(ScriptBox::UserName), kStep, LineKind::UserName, true},
+        {boxText(ScriptBox::UserPassword), passwordPause, LineKind::Password, true},
+        {boxText(ScriptBox::SuperName), kStep, LineKind::Super, true},
+        {boxText(ScriptBox::SuperPassword), passwordPause, LineKind::Password, true},
     };
+}
+
+CommandScripts::Verdict CommandScripts::verdict(Run &run, const Line &line, const QString &text)
+{
+    using V = Verdict;
+    if (line.kind == LineKind::Command || line.kind == LineKind::Key)
+        return {};
+    if (run.skipLogin)
+        return {V::Skip, QString()};
+    if (!run.heard())
+        return {}; // a switch that says nothing gets every line, blind
+    const LineState where = run.state();
+    const bool commandLine = where == LineState::UserView || where == LineState::SystemView;
+    switch (line.kind) {
+    case LineKind::Telnet: {
+        const QString address = box(ScriptBox::ManageIP);
+        const auto reached = m_reached.find(address);
+        if (commandLine && reached != m_reached.end() && promptOfSwitch(run.lastShown(), reached->second)) {
+            run.skipLogin = true;
+            return {V::Skip, QStringLiteral("交换机已在 %1（%2）的命令行，登录的各行没有再发送。").arg(reached->second, address)};
+        }
+        if (where == LineState::UserView)
+            return {};
+        if (where == LineState::UserNameAsked || where == LineState::PasswordAsked)
+            return {V::Skip, QString()}; // a login is under way: it goes on from the user name
+        if (where == LineState::SystemView)
+            return {V::Stop, QStringLiteral("交换机不在用户视图，telnet 只能在 <…> 提示符下使用，%1 没有发送。"
+                                            "请先输入 return 回到用户视图。").arg(text)};
+        return {V::Stop, QStringLiteral("交换机没有停在命令行提示符，%1 没有发送。").arg(text)};
+    }
+    case LineKind::UserName:
+        if (where == LineState::UserNameAsked)
+            return {};
+        if (commandLine) {
+            run.loggedIn = true;
+            return {V::Skip, QStringLiteral("交换机已在命令行，没有要求登录，用户名和密码没有发送。")};
+        }
+        if (where == LineState::PasswordAsked)
+            return {V::Skip, QString()};
+        return {V::Stop, QStringLiteral("交换机没有要求输入用户名，已停止。")};
+    case LineKind::Password:
+        if (where == LineState::PasswordAsked)
+            return {};
+        // Typed now it would be a command.
+        if (commandLine)
+            return {V::Skip, run.loggedIn ? QString() : QStringLiteral("交换机已在命令行，没有要求输入密码，密码没有发送。")};
+        return {V::Stop, QStringLiteral("交换机没有要求输入密码，已停止。")};
+    case LineKind::Super:
+        if (where == LineState::UserView)
+            return {};
+        if (where == LineState::SystemView)
+            return {V::Skip, QStringLiteral("交换机已在系统视图，%1 没有发送。").arg(text)};
+        return {V::Stop, QStringLiteral("交换机不在用户视图（<…>），%1 没有发送。").arg(text)};
+    case LineKind::Command:
+    case LineKind::Key:
+        break;
+    }
+    return {};
 }
 
 CommandScripts::Step CommandScripts::sendScript(Run &run, const std::vector<Line> &lines, size_t from, size_t to)
@@ -148,23 +270,30 @@ CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> 
     const QString text = line.text();
     if (line.optional && text.isEmpty())
         return Step::Next;
-    const QString &all = run.reply->text();
-    if (line.secret && run.heard() && !lastShownLine(all).endsWith(u"password:", Qt::CaseInsensitive)) {
-        // The switch does not ask for a password: typed now it would be a command.
-        if (atCommandPrompt(all)) {
-            run.notes = QStringLiteral("\n\n交换机已在命令行，没有要求输入密码，密码没有发送。");
-            return Step::Next;
-        }
-        stop(run, lines, i, QStringLiteral("交换机没有要求输入密码，已停止。"));
+    const Verdict v = verdict(run, line, text);
+    if (v.action == Verdict::Skip) {
+        run.note(v.why);
+        return Step::Next;
+    }
+    if (v.action == Verdict::Stop) {
+        stop(run, lines, i, v.why);
         return Step::Stopped;
     }
+    const QString &all = run.reply->text();
     run.sentAt = all.size();
-    run.lastSent = line.secret ? kHidden : text;
+    if (line.outcomeFrom)
+        run.outcomeAt = run.sentAt;
+    run.lastSent = line.secret() ? kHidden : line.kind == LineKind::Key ? caretNotation(text) : text;
     run.lineStart = std::max(all.lastIndexOf(u'\n'), all.lastIndexOf(u'\r')) + 1;
-    if (line.secret)
+    if (line.secret())
         m_serial.outputSecret(text, QStringLiteral("\r"));
+    else if (line.kind == LineKind::Key)
+        m_serial.output(text);
     else
         m_serial.output(text + QLatin1Char('\r'));
+    run.ticket.noteSent(run.lastSent);
+    if (line.kind == LineKind::Telnet)
+        run.telnetTo = box(ScriptBox::ManageIP);
     if (line.pause != kNoPause)
         Delay(line.pause);
     if (run.token.cancelled() || !awaitAnswer(run, line.patience)) {
@@ -172,9 +301,15 @@ CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> 
         return Step::Cancelled;
     }
     if (!readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart)).refusals.isEmpty()) {
+        // Quote the refusal whole: its line end or the prompt after it comes shortly.
+        if (!awaitWholeRefusal(run)) {
+            run.ticket.setOutcome(QStringLiteral("已停止"));
+            return Step::Cancelled;
+        }
         stop(run, lines, i, QString());
         return Step::Stopped;
     }
+    run.accepted << run.lastSent;
     return Step::Next;
 }
 
@@ -192,13 +327,46 @@ bool CommandScripts::awaitAnswer(Run &run, qint32 ms)
     return true;
 }
 
+bool CommandScripts::awaitWholeRefusal(Run &run)
+{
+    DelayClock &clock = delayClock();
+    const quint32 start = clock.tickCount();
+    while (refusalUnfinished(run.sinceSent()) && m_serial.portOpen()
+           && qint64(clock.tickCount() - start) < kSlowAnswer) {
+        Delay(kPoll);
+        if (run.token.cancelled())
+            return false;
+    }
+    return true;
+}
+
+void CommandScripts::noteReached(const Run &run)
+{
+    const LineState where = run.state();
+    if (!run.telnetTo.isEmpty() && (where == LineState::UserView || where == LineState::SystemView))
+        m_reached[run.telnetTo] = promptName(run.lastShown());
+}
+
+bool CommandScripts::atCommandLine(Run &run, const std::vector<Line> &lines, size_t i)
+{
+    const LineState where = run.state();
+    if (where == LineState::Nothing || where == LineState::UserView || where == LineState::SystemView)
+        return true;
+    stop(run, lines, i,
+         where == LineState::UserNameAsked   ? QStringLiteral("交换机在等待输入用户名，还没有登录。")
+         : where == LineState::PasswordAsked ? QStringLiteral("交换机在等待输入密码，还没有登录。")
+                                             : QStringLiteral("交换机没有回到命令行提示符。"));
+    return false;
+}
+
 void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, const QString &why)
 {
-    const auto shown = [](const Line &line, const QString &text) { return line.secret ? kHidden : text; };
-    QString out;
+    const auto shown = [](const Line &line, const QString &text) { return line.secret() ? kHidden : text; };
+    QString head, out;
     if (why.isEmpty()) {
         const SwitchReply reply = readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart));
-        out = QStringLiteral("\n\n交换机拒绝了这一行：\n") + boundedLine(run.lastSent);
+        head = QStringLiteral("%1没有完成：交换机拒绝了 %2").arg(run.name, boundedLine(run.lastSent));
+        out = QStringLiteral("\n\n交换机的回答：");
         for (const SwitchReply::Refusal &r : reply.refusals.mid(0, kMaxErrorLines))
             out += u'\n' + boundedLine(r.error);
         if (reply.refusals.size() > kMaxErrorLines)
@@ -206,19 +374,26 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
         run.ticket.setOutcome(QStringLiteral("被交换机拒绝：") + boundedLine(run.lastSent));
         ++i;
     } else {
-        out = u"\n\n"_qs + why;
+        head = run.name + QStringLiteral("没有完成：") + why;
         run.ticket.setOutcome(why);
+    }
+    if (!run.accepted.isEmpty()) {
+        out += QStringLiteral("\n\n交换机已接受（已生效）：\n") + run.accepted.join(u'\n');
+        if (run.accepted.contains(u"undo shut"_qs))
+            out += QStringLiteral("\n端口现在已开启（undo shut），但还没有绑定。");
+        else if (run.accepted.contains(u"shut"_qs))
+            out += QStringLiteral("\n端口现在已关闭（shut），但绑定还没有解除。");
     }
     QStringList notSent;
     for (; i < lines.size(); ++i)
         if (const QString text = lines[i].text(); !(lines[i].optional && text.isEmpty()))
-            notSent << boundedLine(shown(lines[i], text));
+            notSent << boundedLine(lines[i].kind == LineKind::Key ? caretNotation(text) : shown(lines[i], text));
     if (!notSent.isEmpty())
         out += QStringLiteral("\n\n以下各行没有发送：\n") + notSent.join(u'\n');
-    const QStringList last = lastShownLines(run.reply->text(), 2);
+    const QStringList last = lastShownLines(run.shownText(), 2);
     if (!why.isEmpty() && !last.isEmpty())
         out += QStringLiteral("\n\n交换机最后显示：\n") + last.join(u'\n');
-    messageBox(run.first + out + run.notes);
+    messageBox(head + out + run.notesText());
 }
 
 void CommandScripts::login()
@@ -226,16 +401,24 @@ void CommandScripts::login()
     std::optional<Run> run = begin(QStringLiteral("登录"), QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"));
     if (!run)
         return;
+    eraseTypedText(*run);
     const std::vector<Line> lines = loginLines(kPassword);
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
-    QString message = run->message();
-    // No prompt came after the last step: say what the switch shows instead (a telnet still
-    // trying, a login question).
-    if (run->heard() && !atCommandPrompt(run->reply->text()))
-        message += QStringLiteral("\n\n交换机最后显示：\n") + lastShownLines(run->reply->text(), 2).join(u'\n');
+    noteReached(*run);
+    // No prompt came after the last step: the login is not through; say what the switch shows.
+    const LineState where = run->state();
+    if (run->heard() && where != LineState::UserView && where != LineState::SystemView) {
+        const QString why = where == LineState::UserNameAsked   ? QStringLiteral("交换机在等待输入用户名。")
+                            : where == LineState::PasswordAsked ? QStringLiteral("交换机在等待输入密码。")
+                                                                : QStringLiteral("交换机没有回到命令行提示符。");
+        run->ticket.setOutcome(QStringLiteral("未完成：") + why);
+        messageBox(QStringLiteral("登录没有完成：") + why + QStringLiteral("\n\n交换机最后显示：\n")
+                   + lastShownLines(run->shownText(), 2).join(u'\n') + run->notesText());
+        return;
+    }
     run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(message);
+    messageBox(run->message());
 }
 
 void CommandScripts::bind()
@@ -265,6 +448,7 @@ void CommandScripts::portScript(PortScript kind)
         messageBox(p);
         return;
     }
+    eraseTypedText(*run);
     const QString undo = bind ? QString() : QStringLiteral("undo ");
     const auto mac = [this] { return bindvalues::switchMac(box(ScriptBox::Mac)); };
     std::vector<Line> lines = loginLines(bind ? kPassword : kStep);
@@ -284,6 +468,7 @@ void CommandScripts::portScript(PortScript kind)
                      m_watching ? kSettle : kNoPause});
     if (sendScript(*run, lines, 0, portLines) != Step::Next)
         return;
+    noteReached(*run);
 
     const SwitchModel model = m_inputs.switchModel();
     const QString refusedTitle = QStringLiteral("无法操作");
@@ -303,6 +488,9 @@ void CommandScripts::portScript(PortScript kind)
         messageBox(p);
         return;
     }
+    // A login still asking would take the port lines for a user name and a password.
+    if (!atCommandLine(*run, lines, portLines))
+        return;
     if (sendScript(*run, lines, portLines, lines.size()) != Step::Next)
         return;
     run->ticket.setOutcome(QStringLiteral("完成"));
@@ -315,31 +503,39 @@ void CommandScripts::save()
                                    QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"));
     if (!run)
         return;
+    eraseTypedText(*run);
     std::vector<Line> lines{{[] { return QStringLiteral("save"); }}, {[] { return QStringLiteral("y "); }},
                             {[] { return QString(); }}};
-    // The last answer is the save itself: wait for its outcome.
+    // The outcome is whatever the switch says after "y": a small configuration is saved before
+    // the last Enter goes out.
+    lines[1].outcomeFrom = true;
+    // The last answer may be the save itself: wait for its outcome.
     lines.back().patience = kSaveOutcome;
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
-    QString message = run->message();
     run->ticket.setOutcome(QStringLiteral("完成"));
+    QString message = run->message();
     if (run->heard()) {
-        const QString answer = run->reply->text().mid(run->sentAt);
+        const QStringView answer = QStringView(run->reply->text()).mid(qMax<qsizetype>(0, run->outcomeAt)).right(16384);
         static const QRegularExpression success(QStringLiteral("success"), QRegularExpression::CaseInsensitiveOption);
         QString outcome;
-        for (const QString &line : lastShownLines(answer, 8))
+        for (const QString &line : lastShownLines(answer, 64))
             if (line.contains(success))
                 outcome = line;
-        if (outcome.isEmpty())
-            run->ticket.setOutcome(QStringLiteral("未见保存结果"));
-        if (!outcome.isEmpty())
+        if (!outcome.isEmpty()) {
             message += QStringLiteral("\n\n交换机报告：\n") + outcome;
-        else if (!m_serial.portOpen())
-            message += QStringLiteral("\n\n端口已关闭，没有等到保存的结果。");
-        else if (answerState(answer) == Answer::Unfinished)
-            message += QStringLiteral("\n\n等了60秒，交换机还没有报告保存的结果。");
-        else
-            message += QStringLiteral("\n\n交换机没有报告保存成功，最后显示：\n") + lastShownLines(answer, 2).join(u'\n');
+        } else {
+            run->ticket.setOutcome(QStringLiteral("未见保存结果"));
+            const QStringView sinceLast = run->sinceSent();
+            if (!m_serial.portOpen())
+                message = QStringLiteral("保存没有确认：端口已关闭，没有等到保存的结果。");
+            else if (answerState(sinceLast) == Answer::Unfinished)
+                message = QStringLiteral("保存没有确认：等了60秒，交换机还没有报告保存的结果。");
+            else
+                message = QStringLiteral("保存没有确认：交换机没有报告保存成功，最后显示：\n")
+                          + lastShownLines(answer, 2).join(u'\n');
+            message += run->notesText();
+        }
     }
     messageBox(message);
     // The window may have closed while the box was open.
@@ -353,7 +549,17 @@ void CommandScripts::reboot()
     std::optional<Run> run = begin(QStringLiteral("重启"), QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"));
     if (!run)
         return;
-    const std::vector<Line> lines{{[] { return QStringLiteral("sys"); }}, {[] { return QStringLiteral("reboot "); }}};
+    eraseTypedText(*run);
+    // reboot is a user-view command: from any other view Ctrl+Z leads there first.
+    const LineState where = run->state();
+    std::vector<Line> lines;
+    if (where != LineState::UserView)
+        lines.push_back({[] { return QStringLiteral("\x1a"); }, kStep, LineKind::Key});
+    lines.push_back({[] { return QStringLiteral("reboot "); }});
+    if (where == LineState::UserNameAsked || where == LineState::PasswordAsked) {
+        stop(*run, lines, 0, QStringLiteral("交换机在等待登录，还没有进入命令行。"));
+        return;
+    }
     if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
         return;
     run->ticket.setOutcome(QStringLiteral("完成"));

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,9 +38,16 @@ class SerialControl;
 // - a password is sent only when the switch asks for one ("Password:" shown last) or has shown
 //   nothing at all; at a command prompt it is skipped (the person is logged in already),
 //   otherwise (a telnet still trying, "Username:") the script stops.
-// A switch that says nothing gets exactly the lines and pauses of a blind script. Once watching
-// is on, the port scripts pause once more after their last line, so that the answer to it is in
-// before the message. The binding values are checked before anything is sent.
+// - a login line is sent only where the switch is at the point that line answers: "tel" at a
+//   user-view prompt, the user name at "Username:", "super" in user view; a bind or unbind on
+//   the switch a login to the same address was seen to reach skips the login lines;
+// - a refusal is quoted whole: its line end (or the next prompt) is waited for, up to 3 s.
+// A script first erases with backspaces what the switch holds typed after its prompt (left by
+// the help or completion keys), so that its first line is not glued to it. A switch that says
+// nothing gets exactly the lines and pauses of a blind script. Once watching is on, the port
+// scripts pause once more after their last line, so that the answer to it is in before the
+// message. The binding values are checked before anything is sent. A message that reports a
+// script not done opens with what happened and names what the switch has accepted.
 class CommandScripts {
 public:
     CommandScripts(SerialControl &serial, ScriptInputs &inputs);
@@ -76,6 +84,12 @@ private:
     struct Line;
     struct Run;
     enum class Step { Next, Stopped, Cancelled };
+    enum class LineKind { Command, Telnet, UserName, Password, Super, Key };
+    // Whether a line goes out where the switch stands now.
+    struct Verdict {
+        enum { Send, Skip, Stop } action = Send;
+        QString why; // a note for Skip, the reason for Stop
+    };
 
     void portScript(PortScript kind);
     // The five optional login steps, read as they are sent.
@@ -86,6 +100,15 @@ private:
     Step sendLine(Run &run, const std::vector<Line> &lines, size_t i);
     // Waits in short pauses while the answer to the last line is unfinished, up to ms.
     bool awaitAnswer(Run &run, qint32 ms);
+    // Waits while a refusal's line is still being printed, up to 3 s.
+    bool awaitWholeRefusal(Run &run);
+    Verdict verdict(Run &run, const Line &line, const QString &text);
+    // Stops the port lines where the switch is not at a command line (a login still asking).
+    bool atCommandLine(Run &run, const std::vector<Line> &lines, size_t i);
+    // Erases what the switch holds typed after its prompt.
+    void eraseTypedText(Run &run);
+    // Notes the switch a login to an address reached, once the login lines are through.
+    void noteReached(const Run &run);
     // Shows the closing message for a script stopped at line i.
     void stop(Run &run, const std::vector<Line> &lines, size_t i, const QString &why);
     QString box(ScriptBox b) const { return m_inputs.text(b); }
@@ -104,6 +127,10 @@ private:
     // The received line not yet ended (as a rule the prompt): a run's collector starts with it,
     // so the echo of the run's first line is seen with its prompt.
     QString m_openLine;
+    // The last few KiB received: where the switch stands when a script begins.
+    QString m_recent;
+    // Management address -> the name in the prompt a login to it reached.
+    std::map<QString, QString> m_reached;
 };
 
 } // namespace tarnwell

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class OperationGate {
         bool busy = false;
         QString name;
         QString outcome;
+        QStringList sent;
         std::function<void(const QString &name)> began;
         std::function<void(const QString &name, const QString &outcome)> ended;
     };
@@ -37,12 +39,26 @@ public:
             const QString name = std::exchange(m_state->name, QString());
             const QString outcome = std::exchange(m_state->outcome, QString());
             m_state->busy = false;
+            m_state->sent.clear();
             if (m_state->ended)
                 m_state->ended(name, outcome.isEmpty() ? QStringLiteral("结束") : outcome);
         }
         // How the operation ended, in a few words ("完成", "被交换机拒绝", "已停止"...), for
         // whatever records the operations (the session log).
         void setOutcome(const QString &outcome) { m_state->outcome = outcome; }
+        // A line the operation has sent, as shown (a password as ******), for sentSoFar().
+        // A repeat of the last one is counted on its line ("空格 ×5").
+        void noteSent(const QString &shown)
+        {
+            QStringList &sent = m_state->sent;
+            const QString times = shown + QStringLiteral(" ×");
+            if (!sent.isEmpty() && (sent.last() == shown || sent.last().startsWith(times))) {
+                const int count = sent.last() == shown ? 1 : sent.last().mid(times.size()).toInt();
+                sent.last() = times + QString::number(count + 1);
+            } else {
+                sent << shown;
+            }
+        }
 
     private:
         friend class OperationGate;
@@ -59,6 +75,7 @@ public:
         m_state->busy = true;
         m_state->name = name;
         m_state->outcome.clear();
+        m_state->sent.clear();
         if (m_state->began)
             m_state->began(name);
         return Ticket(m_state);
@@ -74,6 +91,22 @@ public:
 
     bool busy() const { return m_state->busy; }
     QString running() const { return m_state->name; }
+    // The lines the running operation has sent so far, as shown.
+    QStringList sentSoFar() const { return m_state->sent; }
+    // What a person who is about to stop the running operation (closing the port or the window)
+    // is told: what runs and what it has sent. Empty while nothing runs.
+    QString stopQuestion(const QString &action) const
+    {
+        if (!m_state->busy)
+            return QString();
+        QStringList shown = m_state->sent.mid(qMax<qsizetype>(0, m_state->sent.size() - 12));
+        if (shown.size() < m_state->sent.size())
+            shown.prepend(QStringLiteral("……（前%1行略）").arg(m_state->sent.size() - shown.size()));
+        return QStringLiteral("正在%1，%2会停止它，剩下的行不再发送。\n\n%3\n\n确定要%2吗？")
+            .arg(m_state->name, action,
+                 shown.isEmpty() ? QStringLiteral("还没有发送任何一行。")
+                                 : QStringLiteral("已发送：\n") + shown.join(u'\n'));
+    }
     // What to tell a person whose click was turned away.
     QString busyMessage() const
     {

@@ -45,6 +45,7 @@ PasteSender::Result PasteSender::send(const QStringList &lines)
     for (qsizetype i = 0; i < total; ++i) {
         try {
             m_serial.output(lines[i] + u'\r');
+            ticket->noteSent(lines[i]);
         } catch (...) {
             ticket->setOutcome(m_serial.portOpen() ? QStringLiteral("发送失败") : QStringLiteral("端口已断开"));
             m_running = false;

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tarnwell {
 
 namespace {
@@ -31,7 +33,9 @@ bool isCaretLine(QStringView line)
 QString echoedCommand(QStringView line)
 {
     static const QRegularExpression echo(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])(.*\\S)\\s*$"));
-    const QRegularExpressionMatch m = echo.match(line.toString());
+    // A line erased with backspaces before the command was typed reads as the switch shows it.
+    const QRegularExpressionMatch m = echo.match(line.contains(u'\b') || line.contains(u'\x1b') ? drawnLine(line)
+                                                                                                 : line.toString());
     return m.hasMatch() ? m.captured(1).trimmed() : QString();
 }
 
@@ -169,6 +173,90 @@ QStringView withoutTrailingLogs(QStringView text)
             return rest;
         rest.truncate(lineStart);
     }
+}
+
+LineState lineState(QStringView text)
+{
+    QString last = lastShownLine(text);
+    if (last.contains(u'\b') || last.contains(u'\x1b'))
+        last = drawnLine(last).trimmed();
+    if (last.isEmpty())
+        return LineState::Nothing;
+    if (isCommandPrompt(last))
+        return last.startsWith(u'<') ? LineState::UserView : LineState::SystemView;
+    if (last.endsWith(u"username:", Qt::CaseInsensitive) || last.endsWith(u"login:", Qt::CaseInsensitive))
+        return LineState::UserNameAsked;
+    if (last.endsWith(u"password:", Qt::CaseInsensitive))
+        return LineState::PasswordAsked;
+    return LineState::Other;
+}
+
+QString promptName(QStringView prompt)
+{
+    const QStringView p = prompt.trimmed();
+    return p.size() > 2 ? p.mid(1, p.size() - 2).toString() : QString();
+}
+
+bool promptOfSwitch(QStringView prompt, const QString &sysname)
+{
+    const QString name = promptName(prompt);
+    return !sysname.isEmpty() && (name == sysname || name.startsWith(sysname + u'-'));
+}
+
+QString drawnLine(QStringView raw)
+{
+    QString line;
+    qsizetype cursor = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == u'\b') {
+            cursor = qMax<qsizetype>(0, cursor - 1);
+        } else if (c == u'\r') {
+            cursor = 0;
+        } else if (c == u'\x1b') {
+            qsizetype j = i + 1;
+            if (j < raw.size() && raw[j] == u'[') {
+                int n = 0;
+                while (++j < raw.size() && raw[j].isDigit())
+                    n = qMin(n * 10 + raw[j].digitValue(), 10000);
+                if (j < raw.size()) {
+                    const QChar op = raw[j];
+                    if (op == u'D')
+                        cursor = qMax<qsizetype>(0, cursor - qMax(n, 1));
+                    else if (op == u'C')
+                        cursor += qMax(n, 1);
+                    else if (op == u'K')
+                        line.truncate(cursor);
+                }
+            }
+            i = qMin(j, raw.size() - 1);
+        } else if (c.unicode() >= 0x20) {
+            if (cursor > line.size())
+                line += QString(cursor - line.size(), u' ');
+            if (cursor < line.size())
+                line[cursor] = c;
+            else
+                line += c;
+            ++cursor;
+        }
+    }
+    return line;
+}
+
+QString typedAfterPrompt(QStringView openLine)
+{
+    static const QRegularExpression prompt(QStringLiteral("^(?:<[^<>\\s]+>|\\[[^\\[\\]\\s]+\\])"));
+    const QString line = drawnLine(openLine);
+    const QRegularExpressionMatch m = prompt.match(line);
+    if (!m.hasMatch())
+        return QString();
+    return line.mid(m.capturedEnd());
+}
+
+bool refusalUnfinished(QStringView text)
+{
+    const qsizetype end = std::max(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n'));
+    return isErrorLine(text.mid(end + 1));
 }
 
 bool endsAtPagingPrompt(QStringView text)

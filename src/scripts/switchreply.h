@@ -67,6 +67,29 @@ QStringList lastShownLines(QStringView text, int count);
 // "%Apr  5 07:02:03:671 2000 H3C SHELL/5/LOGIN:- 1 - ..." and the like.
 bool isAsyncLogLine(QStringView line);
 
+// Where the switch's command line stands, judged on the last line it shows.
+enum class LineState {
+    Nothing,       // nothing shown (log lines aside)
+    UserView,      // "<SW>"
+    SystemView,    // "[SW]", "[SW-Ethernet1/0/5]"
+    UserNameAsked, // "Username:", "login:"
+    PasswordAsked, // "Password:", " Password:" after super
+    Other,         // anything else: a telnet still trying, a question, a listing's pager...
+};
+LineState lineState(QStringView text);
+// "SW3600-B" of "<SW3600-B>" and "[SW3600-B]"; "SW3600-B-Ethernet1/0/5" of a port view's prompt.
+QString promptName(QStringView prompt);
+// True when the prompt is that of the switch called sysname, in any view.
+bool promptOfSwitch(QStringView prompt, const QString &sysname);
+// The line as the screen shows it: backspaces and ESC [ n D / C move the cursor, ESC [ K and a
+// lone CR are applied, other escape sequences dropped.
+QString drawnLine(QStringView raw);
+// What is typed after the prompt on the line the switch shows last (its open line), as drawn:
+// "dis " of "<SW>dis "; empty when that line is no prompt or nothing is typed.
+QString typedAfterPrompt(QStringView openLine);
+// True while the text ends in an error line still being printed: no line end after it yet.
+bool refusalUnfinished(QStringView text);
+
 // True when the text ends in the paging prompt "---- More ----", trailing blanks, line ends and
 // asynchronous log lines printed after it aside.
 bool endsAtPagingPrompt(QStringView text);

@@ -124,7 +124,12 @@ void FrmMain::wireControls()
 {
     m_portSettings->connectLists();
     ConsoleTerminal *c = m_console;
-    connect(Cmd_Switch, &QPushButton::clicked, c, &ConsoleTerminal::openOrClose);
+    connect(Cmd_Switch, &QPushButton::clicked, c, [this] {
+        // Closing the port stops what runs on it: ask first, saying what it has sent.
+        if (m_console->showsOpen() && !confirmStop(QStringLiteral("关闭端口")))
+            return;
+        m_console->openOrClose();
+    });
     connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
     connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
     connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
@@ -192,8 +197,19 @@ void FrmMain::Form_Load()
     });
 }
 
+bool FrmMain::confirmStop(const QString &action)
+{
+    const QString question = m_operations.stopQuestion(action);
+    return question.isEmpty()
+           || askQuestion(question, QStringLiteral("正在%1").arg(m_operations.running()), action, QStringLiteral("取消"));
+}
+
 void FrmMain::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloaded && !confirmStop(QStringLiteral("关闭窗口"))) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         Form_Unload();

@@ -150,6 +150,8 @@ private:
     void setFocusOrder();
     void wireControls();
     void togglePasswordDisplay(); // Cmd_PSD
+    // True when nothing runs, or the person agrees to stop what runs in order to `action`.
+    bool confirmStop(const QString &action);
     void applyReportTabs();       // Text3's tab stops for the report it shows
     void Form_Load();
     void Form_Unload();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tarnwell {
 
@@ -12,6 +13,15 @@ void useMessageBoxes()
     setMessageBoxHandler([](const QString &text, const QString &title) {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
+    });
+    setQuestionHandler([](const QString &text, const QString &title, const QString &yes, const QString &no) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+        QPushButton *yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+        QPushButton *noButton = box.addButton(no, QMessageBox::RejectRole);
+        box.setDefaultButton(noButton);
+        box.setEscapeButton(noButton);
+        box.exec();
+        return box.clickedButton() == yesButton;
     });
 }
 

@@ -45,9 +45,15 @@ public:
     QString text2 = QStringLiteral("typed before");
 };
 
-// Runs a script by name as the window's click handler does: inside the error trap.
+// Runs a script by name as the window's click handler does: inside the error trap; "a,b" runs
+// a, then b.
 void click(CommandScripts &scripts, const QString &name)
 {
+    if (name.contains(u',')) {
+        for (const QString &one : name.split(u','))
+            click(scripts, one);
+        return;
+    }
     const std::map<QString, void (CommandScripts::*)()> actions = {
         {"login", &CommandScripts::login}, {"bind", &CommandScripts::bind},
         {"unbind", &CommandScripts::unbind}, {"save", &CommandScripts::save},
@@ -190,8 +196,8 @@ void TestCommandScripts::script_data()
         << loginLines(1000) + QStringList{"[无法操作] 5500好多光口，绑定方法学习中"} << false;
     QTest::newRow("save") << "save" << QStringList() << "3100" << ""
                           << QStringList{"save<CR> ~500", "y <CR> ~500", "<CR> ~500", kSaved} << true;
-    QTest::newRow("reboot") << "reboot" << QStringList() << "3100" << ""
-                            << QStringList{"sys<CR> ~500", "reboot <CR> ~500", kRebooting} << true;
+    QTest::newRow("reboot: Ctrl+Z to user view first") << "reboot" << QStringList() << "3100" << ""
+                            << QStringList{"\x1a ~500", "reboot <CR> ~500", kRebooting} << true;
 
     // Lines go out at 0, 501, 1002, ...: a change at 250 falls into the first pause.
     QTest::newRow("login: user name typed during the address pause")
@@ -221,7 +227,7 @@ void TestCommandScripts::script_data()
         << false;
     QTest::newRow("reboot, closed while its box is open")
         << "reboot" << QStringList() << "3100" << "box cancel"
-        << QStringList{"sys<CR> ~500", "reboot <CR> ~500", kRebooting} << false;
+        << QStringList{"\x1a ~500", "reboot <CR> ~500", kRebooting} << false;
 }
 
 void TestCommandScripts::script()
@@ -314,21 +320,27 @@ void TestCommandScripts::switchAnswers_data()
     QTest::newRow("port beyond the switch: stops after the refused line")
         << "bind" << kPort << QStringList{u"|0|<SW>"_qs, sys, u"int eth 1/0/7|40|int eth 1/0/7"_qs + caret}
         << QStringList{"0 sys<CR>", "501 int eth 1/0/7<CR>",
-                       u"1002 [Tarnwell] 操作完毕！\n\n交换机拒绝了这一行：\nint eth 1/0/7\n% Wrong parameter found at '^' position."
-                       u"\n\n以下各行没有发送：\nundo shut\nport acc vlan 20\nmac-addr static 0011-2233-4455 vlan 20"_qs, u"= 被交换机拒绝：int eth 1/0/7"_qs};
-    QStringList flood{u"|0|<SW>"_qs, u"sys|5|sys\r\n"_qs};
+                       u"1002 [Tarnwell] 绑定没有完成：交换机拒绝了 int eth 1/0/7\n\n交换机的回答：\n% Wrong parameter found at '^' position."
+                       u"\n\n交换机已接受（已生效）：\nsys\n\n以下各行没有发送：\nundo shut\nport acc vlan 20\nmac-addr static 0011-2233-4455 vlan 20"_qs,
+                       u"= 被交换机拒绝：int eth 1/0/7"_qs};
+    QStringList flood{u"|0|<SW>"_qs, u"reboot |5|reboot \r\n"_qs};
     for (int i = 0; i < 30; ++i)
-        flood << u"sys|10|Error: "_qs + QString(300, u'x') + u"\r\n"_qs;
+        flood << u"reboot |10|Error: "_qs + QString(300, u'x') + u"\r\n"_qs;
     QTest::newRow("thirty long error lines: ten listed, cut, the rest counted")
         << "reboot" << QStringList() << flood
-        << QStringList{"0 sys<CR>", u"501 [Tarnwell] 重启大概需要5-10秒，需要在登录进交换机的前提下进行。\n\n交换机拒绝了这一行：\nsys"_qs
-                                        + (u"\nError: "_qs + QString(192, u'x') + u"…"_qs).repeated(10)
-                                        + u"\n……另有20行报错未列出\n\n以下各行没有发送：\nreboot "_qs, u"= 被交换机拒绝：sys"_qs};
+        << QStringList{"0 reboot <CR>", u"501 [Tarnwell] 重启没有完成：交换机拒绝了 reboot \n\n交换机的回答："_qs
+                                            + (u"\nError: "_qs + QString(192, u'x') + u"…"_qs).repeated(10)
+                                            + u"\n……另有20行报错未列出"_qs, u"= 被交换机拒绝：reboot "_qs};
     const QString logged = u"|0|<SW>"_qs;
-    QTest::newRow("logged in already: the user name is refused, no password goes out")
-        << "login" << kLogin.mid(1) << QStringList{logged, u"admin|20|admin\r\n  ^\r\n % Unrecognized command found at '^' position.\r\n<SW>"_qs}
-        << QStringList{"0 admin<CR>", u"501 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机拒绝了这一行：\nadmin\n"
-                                      u"% Unrecognized command found at '^' position.\n\n以下各行没有发送：\n******\nroot\n******"_qs, u"= 被交换机拒绝：admin"_qs};
+    QTest::newRow("logged in already: user name and passwords kept back, super sent")
+        << "login" << kLogin.mid(1) << QStringList{logged}
+        << QStringList{"0 root<CR>", "501 " + kLoginDone + u"\n\n交换机已在命令行，没有要求登录，用户名和密码没有发送。"_qs, u"= 完成"_qs};
+    const QString super = u"super|20|super\r\n User privilege level is 3\r\n<SW>"_qs;
+    QTest::newRow("super refused: the message opens with the refusal, names what took effect")
+        << "login" << QStringList{"SuperName=super", "SuperPSD=pw2"}
+        << QStringList{u"|0|Username:"_qs, u"super|20|super\r\n % Username or password is invalid!\r\nUsername:"_qs}
+        << QStringList{u"0 [Tarnwell] 登录没有完成：交换机不在用户视图（<…>），super 没有发送。\n\n以下各行没有发送：\nsuper\n******"
+                       u"\n\n交换机最后显示：\nUsername:"_qs, u"= 交换机不在用户视图（<…>），super 没有发送。"_qs};
     QTest::newRow("super raises the level without asking: its password is skipped")
         << "login" << QStringList{"SuperName=super", "SuperPSD=pw2"}
         << QStringList{logged, u"super|20|super\r\n User privilege level is 3\r\n<SW>"_qs}
@@ -339,27 +351,71 @@ void TestCommandScripts::switchAnswers_data()
         << QStringList{"0 admin<CR>", "501 pw1<CR>", "1502 " + kLoginDone, u"= 完成"_qs};
     QTest::newRow("asked for a user name: the password is not typed as one")
         << "login" << QStringList{"UserPSD=pw1", "SuperName=super"} << QStringList{u"|0|\r\nUsername:"_qs}
-        << QStringList{u"0 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
+        << QStringList{u"0 [Tarnwell] 登录没有完成：交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
                        u"******\nsuper\n\n交换机最后显示：\nUsername:"_qs, u"= 交换机没有要求输入密码，已停止。"_qs};
     const QString trying = u"tel 10.0.0.9|40|tel 10.0.0.9\r\nTrying 10.0.0.9 ...\r\nPress CTRL+K to abort\r\n"_qs;
-    QTest::newRow("telnet to a silent host: 3 s more, then no password")
+    QTest::newRow("telnet to a silent host: 3 s more, then nothing typed into it")
         << "login" << QStringList{"ManageIP=10.0.0.9", "UserName=admin", "UserPSD=pw1"} << QStringList{logged, trying}
-        << QStringList{"0 tel 10.0.0.9<CR>", "3510 admin<CR>",
-                       u"4011 [Tarnwell] 登录完毕，注意此功能需要在>状态下使用！\n\n交换机没有要求输入密码，已停止。\n\n以下各行没有发送：\n"
-                       u"******\n\n交换机最后显示：\nTrying 10.0.0.9 ...\nPress CTRL+K to abort"_qs, u"= 交换机没有要求输入密码，已停止。"_qs};
-    QTest::newRow("telnet alone: the message says what the switch shows last")
+        << QStringList{"0 tel 10.0.0.9<CR>",
+                       u"3510 [Tarnwell] 登录没有完成：交换机没有要求输入用户名，已停止。\n\n交换机已接受（已生效）：\ntel 10.0.0.9\n\n"
+                       u"以下各行没有发送：\nadmin\n******\n\n交换机最后显示：\nTrying 10.0.0.9 ...\nPress CTRL+K to abort"_qs,
+                       u"= 交换机没有要求输入用户名，已停止。"_qs};
+    QTest::newRow("telnet alone, no answer: not reported as logged in")
         << "login" << QStringList{"ManageIP=10.0.0.9"} << QStringList{logged, trying}
-        << QStringList{"0 tel 10.0.0.9<CR>", "3510 " + kLoginDone + u"\n\n交换机最后显示：\nTrying 10.0.0.9 ...\nPress CTRL+K to abort"_qs, u"= 完成"_qs};
+        << QStringList{"0 tel 10.0.0.9<CR>", u"3510 [Tarnwell] 登录没有完成：交换机没有回到命令行提示符。\n\n交换机最后显示：\n"
+                                             u"Trying 10.0.0.9 ...\nPress CTRL+K to abort"_qs, u"= 未完成：交换机没有回到命令行提示符。"_qs};
     QTest::newRow("slow hop: the next line waits for the prompt")
-        << "reboot" << QStringList() << QStringList{u"|0|<SW>"_qs, u"sys|20|sys\r\n"_qs, u"sys|1500|[SW]"_qs}
-        << QStringList{"0 sys<CR>", "1521 reboot <CR>", "2022 " + kRebooting, u"= 完成"_qs};
+        << "unbind" << kPort << QStringList{u"|0|<SW>"_qs, u"sys|20|sys\r\n"_qs, u"sys|1500|[SW]"_qs}
+        << QStringList{"0 sys<CR>", "1521 int eth 1/0/7<CR>", "2022 shut<CR>", "2523 undo port acc vlan 20<CR>",
+                       "3024 undo mac-addr static 0011-2233-4455 vlan 20<CR>", "3525 " + kDone, u"= 完成"_qs};
+    QTest::newRow("refusal printed slowly: quoted whole")
+        << "bind" << kPort << QStringList{u"|0|[SW]"_qs, u"port acc vlan 20|20|port acc vlan 20\r\nError: VLAN 20 does"_qs,
+                                          u"port acc vlan 20|900| not exist.\r\n[SW]"_qs}
+        << QStringList{"0 sys<CR>", "501 int eth 1/0/7<CR>", "1002 undo shut<CR>", "1503 port acc vlan 20<CR>",
+                       u"2463 [Tarnwell] 绑定没有完成：交换机拒绝了 port acc vlan 20\n\n交换机的回答：\nError: VLAN 20 does not exist.\n\n"
+                       u"交换机已接受（已生效）：\nsys\nint eth 1/0/7\nundo shut\n端口现在已开启（undo shut），但还没有绑定。\n\n"
+                       u"以下各行没有发送：\nmac-addr static 0011-2233-4455 vlan 20"_qs, u"= 被交换机拒绝：port acc vlan 20"_qs};
+    // Where 管理IP already led: no second telnet from inside it.
+    const QStringList hop{u"|0|<SW3100-A>"_qs, u"tel 10.0.0.2|20|tel 10.0.0.2\r\nTrying 10.0.0.2 ...\r\nConnected to 10.0.0.2 ...\r\n"
+                                               u"\r\nLogin authentication\r\n\r\nUsername:"_qs,
+                          u"admin|20|admin\r\nPassword:"_qs, u"******|20|\r\n<SW3600-B>"_qs};
+    const QStringList hopBoxes{"ManageIP=10.0.0.2", "UserName=admin", "UserPSD=pw1"};
+    QTest::newRow("bind after a telnet login: no second login inside the managed switch")
+        << "login,bind" << hopBoxes + kPort << hop
+        << QStringList{"0 tel 10.0.0.2<CR>", "501 admin<CR>", "1002 pw1<CR>", "2003 " + kLoginDone, "2003 sys<CR>",
+                       "2504 int eth 1/0/7<CR>", "3005 undo shut<CR>", "3506 port acc vlan 20<CR>",
+                       "4007 mac-addr static 0011-2233-4455 vlan 20<CR>",
+                       "4508 " + kDone + u"\n\n交换机已在 SW3600-B（10.0.0.2）的命令行，登录的各行没有再发送。"_qs, u"= 完成"_qs};
+    QTest::newRow("管理IP without user name: the port lines are not typed at Username:")
+        << "bind" << QStringList{"ManageIP=10.0.0.2"} + kPort << hop
+        << QStringList{"0 tel 10.0.0.2<CR>",
+                       u"501 [Tarnwell] 绑定没有完成：交换机在等待输入用户名，还没有登录。\n\n交换机已接受（已生效）：\ntel 10.0.0.2\n\n以下各行没有发送：\n"
+                       u"sys\nint eth 1/0/7\nundo shut\nport acc vlan 20\nmac-addr static 0011-2233-4455 vlan 20\n\n交换机最后显示：\n"
+                       u"Login authentication\nUsername:"_qs, u"= 交换机在等待输入用户名，还没有登录。"_qs};
+    QTest::newRow("at Username: the login starts from the user name")
+        << "login" << hopBoxes << QStringList{u"|0|\r\nUsername:"_qs, hop[2], hop[3]}
+        << QStringList{"0 admin<CR>", "501 pw1<CR>", "1502 " + kLoginDone, u"= 完成"_qs};
+    QTest::newRow("in system view: no telnet typed where it is refused")
+        << "login" << hopBoxes << QStringList{u"|0|[SW3100-A-Ethernet1/0/7]"_qs}
+        << QStringList{u"0 [Tarnwell] 登录没有完成：交换机不在用户视图，telnet 只能在 <…> 提示符下使用，tel 10.0.0.2 没有发送。请先输入 return 回到用户视图。"
+                       u"\n\n以下各行没有发送：\ntel 10.0.0.2\nadmin\n******\n\n交换机最后显示：\n[SW3100-A-Ethernet1/0/7]"_qs,
+                       u"= 交换机不在用户视图，telnet 只能在 <…> 提示符下使用，tel 10.0.0.2 没有发送。请先输入 return 回到用户视图。"_qs};
+    // The switch keeps what 提示 or 补齐 left on its line: erased before the first line.
+    QTest::newRow("reboot in user view after help: the typed text erased, no Ctrl+Z")
+        << "reboot" << QStringList() << QStringList{u"|0|\r\n<SW>dis "_qs, u"reboot |20|reboot \r\n This will reboot device. Continue? [Y/N]"_qs}
+        << QStringList{"0 \b\b\b\b", "0 reboot <CR>", "501 " + kRebooting + u"\n\n交换机在等待回答：\nThis will reboot device. Continue? [Y/N]"
+                                                                          u"\n请在输入区输入回答后按回车。"_qs, u"= 完成"_qs};
+    QTest::newRow("reboot in port view: Ctrl+Z first, after a completed word")
+        << "reboot" << QStringList() << QStringList{u"|0|[SW-Ethernet1/0/7]dis\b\b\bdisplay "_qs, u"\x1a|20|\r\n<SW>"_qs}
+        << QStringList{"0 \b\b\b\b\b\b\b\b", "0 \x1a", "501 reboot <CR>", "1002 " + kRebooting, u"= 完成"_qs};
     QTest::newRow("answer to the last line comes in the pause after it")
         << "bind" << kPort << QStringList{u"|0|[SW]"_qs, u"mac-addr static 0011-2233-4455 vlan 20|300|mac-addr static"
                                                         u" 0011-2233-4455 vlan 20\r\nError: VLAN 20 does not exist.\r\n[SW]"_qs}
         << QStringList{"0 sys<CR>", "501 int eth 1/0/7<CR>", "1002 undo shut<CR>", "1503 port acc vlan 20<CR>",
                        "2004 mac-addr static 0011-2233-4455 vlan 20<CR>",
-                       u"2505 [Tarnwell] 操作完毕！\n\n交换机拒绝了这一行：\nmac-addr static 0011-2233-4455 vlan 20\n"
-                       u"Error: VLAN 20 does not exist."_qs, u"= 被交换机拒绝：mac-addr static 0011-2233-4455 vlan 20"_qs};
+                       u"2505 [Tarnwell] 绑定没有完成：交换机拒绝了 mac-addr static 0011-2233-4455 vlan 20\n\n交换机的回答：\n"
+                       u"Error: VLAN 20 does not exist.\n\n交换机已接受（已生效）：\nsys\nint eth 1/0/7\nundo shut\nport acc vlan 20\n"
+                       u"端口现在已开启（undo shut），但还没有绑定。"_qs, u"= 被交换机拒绝：mac-addr static 0011-2233-4455 vlan 20"_qs};
     const QStringList saving{u"|0|<SW>"_qs, u"save|20|save\r\nAre you sure?[Y/N]"_qs,
                              u"y |20|y \r\n(To leave the existing filename unchanged, press the enter key):"_qs,
                              u"|20|\r\nSaving configuration flash:/config.cfg. Please wait...\r\n"_qs};
@@ -370,7 +426,14 @@ void TestCommandScripts::switchAnswers_data()
                        "21036 " + kSaved + u"\n\n交换机报告：\nUnit1 save configuration flash:/config.cfg successfully"_qs, u"= 完成"_qs};
     QTest::newRow("save: no outcome within 60 s")
         << "save" << QStringList() << saving
-        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>", "61530 " + kSaved + u"\n\n等了60秒，交换机还没有报告保存的结果。"_qs, u"= 未见保存结果"_qs};
+        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>", u"61530 [Tarnwell] 保存没有确认：等了60秒，交换机还没有报告保存的结果。"_qs,
+                       u"= 未见保存结果"_qs};
+    QTest::newRow("save done before the last Enter: its success is reported")
+        << "save" << QStringList()
+        << QStringList{u"|0|<SW>"_qs, u"save|20|save\r\nAre you sure?[Y/N]"_qs,
+                       u"y |20|y \r\n Configuration is saved to device successfully.\r\n<SW>"_qs, u"|20|\r\n<SW>"_qs}
+        << QStringList{"0 save<CR>", "501 y <CR>", "1002 <CR>",
+                       "1503 " + kSaved + u"\n\n交换机报告：\nConfiguration is saved to device successfully."_qs, u"= 完成"_qs};
 }
 
 void TestCommandScripts::switchAnswers()
@@ -392,7 +455,7 @@ void TestCommandScripts::switchAnswers()
     QObject::connect(&t.serial, &SerialControl::sent, [&](const QString &shown) {
         qint64 at = t.clock.now;
         for (const QString &a : answers)
-            if (a.section(u'|', 0, 0) + u'\r' == shown) {
+            if (const QString line = a.section(u'|', 0, 0); line + u'\r' == shown || (line.size() == 1 && line == shown)) {
                 at += a.section(u'|', 1, 1).toLongLong();
                 t.clock.at(at, [&scripts, text = a.section(u'|', 2)] { scripts.received(text); });
             }

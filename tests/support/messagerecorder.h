@@ -3,6 +3,7 @@
 #include "console/usermessages.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <functional>
 
@@ -25,13 +26,24 @@ public:
             if (onShown)
                 onShown(boxes.last());
         });
+        m_previousQuestion = setQuestionHandler([this](const QString &text, const QString &, const QString &,
+                                                       const QString &) {
+            questions.append(text);
+            return answer;
+        });
     }
-    ~MessageRecorder() { setMessageBoxHandler(m_previous); }
+    ~MessageRecorder()
+    {
+        setMessageBoxHandler(m_previous);
+        setQuestionHandler(m_previousQuestion);
+    }
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
     QList<Box> boxes;
     std::function<void(const Box &)> onShown;
+    QStringList questions; // every question asked, answered with `answer`
+    bool answer = true;
 
     QStringList texts() const
     {
@@ -43,6 +55,7 @@ public:
 
 private:
     MessageBoxHandler m_previous;
+    QuestionHandler m_previousQuestion;
 };
 
 } // namespace tarnwell::test

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStyleHints>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -65,6 +66,8 @@ private slots:
     void cursorBlinksAgainOnInput_data();
     void cursorBlinksAgainOnInput();
     void logFolderFromMenu();
+    void stoppingAScriptAsksFirst_data();
+    void stoppingAScriptAsksFirst();
 };
 
 void TestFrmMainActions::cleanup()
@@ -202,6 +205,47 @@ void TestFrmMainActions::logFolderFromMenu()
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
     QVERIFY(QFileInfo(folder).isDir()); // made when missing, so the file manager has something to show
     QVERIFY(win.boxes.boxes.isEmpty());
+}
+
+void TestFrmMainActions::stoppingAScriptAsksFirst_data()
+{
+    QTest::addColumn<QString>("action"); // what is closed during the save's second pause
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("window, kept open") << "window" << false;
+    QTest::newRow("window, closed") << "window" << true;
+    QTest::newRow("port, kept open") << "port" << false;
+    QTest::newRow("port, closed") << "port" << true;
+}
+
+// Closing the window or the port while a script runs asks first, naming what it has sent; kept
+// open, the script goes on to its end.
+void TestFrmMainActions::stoppingAScriptAsksFirst()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, answer);
+    Window t;
+    FrmMain &w = *t.w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QVERIFY(w.serial().portOpen());
+    t.boxes.answer = answer;
+    QTimer::singleShot(700, &w, [&] {
+        if (action == "window")
+            w.close();
+        else
+            w.Cmd_Switch->click();
+    });
+    w.Cmd_Save->click();
+    QCOMPARE(t.boxes.questions.size(), 1);
+    QVERIFY2(t.boxes.questions[0].startsWith(u"正在保存，"_qs) && t.boxes.questions[0].contains(u"已发送：\nsave\ny "_qs),
+             qPrintable(t.boxes.questions[0]));
+    QCOMPARE(w.isVisible(), !(answer && action == "window"));
+    QCOMPARE(w.serial().portOpen(), !answer);
+    QCOMPARE(t.serial->written(), answer ? u"save\ry \r"_qs : u"save\ry \r\r"_qs);
+    // Nothing runs any more: closing asks nothing.
+    w.close();
+    QCOMPARE(t.boxes.questions.size(), 1);
 }
 
 QTEST_MAIN(TestFrmMainActions)

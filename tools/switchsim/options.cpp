@@ -77,7 +77,8 @@ void bindEveryPort(const SwitchProfile &p, SwitchConfig &config)
 struct CommonSwitchOptions {
     int eraseColumns = 42;
     int answerDelayMs = 0;
-    bool strictVlans = false, logAfterLogin = false, logInListing = false, bindEveryPort = false;
+    bool strictVlans = false, strictReboot = false, quickSave = false;
+    bool logAfterLogin = false, logInListing = false, bindEveryPort = false;
 };
 
 bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const QString &defaultModel,
@@ -87,6 +88,8 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
     SwitchProfile &p = out.profile;
     p.eraseColumns = common.eraseColumns;
     p.strictVlans = common.strictVlans;
+    p.strictReboot = common.strictReboot;
+    p.quickSave = common.quickSave;
     p.answerDelayMs = common.answerDelayMs;
     p.logAfterLogin = common.logAfterLogin;
     p.logInListing = common.logInListing;
@@ -156,7 +159,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         "SIGINT. The entry switch answers on the console; from its user view, telnet to\n"
         "--remote-address reaches the managed switch.\n\n"
         "Where it differs from a real Comware 3.x console:\n"
-        "- save and reboot are taken in every view (real: reboot only in user view);\n"
+        "- save and reboot are taken in every view (real: reboot only in user view; so with\n"
+        "  --strict-reboot);\n"
         "- without --strict-vlans, port access vlan N creates a missing VLAN N (real: refused);\n"
         "  there is no vlan command to create one; the refusal's wording is a guess;\n"
         "- the save dialogue follows Comware 5 (the 3.10 wording is unknown);\n"
@@ -181,6 +185,9 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     const QCommandLineOption erase("erase-columns", "Width of the wipe of the paging prompt: 42, or 16 as newer "
                                                     "images do.", "n", "42");
     const QCommandLineOption strictVlans("strict-vlans", "Refuse a port or static MAC into a VLAN that does not exist.");
+    const QCommandLineOption strictReboot("strict-reboot", "Refuse reboot outside user view, as a real switch does.");
+    const QCommandLineOption quickSave("quick-save", "Save at once after the first question's y, as a small "
+                                                     "configuration saves, without the file name question.");
     const QCommandLineOption logAfterLogin("log-after-login", "Print a %...LOGIN log line right after the login prompt.");
     const QCommandLineOption logInListing("log-in-listing", "Print a %... log line in the middle of every listing.");
     const QCommandLineOption logEvery("log-every", "Print a %... log line at random moments about this often, in "
@@ -196,8 +203,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     parser.addOptions(entry.all());
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
-    parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, logAfterLogin,
-                       logInListing, logEvery, bindAll, answerDelay, baud});
+    parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, strictReboot,
+                       quickSave, logAfterLogin, logInListing, logEvery, bindAll, answerDelay, baud});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -240,6 +247,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     }
     common.eraseColumns = parser.value(erase).toInt();
     common.strictVlans = parser.isSet(strictVlans);
+    common.strictReboot = parser.isSet(strictReboot);
+    common.quickSave = parser.isSet(quickSave);
     common.logAfterLogin = parser.isSet(logAfterLogin);
     common.logInListing = parser.isSet(logInListing);
     common.bindEveryPort = parser.isSet(bindAll);

@@ -307,7 +307,10 @@ void Session::runCommand(const Parsed &parsed, std::string &out)
         save(out);
         break;
     case Cmd::Reboot:
-        reboot(out);
+        if (profile.strictReboot && m_view != View::User)
+            showError(ParseStatus::Unrecognized, 0, out);
+        else
+            reboot(out);
         break;
     case Cmd::Super:
         super(parsed.args.empty() ? 3 : std::stoi(parsed.args.front()), out);
@@ -427,6 +430,11 @@ void Session::save(std::string &out)
     ask(kSaveQuestion, [this](const std::string &answer, std::string &o) {
         if (!isYes(answer))
             return;
+        if (m_device.profile().quickSave) {
+            m_device.save();
+            o += " Configuration is saved to device successfully.\r\n";
+            return;
+        }
         ask(kFileQuestion, [this](const std::string &file, std::string &o2) { saveTo(trimmed(file), o2); }, o);
     }, out);
 }

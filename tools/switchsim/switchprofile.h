@@ -19,6 +19,8 @@ struct SwitchProfile {
     std::string superPassword;    // empty: "super" raises the level without asking
     int eraseColumns = 42;        // the paging prompt is wiped with ESC[<n>D, n blanks, ESC[<n>D
     bool strictVlans = false;     // refuse a port into a VLAN that does not exist
+    bool strictReboot = false;    // reboot only in user view, as on a real switch
+    bool quickSave = false;       // save right after "y", without the file name question
     bool logAfterLogin = false;   // a %...LOGIN log line right after the login prompt
     bool logInListing = false;    // a %... log line in the middle of every listing
     int saveDelayMs = 1500;
