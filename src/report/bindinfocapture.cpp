@@ -2,10 +2,9 @@
 
 #include "console/serialcontrol.h"
 #include "console/usermessages.h"
-#include "scripts/delay.h"
+#include "engine/clock.h"
 #include "scripts/switchreply.h"
 
-#include <QPointer>
 #include <QRegularExpression>
 
 #include <optional>
@@ -42,9 +41,8 @@ bool holdsListing(QStringView text)
 }
 
 BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel,
-                                 OperationGate *gate, QObject *parent)
-    : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel),
-      m_gate(gate ? *gate : m_ownGate), m_timer1(this)
+                                 OperationEngine &engine, QObject *parent)
+    : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel), m_engine(engine), m_timer1(this)
 {
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kReportIntervalMs);
@@ -52,82 +50,68 @@ BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, Swit
     connect(&m_serial, &SerialControl::onComm, this, [this] { m_lastReceived = delayClock().tickCount(); });
 }
 
+BindInfoCapture::~BindInfoCapture()
+{
+    cancel();
+}
+
 void BindInfoCapture::run()
 {
     // Nothing is cleared for a click that cannot work: the terminal keeps what it shows.
     if (!m_serial.portOpen())
         throw Error(QStringLiteral("端口未打开，无法取得端口列表，请先点击开启"));
-    std::optional<OperationGate::Ticket> ticket = m_gate.tryBegin(QString::fromUtf8(kOperationName));
-    if (!ticket) {
-        messageBox(m_gate.busyMessage());
+    if (m_engine.busy()) {
+        messageBox(m_engine.busyMessage());
         return;
     }
-    ticket->setOutcome(QStringLiteral("出错"));
-    const QPointer<BindInfoCapture> alive(this);
-    const quint64 generation = m_generation;
     // A report still pending from an earlier capture would read this one's partial listing.
     m_timer1.stop();
     m_portLost = false;
-
     m_view.setInputLine(QString::fromUtf8(kWaitText));
-    try {
-        capture(*ticket, alive, generation);
-    } catch (...) {
-        // A failed write: the wait message must not stay behind as a command in the input line.
-        if (alive && m_generation == generation)
-            m_view.setInputLine(QString());
-        throw;
-    }
+    m_engine.start(QString::fromUtf8(kOperationName), capture());
 }
 
-void BindInfoCapture::capture(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive,
-                              quint64 generation)
+Operation BindInfoCapture::capture()
 {
-    m_view.clearReport();
-    m_view.clearTerminal();
-    const quint32 start = delayClock().tickCount();
-    m_lastReceived = start;
-    m_serial.output(QStringLiteral("dis cu\r"));
-    ticket.noteSent(QStringLiteral("dis cu"));
     std::optional<End> end;
-    for (int i = 0; i < kPagingSpaces; ++i) {
-        if (m_portLost || !m_serial.portOpen()) {
-            end = portEnd();
-            break;
+    try {
+        m_view.clearReport();
+        m_view.clearTerminal();
+        const quint32 start = delayClock().tickCount();
+        m_lastReceived = start;
+        m_serial.output(QStringLiteral("dis cu\r"));
+        m_engine.noteSent(QStringLiteral("dis cu"));
+        for (int i = 0; i < kPagingSpaces; ++i) {
+            if (m_portLost || !m_serial.portOpen()) {
+                end = portEnd();
+                break;
+            }
+            m_sizeAtSpace = m_view.terminalText().size();
+            m_serial.output(QStringLiteral(" "));
+            m_engine.noteSent(QString::fromUtf8(kPagingSpaceShown));
+            // The last pause is spent paging on: a long listing's next page end gets its space at once.
+            if (i + 1 == kPagingSpaces)
+                break;
+            co_await pause(kPagingPauseMs);
         }
-        m_sizeAtSpace = m_view.terminalText().size();
-        m_serial.output(QStringLiteral(" "));
-        ticket.noteSent(QString::fromUtf8(kPagingSpaceShown));
-        // The last pause is spent paging on: a long listing's next page end gets its space at once.
-        if (i + 1 == kPagingSpaces)
-            break;
-        Delay(kPagingPauseMs);
-        // The window may have closed (and this object gone) during the pause.
-        if (!alive || m_generation != generation) {
-            ticket.setOutcome(QStringLiteral("已停止"));
-            return;
-        }
-    }
-    if (!end) {
-        bool stopped = false;
-        end = pageToEnd(ticket, alive, generation, start, delayClock().tickCount(), stopped);
-        if (stopped) {
-            ticket.setOutcome(QStringLiteral("已停止"));
-            return;
-        }
+        if (!end)
+            end = co_await pageToEnd(start, delayClock().tickCount());
+    } catch (...) {
+        // A failed write: the wait message must not stay behind as a command in the input line.
+        m_view.setInputLine(QString());
+        throw;
     }
     static const char *const outcomes[] = {"完成", "没有收到配置列表", "未收完：交换机不再送出内容",
                                            "未收完：翻页次数到上限", "未收完：时间到上限", "端口已关闭",
                                            "端口已断开"};
-    ticket.setOutcome(QString::fromUtf8(outcomes[int(*end)]));
     m_end = *end;
     m_timer1.start();
     m_view.setInputLine(QString());
+    // The report and its message come on the timer's tick.
+    co_return OperationEnd{QString(), QString(), QString::fromUtf8(outcomes[int(*end)])};
 }
 
-BindInfoCapture::End BindInfoCapture::pageToEnd(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive,
-                                                quint64 generation,
-                                                quint32 start, quint32 lastSpace, bool &stopped)
+Task<BindInfoCapture::End> BindInfoCapture::pageToEnd(quint32 start, quint32 lastSpace)
 {
     DelayClock &clock = delayClock();
     bool listing = false; // once seen, a listing stays in the terminal
@@ -139,37 +123,34 @@ BindInfoCapture::End BindInfoCapture::pageToEnd(OperationGate::Ticket &ticket, c
             listing = holdsListing(text);
         // A listing that ended within ten screens still has the last space's pause in full.
         if (at == ListingEnd::Prompt && now - lastSpace > quint32(kPagingPauseMs))
-            return listing ? End::Complete : End::NoListing;
+            co_return listing ? End::Complete : End::NoListing;
         // Lost counts even when the device came back meanwhile: this listing is gone.
         if (m_portLost || !m_serial.portOpen())
-            return portEnd();
+            co_return portEnd();
         if (now - start >= quint32(kNoListingMs) && !listing)
-            return End::NoListing;
+            co_return End::NoListing;
         if (now - m_lastReceived >= quint32(kSilenceMs))
-            return End::Silent;
+            co_return End::Silent;
         if (now - start >= quint32(kTotalMs))
-            return End::TooLong;
+            co_return End::TooLong;
         // One space for each new page end: the switch has not answered a space until more text came
         // (or the terminal was emptied and filled again: 清屏 during the capture).
         if (at == ListingEnd::More && text.size() != m_sizeAtSpace) {
             if (extra == kExtraSpaces)
-                return End::TooManySpaces;
+                co_return End::TooManySpaces;
             ++extra;
             m_sizeAtSpace = text.size();
             m_serial.output(QStringLiteral(" "));
-            ticket.noteSent(QString::fromUtf8(kPagingSpaceShown));
+            m_engine.noteSent(QString::fromUtf8(kPagingSpaceShown));
         }
-        Delay(kPollMs);
-        if (!alive || m_generation != generation) {
-            stopped = true;
-            return End::Complete;
-        }
+        co_await pause(kPollMs);
     }
 }
 
 void BindInfoCapture::cancel()
 {
-    ++m_generation;
+    if (m_engine.running() == QString::fromUtf8(kOperationName))
+        m_engine.cancel();
     m_timer1.stop();
 }
 

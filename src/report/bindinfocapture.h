@@ -1,10 +1,9 @@
 #pragma once
 
 #include "report/bindinfoparser.h"
-#include "scripts/operationgate.h"
+#include "engine/operationengine.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -47,8 +46,8 @@ bool holdsListing(QStringView text);
 // why it is incomplete, naming the last port in it. A listing that ends within ten screens gets
 // exactly the nine spaces. No listing within kNoListingMs of the command: a message says so.
 //
-// The capture holds the operation gate's ticket from the click to its last space, so no script
-// or paste interleaves with it, and it does not start while one runs.
+// The capture is an operation on the engine from the click to its last space, so no script or
+// paste interleaves with it, and it does not start while one runs.
 class BindInfoCapture : public QObject {
     Q_OBJECT
 public:
@@ -65,16 +64,17 @@ public:
     static constexpr char kWaitText[] = "稍等，结果出来~~";
     static constexpr char kOperationName[] = "取端口列表";
 
-    // gate: shared with the scripts and pastes of the window; nullptr gives the capture its own.
-    BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel,
-                    OperationGate *gate = nullptr, QObject *parent = nullptr);
+    // engine: runs the capture as one operation among the scripts and pastes.
+    BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel, OperationEngine &engine,
+                    QObject *parent = nullptr);
+    ~BindInfoCapture() override;
 
     // The click on Cmd_GetBindInfo. On a closed port it throws tarnwell::Error before touching
-    // anything; while another operation runs it shows the gate's busy message. A failed write
-    // throws too: what was done stays done and Timer1 is not started.
+    // anything; while another operation runs it shows the engine's busy message. A failed write
+    // ends the capture through the engine: what was done stays done and Timer1 is not started.
     void run();
 
-    // Ends every capture in progress at its next pause (nothing further is sent and nothing is
+    // Ends the capture in progress where it waits (nothing further is sent and nothing is
     // touched) and stops a pending report. For the window's close; later runs work as usual.
     void cancel();
     // For a lost device: the capture in progress reports what came, with a message that the
@@ -92,22 +92,18 @@ signals:
 
 private:
     enum class End { Complete, NoListing, Silent, TooManySpaces, TooLong, Closed, Lost };
-    // Pages to the end of the listing from the ninth space (sent at lastSpace) on. Stopped: the
-    // window closed.
     // The capture once the wait message shows: "dis cu", the spaces, the report started.
-    void capture(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive, quint64 generation);
-    End pageToEnd(OperationGate::Ticket &ticket, const QPointer<BindInfoCapture> &alive, quint64 generation,
-                  quint32 start, quint32 lastSpace, bool &stopped);
+    Operation capture();
+    // Pages to the end of the listing from the ninth space (sent at lastSpace) on.
+    Task<End> pageToEnd(quint32 start, quint32 lastSpace);
     End portEnd() const { return m_portLost ? End::Lost : End::Closed; }
     void report();
 
     SerialControl &m_serial;
     BindInfoView &m_view;
     SwitchModel &m_switchModel;
-    OperationGate m_ownGate;
-    OperationGate &m_gate;
+    OperationEngine &m_engine;
     QTimer m_timer1;
-    quint64 m_generation = 0;   // advanced by cancel()
     quint32 m_lastReceived = 0; // Delay clock reading at the last receive
     bool m_portLost = false;    // the device went away during the capture
     End m_end = End::Complete;  // how the pending report's listing ended

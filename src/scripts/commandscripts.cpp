@@ -4,7 +4,7 @@
 #include "console/serialcontrol.h"
 #include "console/usermessages.h"
 #include "scripts/bindvalues.h"
-#include "scripts/delay.h"
+#include "engine/clock.h"
 #include "scripts/switchmodel.h"
 
 #include <QRegularExpression>
@@ -41,14 +41,9 @@ QString caretNotation(const QString &key)
 
 } // namespace
 
-CommandScripts::CommandScripts(SerialControl &serial, ScriptInputs &inputs)
-    : m_serial(serial), m_inputs(inputs)
+CommandScripts::CommandScripts(SerialControl &serial, ScriptInputs &inputs, OperationEngine &engine)
+    : m_serial(serial), m_inputs(inputs), m_engine(engine)
 {
-}
-
-CommandScripts::~CommandScripts()
-{
-    m_cancel.cancel();
 }
 
 void CommandScripts::received(const QString &text)
@@ -90,14 +85,8 @@ struct CommandScripts::Line {
 
 // What one script run holds while it runs.
 struct CommandScripts::Run {
-    Run(CancelToken t, OperationGate::Ticket &&k, std::shared_ptr<ReplyCollector> r)
-        : token(std::move(t)), ticket(std::move(k)), reply(std::move(r))
-    {
-    }
-
-    CancelToken token;
-    OperationGate::Ticket ticket;
     std::shared_ptr<ReplyCollector> reply;
+    std::optional<OperationEnd> end; // set where the script stops
     QString name;             // the script's name: 登录, 绑定 ...
     QString context;          // what the switch showed before the run, up to its open line
     qsizetype lineStart = 0;  // start of the received line the last sent line was typed on
@@ -153,15 +142,10 @@ struct CommandScripts::Run {
     }
 };
 
-std::optional<CommandScripts::Run> CommandScripts::begin(const QString &name, const QString &first)
+CommandScripts::Run CommandScripts::begin(const QString &name, const QString &first)
 {
-    if (m_cancel.cancelled())
-        return std::nullopt;
-    std::optional<OperationGate::Ticket> ticket = m_gate->tryBegin(name);
-    if (!ticket)
-        return std::nullopt; // another operation is on the wire: the click is ignored
-    ticket->setOutcome(QStringLiteral("出错"));
-    Run run(m_cancel, std::move(*ticket), collect());
+    Run run;
+    run.reply = collect();
     run.name = name;
     run.first = first;
     run.context = m_recent.left(std::max(m_recent.lastIndexOf(u'\r'), m_recent.lastIndexOf(u'\n')) + 1);
@@ -178,7 +162,7 @@ void CommandScripts::eraseTypedText(Run &run)
         return;
     m_serial.output(QString(typed.size(), u'\b'));
     run.erased = typed;
-    run.ticket.noteSent(QStringLiteral("（擦除行上已输入的“%1”）").arg(boundedLine(typed)));
+    m_engine.noteSent(QStringLiteral("（擦除行上已输入的“%1”）").arg(boundedLine(typed)));
 }
 
 std::vector<CommandScripts::Line> CommandScripts::loginLines(qint32 passwordPause)
@@ -256,28 +240,29 @@ CommandScripts::Verdict CommandScripts::verdict(Run &run, const Line &line, cons
     return {};
 }
 
-CommandScripts::Step CommandScripts::sendScript(Run &run, const std::vector<Line> &lines, size_t from, size_t to)
+Task<CommandScripts::Step> CommandScripts::sendScript(Run &run, const std::vector<Line> &lines, size_t from,
+                                                      size_t to)
 {
     for (size_t i = from; i < to; ++i)
-        if (const Step step = sendLine(run, lines, i); step != Step::Next)
-            return step;
-    return Step::Next;
+        if (const Step step = co_await sendLine(run, lines, i); step != Step::Next)
+            co_return step;
+    co_return Step::Next;
 }
 
-CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> &lines, size_t i)
+Task<CommandScripts::Step> CommandScripts::sendLine(Run &run, const std::vector<Line> &lines, size_t i)
 {
     const Line &line = lines[i];
     const QString text = line.text();
     if (line.optional && text.isEmpty())
-        return Step::Next;
+        co_return Step::Next;
     const Verdict v = verdict(run, line, text);
     if (v.action == Verdict::Skip) {
         run.note(v.why);
-        return Step::Next;
+        co_return Step::Next;
     }
     if (v.action == Verdict::Stop) {
         stop(run, lines, i, v.why);
-        return Step::Stopped;
+        co_return Step::Stopped;
     }
     const QString &all = run.reply->text();
     run.sentAt = all.size();
@@ -291,53 +276,39 @@ CommandScripts::Step CommandScripts::sendLine(Run &run, const std::vector<Line> 
         m_serial.output(text);
     else
         m_serial.output(text + QLatin1Char('\r'));
-    run.ticket.noteSent(run.lastSent);
+    m_engine.noteSent(run.lastSent);
     if (line.kind == LineKind::Telnet)
         run.telnetTo = box(ScriptBox::ManageIP);
     if (line.pause != kNoPause)
-        Delay(line.pause);
-    if (run.token.cancelled() || !awaitAnswer(run, line.patience)) {
-        run.ticket.setOutcome(QStringLiteral("已停止"));
-        return Step::Cancelled;
-    }
+        co_await pause(line.pause);
+    co_await awaitAnswer(run, line.patience);
     if (!readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart)).refusals.isEmpty()) {
         // Quote the refusal whole: its line end or the prompt after it comes shortly.
-        if (!awaitWholeRefusal(run)) {
-            run.ticket.setOutcome(QStringLiteral("已停止"));
-            return Step::Cancelled;
-        }
+        co_await awaitWholeRefusal(run);
         stop(run, lines, i, QString());
-        return Step::Stopped;
+        co_return Step::Stopped;
     }
     run.accepted << run.lastSent;
-    return Step::Next;
+    co_return Step::Next;
 }
 
-bool CommandScripts::awaitAnswer(Run &run, qint32 ms)
+Task<void> CommandScripts::awaitAnswer(Run &run, qint32 ms)
 {
     DelayClock &clock = delayClock();
     const quint32 start = clock.tickCount();
     while (answerState(run.sinceSent()) == Answer::Unfinished && m_serial.portOpen()
            && readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart)).refusals.isEmpty()
-           && qint64(clock.tickCount() - start) < ms) {
-        Delay(kPoll);
-        if (run.token.cancelled())
-            return false;
-    }
-    return true;
+           && qint64(clock.tickCount() - start) < ms)
+        co_await pause(kPoll);
 }
 
-bool CommandScripts::awaitWholeRefusal(Run &run)
+Task<void> CommandScripts::awaitWholeRefusal(Run &run)
 {
     DelayClock &clock = delayClock();
     const quint32 start = clock.tickCount();
     while (refusalUnfinished(run.sinceSent()) && m_serial.portOpen()
-           && qint64(clock.tickCount() - start) < kSlowAnswer) {
-        Delay(kPoll);
-        if (run.token.cancelled())
-            return false;
-    }
-    return true;
+           && qint64(clock.tickCount() - start) < kSlowAnswer)
+        co_await pause(kPoll);
 }
 
 void CommandScripts::noteReached(const Run &run)
@@ -371,11 +342,11 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
             out += u'\n' + boundedLine(r.error);
         if (reply.refusals.size() > kMaxErrorLines)
             out += QStringLiteral("\n……另有%1行报错未列出").arg(reply.refusals.size() - kMaxErrorLines);
-        run.ticket.setOutcome(QStringLiteral("被交换机拒绝：") + boundedLine(run.lastSent));
+        run.end = OperationEnd{QString(), QString(), QStringLiteral("被交换机拒绝：") + boundedLine(run.lastSent)};
         ++i;
     } else {
         head = run.name + QStringLiteral("没有完成：") + why;
-        run.ticket.setOutcome(why);
+        run.end = OperationEnd{QString(), QString(), why};
     }
     if (!run.accepted.isEmpty()) {
         out += QStringLiteral("\n\n交换机已接受（已生效）：\n") + run.accepted.join(u'\n');
@@ -393,62 +364,57 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
     const QStringList last = lastShownLines(run.shownText(), 2);
     if (!why.isEmpty() && !last.isEmpty())
         out += QStringLiteral("\n\n交换机最后显示：\n") + last.join(u'\n');
-    messageBox(head + out + run.notesText());
+    run.end->message = head + out + run.notesText();
 }
 
 void CommandScripts::login()
 {
-    std::optional<Run> run = begin(QStringLiteral("登录"), QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"));
-    if (!run)
-        return;
-    eraseTypedText(*run);
+    start(QStringLiteral("登录"), loginSteps(QStringLiteral("登录")));
+}
+
+Operation CommandScripts::loginSteps(QString name)
+{
+    Run run = begin(name, QStringLiteral("登录完毕，注意此功能需要在>状态下使用！"));
+    eraseTypedText(run);
     const std::vector<Line> lines = loginLines(kPassword);
-    if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
-        return;
-    noteReached(*run);
+    if (co_await sendScript(run, lines, 0, lines.size()) != Step::Next)
+        co_return *run.end;
+    noteReached(run);
     // No prompt came after the last step: the login is not through; say what the switch shows.
-    const LineState where = run->state();
-    if (run->heard() && where != LineState::UserView && where != LineState::SystemView) {
+    const LineState where = run.state();
+    if (run.heard() && where != LineState::UserView && where != LineState::SystemView) {
         const QString why = where == LineState::UserNameAsked   ? QStringLiteral("交换机在等待输入用户名。")
                             : where == LineState::PasswordAsked ? QStringLiteral("交换机在等待输入密码。")
                                                                 : QStringLiteral("交换机没有回到命令行提示符。");
-        run->ticket.setOutcome(QStringLiteral("未完成：") + why);
-        messageBox(QStringLiteral("登录没有完成：") + why + QStringLiteral("\n\n交换机最后显示：\n")
-                   + lastShownLines(run->shownText(), 2).join(u'\n') + run->notesText());
-        return;
+        co_return OperationEnd{QStringLiteral("登录没有完成：") + why + QStringLiteral("\n\n交换机最后显示：\n")
+                                   + lastShownLines(run.shownText(), 2).join(u'\n') + run.notesText(),
+                               QString(), QStringLiteral("未完成：") + why};
     }
-    run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(run->message());
+    co_return OperationEnd{run.message()};
 }
 
 void CommandScripts::bind()
 {
-    portScript(PortScript::Bind);
+    start(QStringLiteral("绑定"), portSteps(QStringLiteral("绑定"), PortScript::Bind));
 }
 
 void CommandScripts::unbind()
 {
-    portScript(PortScript::Unbind);
+    start(QStringLiteral("解除绑定"), portSteps(QStringLiteral("解除绑定"), PortScript::Unbind));
 }
 
-void CommandScripts::portScript(PortScript kind)
+Operation CommandScripts::portSteps(QString name, PortScript kind)
 {
     const bool bind = kind == PortScript::Bind;
-    std::optional<Run> run = begin(bind ? QStringLiteral("绑定") : QStringLiteral("解除绑定"),
-                                   QStringLiteral("操作完毕！"));
-    if (!run)
-        return;
+    Run run = begin(name, QStringLiteral("操作完毕！"));
     // Every value is checked before the first line; the IP only matters to a 3600.
     const auto problem = [this] {
         return bindvalues::problem(box(ScriptBox::PortNum), box(ScriptBox::Vlan), box(ScriptBox::Mac),
                                    box(ScriptBox::IP), m_inputs.switchModel() == SwitchModel::S3600);
     };
-    if (const QString p = problem(); !p.isEmpty()) {
-        run->ticket.setOutcome(QStringLiteral("没有发送：") + p);
-        messageBox(p);
-        return;
-    }
-    eraseTypedText(*run);
+    if (const QString p = problem(); !p.isEmpty())
+        co_return OperationEnd{p, QString(), QStringLiteral("没有发送：") + p};
+    eraseTypedText(run);
     const QString undo = bind ? QString() : QStringLiteral("undo ");
     const auto mac = [this] { return bindvalues::switchMac(box(ScriptBox::Mac)); };
     std::vector<Line> lines = loginLines(bind ? kPassword : kStep);
@@ -466,44 +432,40 @@ void CommandScripts::portScript(PortScript kind)
                                           + box(ScriptBox::Vlan);
                      },
                      m_watching ? kSettle : kNoPause});
-    if (sendScript(*run, lines, 0, portLines) != Step::Next)
-        return;
-    noteReached(*run);
+    if (co_await sendScript(run, lines, 0, portLines) != Step::Next)
+        co_return *run.end;
+    noteReached(run);
 
     const SwitchModel model = m_inputs.switchModel();
-    const QString refusedTitle = QStringLiteral("无法操作");
-    const auto refuse = [&](const QString &text) {
-        run->ticket.setOutcome(QStringLiteral("没有发送：") + text);
-        messageBox(text, refusedTitle);
+    const auto refuse = [](const QString &text) {
+        return OperationEnd{text, QStringLiteral("无法操作"), QStringLiteral("没有发送：") + text};
     };
     if (model == SwitchModel::S5500)
-        return refuse(QStringLiteral("5500好多光口，绑定方法学习中"));
+        co_return refuse(QStringLiteral("5500好多光口，绑定方法学习中"));
     if (model == SwitchModel::S9512)
-        return refuse(QStringLiteral("9512好多光口，绑定方法学习中"));
+        co_return refuse(QStringLiteral("9512好多光口，绑定方法学习中"));
     if (model != SwitchModel::S3100 && model != SwitchModel::S3600)
-        return refuse(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"));
+        co_return refuse(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"));
     // The model learnt during the login may want the IP; the values may have changed meanwhile.
-    if (const QString p = problem(); !p.isEmpty()) {
-        run->ticket.setOutcome(QStringLiteral("没有发送：") + p);
-        messageBox(p);
-        return;
-    }
+    if (const QString p = problem(); !p.isEmpty())
+        co_return OperationEnd{p, QString(), QStringLiteral("没有发送：") + p};
     // A login still asking would take the port lines for a user name and a password.
-    if (!atCommandLine(*run, lines, portLines))
-        return;
-    if (sendScript(*run, lines, portLines, lines.size()) != Step::Next)
-        return;
-    run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(run->message());
+    if (!atCommandLine(run, lines, portLines))
+        co_return *run.end;
+    if (co_await sendScript(run, lines, portLines, lines.size()) != Step::Next)
+        co_return *run.end;
+    co_return OperationEnd{run.message()};
 }
 
 void CommandScripts::save()
 {
-    std::optional<Run> run = begin(QStringLiteral("保存"),
-                                   QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"));
-    if (!run)
-        return;
-    eraseTypedText(*run);
+    start(QStringLiteral("保存"), saveSteps(QStringLiteral("保存")));
+}
+
+Operation CommandScripts::saveSteps(QString name)
+{
+    Run run = begin(name, QStringLiteral("保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！"));
+    eraseTypedText(run);
     std::vector<Line> lines{{[] { return QStringLiteral("save"); }}, {[] { return QStringLiteral("y "); }},
                             {[] { return QString(); }}};
     // The outcome is whatever the switch says after "y": a small configuration is saved before
@@ -511,62 +473,57 @@ void CommandScripts::save()
     lines[1].outcomeFrom = true;
     // The last answer may be the save itself: wait for its outcome.
     lines.back().patience = kSaveOutcome;
-    if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
-        return;
-    run->ticket.setOutcome(QStringLiteral("完成"));
-    QString message = run->message();
-    if (run->heard()) {
-        const QStringView answer = QStringView(run->reply->text()).mid(qMax<qsizetype>(0, run->outcomeAt)).right(16384);
-        static const QRegularExpression success(QStringLiteral("success"), QRegularExpression::CaseInsensitiveOption);
-        QString outcome;
-        for (const QString &line : lastShownLines(answer, 64))
-            if (line.contains(success))
-                outcome = line;
-        if (!outcome.isEmpty()) {
-            message += QStringLiteral("\n\n交换机报告：\n") + outcome;
-        } else {
-            run->ticket.setOutcome(QStringLiteral("未见保存结果"));
-            const QStringView sinceLast = run->sinceSent();
-            if (!m_serial.portOpen())
-                message = QStringLiteral("保存没有确认：端口已关闭，没有等到保存的结果。");
-            else if (answerState(sinceLast) == Answer::Unfinished)
-                message = QStringLiteral("保存没有确认：等了60秒，交换机还没有报告保存的结果。");
-            else
-                message = QStringLiteral("保存没有确认：交换机没有报告保存成功，最后显示：\n")
-                          + lastShownLines(answer, 2).join(u'\n');
-            message += run->notesText();
-        }
+    if (co_await sendScript(run, lines, 0, lines.size()) != Step::Next)
+        co_return *run.end;
+    OperationEnd end{run.message()};
+    end.clearInputLine = true;
+    if (!run.heard())
+        co_return end;
+    const QStringView answer = QStringView(run.reply->text()).mid(qMax<qsizetype>(0, run.outcomeAt)).right(16384);
+    static const QRegularExpression success(QStringLiteral("success"), QRegularExpression::CaseInsensitiveOption);
+    QString outcome;
+    for (const QString &line : lastShownLines(answer, 64))
+        if (line.contains(success))
+            outcome = line;
+    if (!outcome.isEmpty()) {
+        end.message += QStringLiteral("\n\n交换机报告：\n") + outcome;
+        co_return end;
     }
-    messageBox(message);
-    // The window may have closed while the box was open.
-    if (run->token.cancelled())
-        return;
-    m_inputs.clearInputLine();
+    end.outcome = QStringLiteral("未见保存结果");
+    if (!m_serial.portOpen())
+        end.message = QStringLiteral("保存没有确认：端口已关闭，没有等到保存的结果。");
+    else if (answerState(run.sinceSent()) == Answer::Unfinished)
+        end.message = QStringLiteral("保存没有确认：等了60秒，交换机还没有报告保存的结果。");
+    else
+        end.message = QStringLiteral("保存没有确认：交换机没有报告保存成功，最后显示：\n") + lastShownLines(answer, 2).join(u'\n');
+    end.message += run.notesText();
+    co_return end;
 }
 
 void CommandScripts::reboot()
 {
-    std::optional<Run> run = begin(QStringLiteral("重启"), QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"));
-    if (!run)
-        return;
-    eraseTypedText(*run);
+    start(QStringLiteral("重启"), rebootSteps(QStringLiteral("重启")));
+}
+
+Operation CommandScripts::rebootSteps(QString name)
+{
+    Run run = begin(name, QStringLiteral("重启大概需要5-10秒，需要在登录进交换机的前提下进行。"));
+    eraseTypedText(run);
     // reboot is a user-view command: from any other view Ctrl+Z leads there first.
-    const LineState where = run->state();
+    const LineState where = run.state();
     std::vector<Line> lines;
     if (where != LineState::UserView)
         lines.push_back({[] { return QStringLiteral("\x1a"); }, kStep, LineKind::Key});
     lines.push_back({[] { return QStringLiteral("reboot "); }});
     if (where == LineState::UserNameAsked || where == LineState::PasswordAsked) {
-        stop(*run, lines, 0, QStringLiteral("交换机在等待登录，还没有进入命令行。"));
-        return;
+        stop(run, lines, 0, QStringLiteral("交换机在等待登录，还没有进入命令行。"));
+        co_return *run.end;
     }
-    if (sendScript(*run, lines, 0, lines.size()) != Step::Next)
-        return;
-    run->ticket.setOutcome(QStringLiteral("完成"));
-    messageBox(run->message());
-    if (run->token.cancelled())
-        return;
-    m_inputs.clearInputLine();
+    if (co_await sendScript(run, lines, 0, lines.size()) != Step::Next)
+        co_return *run.end;
+    OperationEnd end{run.message()};
+    end.clearInputLine = true;
+    co_return end;
 }
 
 } // namespace tarnwell

@@ -1,15 +1,14 @@
 #include "scripts/pastesender.h"
 
 #include "console/serialcontrol.h"
-#include "scripts/delay.h"
-#include "scripts/operationgate.h"
+#include "engine/clock.h"
 
 #include <QRegularExpression>
 
 namespace tarnwell {
 
-PasteSender::PasteSender(SerialControl &serial, OperationGate &gate, QObject *parent)
-    : QObject(parent), m_serial(serial), m_gate(gate)
+PasteSender::PasteSender(SerialControl &serial, OperationEngine &engine, QObject *parent)
+    : QObject(parent), m_serial(serial), m_engine(engine)
 {
 }
 
@@ -32,48 +31,54 @@ QString PasteSender::duration(qsizetype lines)
     return QStringLiteral("约 %1 小时 %2 分").arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
-PasteSender::Result PasteSender::send(const QStringList &lines)
+bool PasteSender::send(const QStringList &lines)
 {
-    auto ticket = m_gate.tryBegin(QStringLiteral("发送粘贴的文本"));
-    if (!ticket)
-        return Result::Busy;
-    m_cancel = CancelToken();
-    const CancelToken token = m_cancel;
+    if (m_engine.busy())
+        return false;
     m_running = true;
+    return m_engine.start(QString::fromUtf8(kOperationName), sendLines(lines));
+}
+
+Operation PasteSender::sendLines(QStringList lines)
+{
+    // However the send ends (the last line, stop(), a failed write), running() turns false and
+    // ended() says so.
+    struct Running {
+        PasteSender *sender;
+        ~Running()
+        {
+            sender->m_running = false;
+            emit sender->ended();
+        }
+    } running{this};
     const qsizetype total = lines.size();
     emit progress(0, total);
     for (qsizetype i = 0; i < total; ++i) {
+        m_engine.setOutcome(QStringLiteral("已停止（已发送 %1/%2 行）").arg(i).arg(total));
         try {
             m_serial.output(lines[i] + u'\r');
-            ticket->noteSent(lines[i]);
         } catch (...) {
-            ticket->setOutcome(m_serial.portOpen() ? QStringLiteral("发送失败") : QStringLiteral("端口已断开"));
-            m_running = false;
+            m_engine.setOutcome(m_serial.portOpen() ? QStringLiteral("发送失败") : QStringLiteral("端口已断开"));
             throw;
         }
+        m_engine.noteSent(lines[i]);
+        m_engine.setOutcome(QStringLiteral("已停止（已发送 %1/%2 行）").arg(i + 1).arg(total));
         emit progress(i + 1, total);
-        if (i + 1 < total) {
-            Delay(kPaceMs);
-            if (token.cancelled()) { // stop() ran, or the window and this object are gone
-                ticket->setOutcome(QStringLiteral("已停止（已发送 %1/%2 行）").arg(i + 1).arg(total));
-                return Result::Stopped;
-            }
-        }
+        if (i + 1 < total)
+            co_await pause(kPaceMs);
     }
-    ticket->setOutcome(QStringLiteral("完成"));
-    m_running = false;
-    return Result::Sent;
+    co_return OperationEnd{};
 }
 
 QString PasteSender::busyMessage() const
 {
-    return m_gate.busyMessage();
+    return m_engine.busyMessage();
 }
 
 void PasteSender::stop()
 {
-    m_cancel.cancel();
-    m_running = false;
+    if (m_running && m_engine.running() == QString::fromUtf8(kOperationName))
+        m_engine.cancel(m_engine.sentSoFar().isEmpty() ? QStringLiteral("已停止") : QString());
 }
 
 } // namespace tarnwell

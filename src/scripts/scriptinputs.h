@@ -20,7 +20,7 @@ enum class ScriptBox {
 };
 inline constexpr int kScriptBoxCount = 9;
 
-// What the scripts read from and do to the window. Every call is made at the moment the value
+// What the scripts read from the window. Every call is made at the moment the value
 // is needed, so a box changed during a pause is seen by the next line.
 class ScriptInputs {
 public:
@@ -29,8 +29,6 @@ public:
     virtual QString text(ScriptBox box) const = 0;
     // The window's SwitchModel.
     virtual SwitchModel switchModel() const = 0;
-    // Empties the console input line Text2 and gives it the keyboard focus.
-    virtual void clearInputLine() = 0;
 };
 
 } // namespace tarnwell

@@ -3,7 +3,7 @@
 #include "console/portserialcontrol.h"
 #include "console/usermessages.h"
 #include "report/reportcolumns.h"
-#include "scripts/delay.h"
+#include "engine/clock.h"
 #include "scripts/switchmodel.h"
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
@@ -65,7 +65,7 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
         // only once its error dialog has been closed.
         auto *real = qobject_cast<PortSerialControl *>(MSComm1.get());
         m_session = std::make_unique<SessionRecording>(
-            *MSComm1, m_terminal, m_operations, [real] { return real ? real->deviceName() : QString(); },
+            *MSComm1, m_terminal, m_engine.gate(), [real] { return real ? real->deviceName() : QString(); },
             [real](int n) { return real ? real->resolver().resolve(n).device : QString(); });
     }
     m_console = new ConsoleTerminal(*MSComm1, m_terminal, *m_portSettings,
@@ -82,25 +82,27 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_scriptInputs.setBox(ScriptBox::Vlan, Txt_Vlan);
     m_scriptInputs.setBox(ScriptBox::Mac, Txt_Mac);
     m_scriptInputs.setBox(ScriptBox::IP, Txt_IP);
-    m_scriptInputs.setInputLine(Text2);
     m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
-    m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs);
+    m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs, m_engine);
     m_scripts->watchReplies();
-    m_scripts->setGate(m_operations);
     m_scriptInputs.onCellsDropped([](QLineEdit *box) {
         QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                            QStringLiteral("粘贴的内容有好几项，只取了第一项。"), box);
     });
-    m_paste = std::make_unique<PasteSender>(*MSComm1, m_operations);
+    m_paste = std::make_unique<PasteSender>(*MSComm1, m_engine);
     m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
     // A paste being sent owns the input line; so does the capture, whose wait message shows in it
     // (also once edited: nothing typed may reach the switch in the middle of its listing).
     m_console->lineTaken = [this] {
         return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text())
-               || m_operations.running() == QString::fromUtf8(BindInfoCapture::kOperationName);
+               || m_engine.running() == QString::fromUtf8(BindInfoCapture::kOperationName);
     };
     connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
-    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, &m_operations);
+    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, m_engine);
+    // An operation's end is shown once it is over: no message box holds one up.
+    connect(&m_engine, &OperationEngine::finished, this, &FrmMain::showOperationEnd, Qt::QueuedConnection);
+    connect(&m_engine, &OperationEngine::failed, this, [](const QString &description) { errorDialog(description); },
+            Qt::QueuedConnection);
     Timer1 = &m_capture->timer1();
 
     wireControls();
@@ -109,14 +111,13 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
 
 FrmMain::~FrmMain()
 {
-    // Scripts, a capture or a paste may still wait inside a pause further up the stack.
-    m_paste->stop();
+    // An operation still waiting goes first, while everything it refers to is still here.
+    m_engine.cancel();
+    m_capture->cancel();
     // The paste's filter on the input line reads the sender, which goes before the controls
     // are hidden and deleted.
     delete m_pasteInput;
     m_pasteInput = nullptr;
-    m_scripts->cancel();
-    m_capture->cancel();
     m_help.closeHelpWindow();
 }
 
@@ -166,8 +167,10 @@ void FrmMain::wireControls()
     // A script or capture waiting when the port goes away would fail at its next write with a
     // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
     connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
-        m_scripts->stopRunning();
-        m_capture->stopRunning();
+        if (m_engine.running() == QString::fromUtf8(BindInfoCapture::kOperationName))
+            m_capture->stopRunning(); // it reports what came
+        else
+            m_engine.cancel(QStringLiteral("端口已断开"));
     });
 }
 
@@ -199,13 +202,31 @@ void FrmMain::Form_Load()
 
 bool FrmMain::confirmStop(const QString &action)
 {
-    const QString question = m_operations.stopQuestion(action);
-    return question.isEmpty()
-           || askQuestion(question, QStringLiteral("正在%1").arg(m_operations.running()), action, QStringLiteral("取消"));
+    const QString question = m_engine.stopQuestion(action);
+    if (question.isEmpty())
+        return true;
+    if (!askQuestion(question, QStringLiteral("正在%1").arg(m_engine.running()), action, QStringLiteral("取消")))
+        return false;
+    m_engine.cancel();
+    return true;
+}
+
+void FrmMain::showOperationEnd(const OperationEnd &end)
+{
+    if (!end.message.isEmpty())
+        messageBox(end.message, end.title);
+    if (end.clearInputLine && !m_unloaded) {
+        Text2->clear();
+        Text2->setFocus();
+    }
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
 {
+    if (m_fading) { // the fade closes the window at its end
+        event->ignore();
+        return;
+    }
     if (!m_unloaded && !confirmStop(QStringLiteral("关闭窗口"))) {
         event->ignore();
         return;
@@ -213,16 +234,32 @@ void FrmMain::closeEvent(QCloseEvent *event)
     if (!m_unloaded) {
         m_unloaded = true;
         Form_Unload();
+        if (m_fadeWanted) {
+            event->ignore();
+            m_fading = true;
+            m_fade = fadeOut();
+            m_fade.start({});
+            return;
+        }
     }
     event->accept();
+}
+
+Task<void> FrmMain::fadeOut()
+{
+    for (int i = 1; i <= 51; ++i) {
+        SetWindowAlpha(this, qint16(255 - 5 * i));
+        co_await pause(10);
+    }
+    m_fadeWanted = m_fading = false;
+    close();
 }
 
 void FrmMain::Form_Unload()
 {
     // An interrupted script, capture or paste sends nothing more once the window goes, and
     // nothing can be clicked while the window fades out.
-    m_paste->stop();
-    m_scripts->cancel();
+    m_engine.cancel();
     m_capture->cancel();
     m_session->reconnector().stop();
     setEnabled(false);
@@ -235,12 +272,7 @@ void FrmMain::Form_Unload()
             && !SaveCommSettings(m_portSettings->CommSettings, &notSaved))
             throw Error(notSaved);
         const bool unitMiB = true;
-        if (GetMemoryInfo(1, unitMiB) >= 1020) {
-            for (int i = 1; i <= 51; ++i) {
-                SetWindowAlpha(this, qint16(255 - 5 * i));
-                Delay(10);
-            }
-        }
+        m_fadeWanted = GetMemoryInfo(1, unitMiB) >= 1020;
     });
 }
 

@@ -4,7 +4,7 @@
 #include "console/terminal.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
-#include "scripts/operationgate.h"
+#include "engine/operationengine.h"
 #include "scripts/pastesender.h"
 #include "ui/help/helpwindowholder.h"
 #include "ui/lineeditinputs.h"
@@ -122,8 +122,9 @@ public:
     BindInfoCapture &capture() { return *m_capture; }
     CommandScripts &scripts() { return *m_scripts; }
     HelpWindowHolder &helpWindow() { return m_help; }
-    // Scripts, the capture and pasted lines take turns on the wire through this gate.
-    OperationGate &operations() { return m_operations; }
+    // Scripts, the capture and pasted lines run one at a time on this engine.
+    OperationEngine &engine() { return m_engine; }
+    OperationGate &operations() { return m_engine.gate(); }
     // Text of several lines pasted into the input line: the question, then the paced send.
     PasteInput &pasteInput() { return *m_pasteInput; }
     PasteSender &paste() { return *m_paste; }
@@ -152,9 +153,13 @@ private:
     void togglePasswordDisplay(); // Cmd_PSD
     // True when nothing runs, or the person agrees to stop what runs in order to `action`.
     bool confirmStop(const QString &action);
+    // Shows how an operation ended, once it has.
+    void showOperationEnd(const OperationEnd &end);
     void applyReportTabs();       // Text3's tab stops for the report it shows
     void Form_Load();
     void Form_Unload();
+    // The closing fade on a machine with memory to spare: 51 steps 10 ms apart, then the close.
+    Task<void> fadeOut();
 
     // BindInfoView
     void setInputLine(const QString &text) override;
@@ -166,7 +171,7 @@ private:
 
     std::unique_ptr<SerialControl> MSComm1;
     Terminal m_terminal;
-    OperationGate m_operations;
+    OperationEngine m_engine;
     std::unique_ptr<PortSettings> m_portSettings;
     std::unique_ptr<SessionRecording> m_session;
     ConsoleTerminal *m_console = nullptr;
@@ -181,6 +186,9 @@ private:
     bool m_settingsLoadFailed = false;
     bool m_shownOnce = false;
     bool m_unloaded = false;
+    bool m_fadeWanted = false;
+    bool m_fading = false;
+    Task<void> m_fade;
 };
 
 } // namespace tarnwell

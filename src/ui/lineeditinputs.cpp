@@ -66,12 +66,4 @@ SwitchModel LineEditInputs::switchModel() const
     return m_model ? m_model() : SwitchModel::Unknown;
 }
 
-void LineEditInputs::clearInputLine()
-{
-    if (!m_inputLine)
-        return;
-    m_inputLine->clear();
-    m_inputLine->setFocus();
-}
-
 } // namespace tarnwell

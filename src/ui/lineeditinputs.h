@@ -20,16 +20,13 @@ public:
     void setBox(ScriptBox box, QLineEdit *edit);
     // Called (from the event loop) when a box dropped further cells of a paste, to say so.
     void onCellsDropped(std::function<void(QLineEdit *)> said) { *m_cellsDropped = std::move(said); }
-    void setInputLine(QLineEdit *edit) { m_inputLine = edit; }
     void setSwitchModel(std::function<SwitchModel()> model) { m_model = std::move(model); }
 
     QString text(ScriptBox box) const override;
     SwitchModel switchModel() const override;
-    void clearInputLine() override;
 
 private:
     std::array<QPointer<QLineEdit>, kScriptBoxCount> m_boxes;
-    QPointer<QLineEdit> m_inputLine;
     std::function<SwitchModel()> m_model;
     std::shared_ptr<std::function<void(QLineEdit *)>> m_cellsDropped =
         std::make_shared<std::function<void(QLineEdit *)>>();

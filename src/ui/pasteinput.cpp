@@ -46,6 +46,7 @@ PasteInput::PasteInput(QLineEdit *inputLine, SerialControl &serial, PasteSender 
         m_offerQueued = true;
         QMetaObject::invokeMethod(this, &PasteInput::offer, Qt::QueuedConnection);
     });
+    connect(&sender, &PasteSender::ended, this, [this] { restore(QString()); });
     connect(&sender, &PasteSender::progress, this, [this](qsizetype sent, qsizetype total) {
         if (m_line)
             m_line->setText(progressText(sent, total));
@@ -110,18 +111,11 @@ void PasteInput::offer()
         restore(m_beforePaste);
         return;
     }
-    const QPointer<PasteInput> self(this);
     m_line->setReadOnly(true);
-    PasteSender::Result result = PasteSender::Result::Stopped;
-    trapErrors([&] { result = m_sender.send(lines); });
-    if (!self)
-        return; // the window closed during the send
-    if (result == PasteSender::Result::Busy) {
+    if (!m_sender.send(lines)) {
         m_line->setReadOnly(false);
         messageBox(m_sender.busyMessage());
-        return;
     }
-    restore(QString());
 }
 
 void PasteInput::restore(const QString &text)

@@ -3,7 +3,7 @@
 #include "console/serialcontrol.h"
 #include "console/terminal.h"
 #include "console/usermessages.h"
-#include "scripts/operationgate.h"
+#include "engine/operationgate.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,5 +1,7 @@
 #include "simbench.h"
 
+#include <QTest>
+
 #include "console/portserialcontrol.h"
 
 #include <QComboBox>
@@ -108,10 +110,17 @@ qsizetype SimBench::typeLine(const QString &line)
     return from;
 }
 
+void SimBench::run(QPushButton *button)
+{
+    button->click();
+    QTest::qWaitFor([this] { return !m_window->engine().busy(); }, 120000);
+    QCoreApplication::processEvents(); // the end is shown once it is over
+}
+
 QString SimBench::capture()
 {
     QSignalSpy reported(&m_window->capture(), &BindInfoCapture::reported);
-    m_window->Cmd_GetBindInfo->click(); // returns after the nine paging pauses
+    m_window->Cmd_GetBindInfo->click();
     if (reported.isEmpty() && !reported.wait(kReportTimeoutMs))
         return {};
     return reported.takeFirst().at(0).toString();

@@ -9,6 +9,7 @@
 #include "ui/frmmain.h"
 
 #include <QProcess>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -63,6 +64,8 @@ public:
     // Types a line into the input line and presses 回车; what the switch answers starts at the
     // returned mark.
     qsizetype typeLine(const QString &line);
+    // Clicks a script's button and waits for the script's end, its message shown.
+    void run(QPushButton *button);
     // Clicks 端口列表 and waits for the report (the capture takes about nine seconds). Returns
     // the report text, or an empty string when none came.
     QString capture();

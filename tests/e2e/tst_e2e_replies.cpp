@@ -122,7 +122,7 @@ void TestE2eReplies::scriptMessages()
     w.Txt_Vlan->setText(vlan);
     w.Txt_Mac->setText(u"000f-e212-3456"_qs);
     from = t.mark();
-    w.findChild<QPushButton *>(button)->click();
+    t.run(w.findChild<QPushButton *>(button));
     QCOMPARE(t.boxes.texts(), QStringList{message});
     QVERIFY2(!t.since(from).contains(u"% Unrecognized"_qs), qPrintable(t.since(from)));
 }
@@ -158,7 +158,7 @@ void TestE2eReplies::login()
     for (qsizetype i = 0; i < edits.size(); ++i)
         edits[i]->setText(boxes[i]);
     from = t.mark();
-    w.Cmd_Login->click();
+    t.run(w.Cmd_Login);
     QCOMPARE(t.boxes.texts(), QStringList{message});
     QVERIFY2(!t.since(from).contains(u"Secret99"_qs), qPrintable(t.since(from)));
     if (boxes[0] == u"10.0.0.2")
@@ -179,7 +179,7 @@ void TestE2eReplies::bindAfterTelnetLogin()
     w.Txt_ManageIP->setText(u"10.0.0.2"_qs);
     w.Txt_User_Name->setText(u"admin"_qs);
     w.Txt_User_PSD->setText(u"admin"_qs);
-    w.Cmd_Login->click();
+    t.run(w.Cmd_Login);
     QCOMPARE(t.boxes.texts(), QStringList{u"登录完毕，注意此功能需要在>状态下使用！"_qs});
     w.Opt_Sw3600->click();
     w.Txt_PortNum->setText(u"4"_qs);
@@ -187,7 +187,7 @@ void TestE2eReplies::bindAfterTelnetLogin()
     w.Txt_Mac->setText(u"000f-e212-3456"_qs);
     w.Txt_IP->setText(u"10.1.1.4"_qs);
     from = t.mark();
-    w.Cmd_Try_Bind->click();
+    t.run(w.Cmd_Try_Bind);
     QCOMPARE(t.boxes.texts().value(1), u"操作完毕！\n\n交换机已在 SW3600-B（10.0.0.2）的命令行，登录的各行没有再发送。"_qs);
     QVERIFY2(!t.since(from).contains(u"tel 10.0.0.2"_qs), qPrintable(t.since(from)));
     from = t.typeLine(u"return"_qs);

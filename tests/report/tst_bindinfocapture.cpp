@@ -98,8 +98,9 @@ struct Rig {
     PagingSwitch port;
     SwitchModel model = SwitchModel::S3100;
     View view{port, model};
-    OperationGate gate;
-    std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, view, model, &gate);
+    OperationEngine engine;
+    OperationGate &gate = engine.gate();
+    std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, view, model, engine);
     QSignalSpy reports{capture.get(), &BindInfoCapture::reported};
 };
 
@@ -202,15 +203,16 @@ void TestBindInfoCapture::capture()
         });
     QTimer &timer = r.capture->timer1();
     bool timerDuringCapture = false, gateTaken = true;
+    QStringList outcomes;
     r.clock.eachRound = [&] {
         QCoreApplication::processEvents();
-        timerDuringCapture |= timer.isActive();
-        gateTaken &= r.gate.busy();
+        timerDuringCapture |= timer.isActive() && outcomes.isEmpty();
+        gateTaken &= r.gate.busy() || !outcomes.isEmpty();
     };
-    QStringList outcomes;
     r.gate.observe({}, [&](const QString &, const QString &outcome) { outcomes << outcome; });
     test::MessageRecorder boxes;
     r.capture->run();
+    r.clock.runUntil([&] { return !r.engine.busy(); });
     QVERIFY2(r.clock.now <= maxMs, qPrintable(QString::number(r.clock.now)));
     QVERIFY(gateTaken);
     QCOMPARE(outcomes.size(), 1);
@@ -256,10 +258,14 @@ void TestBindInfoCapture::refused()
 {
     Rig r(listing(24, false));
     test::MessageRecorder boxes;
-    auto script = r.gate.tryBegin(u"绑定"_qs);
+    auto script = [&]() -> Operation {
+        co_await pause(1000);
+        co_return OperationEnd{};
+    };
+    r.engine.start(u"绑定"_qs, script());
     r.capture->run();
     QCOMPARE(boxes.texts(), QStringList{r.gate.busyMessage()});
-    script.reset();
+    r.engine.cancel();
     r.port.setPortOpen(false);
     QVERIFY_THROWS_EXCEPTION(Error, r.capture->run());
     QCOMPARE(r.view.log, QStringList());

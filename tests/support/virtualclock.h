@@ -1,22 +1,23 @@
 #pragma once
 
-#include "scripts/delay.h"
+#include "engine/clock.h"
 
 #include <QtGlobal>
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <stdexcept>
 
 namespace tarnwell::test {
 
-// A virtual millisecond clock for Delay: time moves only when Delay sleeps, and an event
-// scheduled with at() wakes the sleep at its time, as a click or received data would. So waits
-// take no real time and every reading is exact. Installs itself for its lifetime.
+// A virtual millisecond clock for the operations' pauses: time moves only from one timer or
+// scheduled event to the next, when run() is called, so waits take no real time and every
+// reading is exact. Installs itself for its lifetime.
 class VirtualClock : public DelayClock {
 public:
     struct Spinning : std::runtime_error {
-        Spinning() : std::runtime_error("Delay did not return") {}
+        Spinning() : std::runtime_error("the clock ran without end") {}
     };
 
     // base: the tick counter's reading at virtual time 0 (near 2^32 to test the wrap).
@@ -25,80 +26,61 @@ public:
     VirtualClock(const VirtualClock &) = delete;
     VirtualClock &operator=(const VirtualClock &) = delete;
 
-    quint32 tickCount() override
+    quint32 tickCount() override { return m_base + quint32(now); }
+
+    quint64 schedule(quint32 ms, std::function<void()> fire) override
     {
-        lastReading = now - now % granularity;
-        return m_base + quint32(lastReading);
+        const quint64 id = ++m_lastId;
+        m_events.emplace(now + qint64(ms), Event{id, std::move(fire)});
+        return id;
     }
 
-    void processEvents() override
+    void unschedule(quint64 id) override
     {
-        ++processed;
-        fireDue();
-        if (eachRound)
-            eachRound();
+        for (auto it = m_events.begin(); it != m_events.end(); ++it)
+            if (it->second.id == id) {
+                m_events.erase(it);
+                return;
+            }
     }
 
-    void waitForEvents(quint32 ms) override
+    // Runs action when the clock reaches virtual time t, as a click or received data would.
+    void at(qint64 t, std::function<void()> action) { m_events.emplace(t, Event{0, std::move(action)}); }
+
+    // Fires what is due in time order, moving the clock to each, until nothing is left before
+    // `until` (the clock then stands at the last event run).
+    void run(qint64 until = std::numeric_limits<qint64>::max()) { runUntil({}, until); }
+    // The same, stopping as soon as done() holds.
+    void runUntil(const std::function<bool()> &done, qint64 until = std::numeric_limits<qint64>::max())
     {
-        if (++waits > kSpinLimit)
-            throw Spinning();
-        qint64 until = now + qint64(qMin(ms, maxStep));
-        if (!m_events.empty())
-            until = qMin(until, m_events.begin()->first);
-        now = qMax(now, until);
-        processEvents();
+        while (!m_events.empty() && m_events.begin()->first <= until && !(done && done())) {
+            if (++fired > kSpinLimit)
+                throw Spinning();
+            auto event = std::move(m_events.begin()->second);
+            now = qMax(now, m_events.begin()->first);
+            m_events.erase(m_events.begin());
+            event.fire();
+            if (eachRound)
+                eachRound();
+        }
     }
+    bool idle() const { return m_events.empty(); }
 
-    // Runs action during the first event processing at or after virtual time t.
-    void at(qint64 t, std::function<void()> action) { m_events.emplace(t, std::move(action)); }
-
-    qint64 now = 0;      // virtual milliseconds since construction
-    quint32 maxStep = 0xffffffffu; // a sleep lasts at most this long (a clock woken often)
-    qint64 granularity = 1; // the counter advances in steps of this many milliseconds
-    qint64 lastReading = 0; // virtual time the last tickCount() showed
-    int processed = 0;   // rounds of event processing
-    int waits = 0;
-    std::function<void()> eachRound; // also run at every round, e.g. to let Qt deliver events
+    qint64 now = 0; // virtual milliseconds since construction
+    int fired = 0;
+    std::function<void()> eachRound; // also run after every event, e.g. to let Qt deliver events
 
 private:
     static constexpr int kSpinLimit = 1000000;
-
-    void fireDue()
-    {
-        while (!m_events.empty() && m_events.begin()->first <= now) {
-            auto action = std::move(m_events.begin()->second);
-            m_events.erase(m_events.begin());
-            action(); // may nest Delay, which fires later events itself
-        }
-    }
+    struct Event {
+        quint64 id; // 0: an at() event, never unscheduled
+        std::function<void()> fire;
+    };
 
     quint32 m_base;
+    quint64 m_lastId = 0;
     DelayClock *m_previous = nullptr;
-    std::multimap<qint64, std::function<void()>> m_events;
-};
-
-// The real clock, counting the rounds a wait goes through: a sleeping wait wakes about once
-// per event, a spinning one thousands of times.
-class CountingRealClock : public DelayClock {
-public:
-    CountingRealClock() { m_previous = setDelayClock(this); }
-    ~CountingRealClock() override { setDelayClock(m_previous); }
-    quint32 tickCount() override { return realDelayClock().tickCount(); }
-    void processEvents() override
-    {
-        ++rounds;
-        realDelayClock().processEvents();
-    }
-    void waitForEvents(quint32 ms) override
-    {
-        ++rounds;
-        realDelayClock().waitForEvents(ms);
-    }
-    int rounds = 0;
-
-private:
-    DelayClock *m_previous = nullptr;
+    std::multimap<qint64, Event> m_events;
 };
 
 } // namespace tarnwell::test

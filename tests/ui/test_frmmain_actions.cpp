@@ -237,6 +237,8 @@ void TestFrmMainActions::stoppingAScriptAsksFirst()
             w.Cmd_Switch->click();
     });
     w.Cmd_Save->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.engine().busy(), 10000);
+    QCoreApplication::processEvents(); // the end is shown once it is over
     QCOMPARE(t.boxes.questions.size(), 1);
     QVERIFY2(t.boxes.questions[0].startsWith(u"正在保存，"_qs) && t.boxes.questions[0].contains(u"已发送：\nsave\ny "_qs),
              qPrintable(t.boxes.questions[0]));

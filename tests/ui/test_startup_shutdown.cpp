@@ -1,5 +1,5 @@
 // The closing fade behind its 1020 MiB gate, after the port is closed and the settings saved.
-#include "scripts/delay.h"
+#include "support/virtualclock.h"
 #include "support/window.h"
 #include "ui/frmmain.h"
 #include "ui/memoryinfo.h"
@@ -16,32 +16,26 @@ using namespace tarnwell;
 
 namespace {
 
-// A virtual clock for Delay that notes, at the start of every pause, the window's opacity,
-// whether the port is closed and whether the settings file is written by then.
-class FadeWatch : public DelayClock {
+// A virtual clock that notes, at the start of every pause, the window's opacity, whether the
+// port is closed and whether the settings file is written by then.
+class FadeWatch : public test::VirtualClock {
 public:
     struct Step {
         qreal opacity;
         bool portOpen;
         bool saved;
     };
-    FadeWatch(FrmMain *w, QString ini) : m_w(w), m_ini(std::move(ini)) { m_previous = setDelayClock(this); }
-    ~FadeWatch() override { setDelayClock(m_previous); }
-
-    quint32 tickCount() override { return quint32(now); }
-    void processEvents() override
+    FadeWatch(FrmMain *w, QString ini) : m_w(w), m_ini(std::move(ini)) {}
+    quint64 schedule(quint32 ms, std::function<void()> fire) override
     {
         steps.append({m_w->windowOpacity(), m_w->serial().portOpen(), QFileInfo::exists(m_ini)});
+        return VirtualClock::schedule(ms, std::move(fire));
     }
-    void waitForEvents(quint32 ms) override { now += ms; }
-
     QList<Step> steps;
-    qint64 now = 0;
 
 private:
     FrmMain *m_w;
     QString m_ini;
-    DelayClock *m_previous = nullptr;
 };
 
 using Window = test::FakeWindow;
@@ -79,7 +73,9 @@ void TestStartupShutdown::fadeGate()
     QCOMPARE(w.windowOpacity(), 1.0);
 
     FadeWatch watch(&w, t.ini());
-    QVERIFY(w.close());
+    // Fading, the window closes at the fade's end.
+    QCOMPARE(w.close(), !fades);
+    watch.run();
     QVERIFY(!w.isVisible());
     QVERIFY(!w.serial().portOpen());
     QVERIFY(QFileInfo::exists(t.ini()));
