@@ -3,7 +3,7 @@
 #include "console/serialcontrol.h"
 #include "console/usermessages.h"
 #include "engine/clock.h"
-#include "scripts/switchreply.h"
+#include "switch/switchreply.h"
 
 #include <QRegularExpression>
 

@@ -3,9 +3,9 @@
 #include "console/charcells.h"
 #include "console/serialcontrol.h"
 #include "console/usermessages.h"
-#include "scripts/bindvalues.h"
+#include "switch/bindvalues.h"
 #include "engine/clock.h"
-#include "scripts/switchmodel.h"
+#include "switch/switchmodel.h"
 
 #include <QRegularExpression>
 

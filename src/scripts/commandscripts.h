@@ -2,7 +2,7 @@
 
 #include "engine/operationengine.h"
 #include "scripts/scriptinputs.h"
-#include "scripts/switchreply.h"
+#include "switch/switchreply.h"
 
 #include <QString>
 #include <QStringList>

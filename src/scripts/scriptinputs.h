@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scripts/switchmodel.h"
+#include "switch/switchmodel.h"
 
 #include <QString>
 

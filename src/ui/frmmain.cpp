@@ -4,7 +4,7 @@
 #include "console/usermessages.h"
 #include "report/reportcolumns.h"
 #include "engine/clock.h"
-#include "scripts/switchmodel.h"
+#include "switch/switchmodel.h"
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
 #include "tarnwell_version.h"
@@ -149,9 +149,13 @@ void FrmMain::wireControls()
     connect(Cmd_Save, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->save(); }); });
     connect(Cmd_Reboot, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->reboot(); }); });
 
-    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { optSw3100Click(SwitchModel); });
-    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { optSw3600Click(SwitchModel); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { option2Click([this] { Option1->setChecked(true); }); });
+    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { SwitchModel = SwitchModel::S3100; });
+    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { SwitchModel = SwitchModel::S3600; });
+    // Trunk ports are not bound by this version: refused, Access selected again.
+    connect(Option2, &QRadioButton::clicked, this, [this] {
+        messageBox(QStringLiteral("此版本暂不支持Trunk口的绑定操作！"), QStringLiteral("端口类型"));
+        Option1->setChecked(true);
+    });
     connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
     // After the console's own handler has set the report box's new font size.
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
@@ -386,9 +390,9 @@ void FrmMain::selectModelButton(ModelButton button)
     QRadioButton *target = button == ModelButton::Sw3600 ? Opt_Sw3600 : Opt_Sw3100;
     target->setChecked(true);
     if (button == ModelButton::Sw3600)
-        optSw3600Click(SwitchModel);
+        SwitchModel = SwitchModel::S3600;
     else
-        optSw3100Click(SwitchModel);
+        SwitchModel = SwitchModel::S3100;
 }
 
 } // namespace tarnwell

@@ -1,6 +1,6 @@
 #include "ui/lineeditinputs.h"
 
-#include "scripts/bindvalues.h"
+#include "switch/bindvalues.h"
 
 #include <QLineEdit>
 #include <QValidator>

@@ -1,10 +1,10 @@
 // What the scripts make of the switch's answers and of pasted text: error lines with the command
 // they answered, a question left open, how far an answer has come, the paging prompt, pasted
 // lines, the binding values and the MAC forms.
-#include "scripts/bindvalues.h"
+#include "switch/bindvalues.h"
 #include "scripts/commandscripts.h"
 #include "scripts/pastesender.h"
-#include "scripts/switchreply.h"
+#include "switch/switchreply.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "scripts/switchreply.h"
+#include "switch/switchreply.h"
 
 #include <QRegularExpression>
 

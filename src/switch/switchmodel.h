@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <functional>
 
 namespace tarnwell {
 
@@ -37,13 +36,5 @@ inline SwitchModel switchModelFromText(QStringView text)
 
 // The window's SwitchModel at start-up.
 inline SwitchModel initialSwitchModel() { return SwitchModel::S3100; }
-
-// Click on Opt_Sw3100 / Opt_Sw3600: sets the model, nothing else.
-void optSw3100Click(SwitchModel &switchModel);
-void optSw3600Click(SwitchModel &switchModel);
-
-// Click on Option2 (Trunk): refuses with a message box, then calls selectOption1 so that
-// Option1 (Access) is selected again. Connect it to the button's clicked signal.
-void option2Click(const std::function<void()> &selectOption1);
 
 } // namespace tarnwell

@@ -1,4 +1,4 @@
-#include "scripts/bindvalues.h"
+#include "switch/bindvalues.h"
 
 #include <QRegularExpression>
 
