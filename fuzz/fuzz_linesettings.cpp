@@ -1,8 +1,8 @@
 // Fuzzes the settings-string check of the serial layer: no input crashes it; a string it
 // accepts yields only values a port can be set to, and the canonical string of that result
 // ("speed,parity,data,stop") is accepted again with the same result.
-#include "console/error.h"
-#include "console/linesettings.h"
+#include "base/error.h"
+#include "serial/linesettings.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

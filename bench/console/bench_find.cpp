@@ -5,7 +5,7 @@
 // Then the memory per line: the growth of resident memory while the pane takes in 50 MiB of
 // bare line feeds.
 #include "../common/benchutil.h"
-#include "console/terminal.h"
+#include "terminal/terminal.h"
 #include "ui/terminalview.h"
 
 #include <QApplication>

@@ -8,7 +8,7 @@
 // window). The session log is on, as always in use; FLOOD_LOG=off turns it off to see what it
 // costs.
 #include "../common/benchutil.h"
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 #include "ui/frmmain.h"
 #include "ui/terminalview.h"
 

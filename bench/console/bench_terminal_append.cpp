@@ -3,7 +3,7 @@
 // resident memory at the end; once with CR LF line ends, once with lone CRs. A constant cost
 // per append gives a ratio near 1.
 #include "../common/benchutil.h"
-#include "console/terminal.h"
+#include "terminal/terminal.h"
 #include "ui/terminalview.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // any blinking costs: on a shared virtual machine both swing several-fold with the host's load.
 // See bench::idleShare for the windows measured.
 #include "../common/benchutil.h"
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 #include "ui/frmmain.h"
 
 #include <QApplication>

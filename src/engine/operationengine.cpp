@@ -1,7 +1,7 @@
 #include "engine/operationengine.h"
 
-#include "console/error.h"
-#include "console/usermessages.h"
+#include "base/error.h"
+#include "base/usermessages.h"
 
 namespace tarnwell {
 

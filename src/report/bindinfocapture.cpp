@@ -1,7 +1,7 @@
 #include "report/bindinfocapture.h"
 
-#include "console/serialcontrol.h"
-#include "console/usermessages.h"
+#include "serial/serialcontrol.h"
+#include "base/usermessages.h"
 #include "engine/clock.h"
 #include "switch/switchreply.h"
 

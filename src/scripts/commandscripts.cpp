@@ -1,8 +1,8 @@
 #include "scripts/commandscripts.h"
 
-#include "console/charcells.h"
-#include "console/serialcontrol.h"
-#include "console/usermessages.h"
+#include "terminal/charcells.h"
+#include "serial/serialcontrol.h"
+#include "base/usermessages.h"
 #include "switch/bindvalues.h"
 #include "engine/clock.h"
 #include "switch/switchmodel.h"

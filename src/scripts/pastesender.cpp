@@ -1,6 +1,6 @@
 #include "scripts/pastesender.h"
 
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 #include "engine/clock.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "settings/commsettingsstore.h"
 
-#include "console/error.h"
+#include "base/error.h"
 #include "settings/settingsfile.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 #include "settings/settingsfile.h"
 
-#include "console/appdirs.h"
-#include "console/error.h"
+#include "base/appdirs.h"
+#include "base/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "ui/consoleterminal.h"
 
-#include "console/serialcontrol.h"
-#include "console/terminal.h"
-#include "console/usermessages.h"
+#include "serial/serialcontrol.h"
+#include "terminal/terminal.h"
+#include "base/usermessages.h"
 #include "ui/portsettings.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/commandhistory.h"
+#include "terminal/commandhistory.h"
 
 #include <QObject>
 

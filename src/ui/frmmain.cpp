@@ -1,7 +1,7 @@
 #include "ui/frmmain.h"
 
-#include "console/portserialcontrol.h"
-#include "console/usermessages.h"
+#include "serial/portserialcontrol.h"
+#include "base/usermessages.h"
 #include "report/reportcolumns.h"
 #include "engine/clock.h"
 #include "switch/switchmodel.h"

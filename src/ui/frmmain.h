@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/serialcontrol.h"
-#include "console/terminal.h"
+#include "serial/serialcontrol.h"
+#include "terminal/terminal.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
 #include "engine/operationengine.h"

@@ -1,4 +1,4 @@
-#include "console/usermessages.h"
+#include "base/usermessages.h"
 #include "tarnwell_version.h"
 #include "ui/frmmain.h"
 #include "ui/messageboxes.h"

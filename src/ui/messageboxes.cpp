@@ -1,6 +1,6 @@
 #include "ui/messageboxes.h"
 
-#include "console/usermessages.h"
+#include "base/usermessages.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 #include "ui/pasteinput.h"
 
-#include "console/sendabletext.h"
-#include "console/serialcontrol.h"
-#include "console/usermessages.h"
+#include "serial/sendabletext.h"
+#include "serial/serialcontrol.h"
+#include "base/usermessages.h"
 #include "scripts/pastesender.h"
 
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "ui/portsettings.h"
 
-#include "console/error.h"
-#include "console/serialcontrol.h"
-#include "console/usermessages.h"
+#include "base/error.h"
+#include "serial/serialcontrol.h"
+#include "base/usermessages.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/commsettings.h"
+#include "serial/commsettings.h"
 
 #include <QString>
 

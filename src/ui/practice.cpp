@@ -1,7 +1,7 @@
 #include "ui/practice.h"
 
-#include "console/commsettings.h"
-#include "console/error.h"
+#include "serial/commsettings.h"
+#include "base/error.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
 #include "ui/sessionrecording.h"
 
-#include "console/serialcontrol.h"
-#include "console/terminal.h"
-#include "console/usermessages.h"
+#include "serial/serialcontrol.h"
+#include "terminal/terminal.h"
+#include "base/usermessages.h"
 #include "engine/operationgate.h"
 
 #include <QDesktopServices>

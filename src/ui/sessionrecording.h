@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/portreconnector.h"
-#include "console/sessionlog.h"
+#include "serial/portreconnector.h"
+#include "session/sessionlog.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "ui/terminalview.h"
 
-#include "console/error.h"
-#include "console/terminal.h"
-#include "console/usermessages.h"
+#include "base/error.h"
+#include "terminal/terminal.h"
+#include "base/usermessages.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/terminallayout.h"
-#include "console/textfinder.h"
+#include "terminal/terminallayout.h"
+#include "terminal/textfinder.h"
 
 #include <QAbstractScrollArea>
 #include <QPointer>

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "console/portserialcontrol.h"
+#include "serial/portserialcontrol.h"
 
 #include <QComboBox>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 // The operation engine: a pause lasts its time on a virtual clock (also across the tick
 // counter's wrap) and on the real one without spinning; one operation at a time; cancel destroys
 // the operation where it waits; its end, an error and a lost port are reported as they happened.
-#include "console/error.h"
+#include "base/error.h"
 #include "engine/operationengine.h"
 #include "support/virtualclock.h"
 

@@ -5,7 +5,7 @@
 // capture reports what came and says the port was lost), the program idle rather than spinning
 // on the dead device, and the session log ended with the loss. When COMn stands for a device
 // again the port opens by itself, unless the user took over or the watch ran out.
-#include "console/portreconnector.h"
+#include "serial/portreconnector.h"
 #include "support/files.h"
 #include "support/window.h"
 #include "ui/sessionrecording.h"

@@ -1,7 +1,7 @@
 // The binding capture against a paging switch behind a fake port, on virtual time: "dis cu" and
 // nine spaces a second apart, then paging on to the switch's prompt within its bounds, the report
 // 200 ms later, and a message whenever the report is incomplete.
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 #include "listings.h"
 #include "report/bindinfocapture.h"
 #include "support/fakeserialcontrol.h"

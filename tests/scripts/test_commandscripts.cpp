@@ -2,7 +2,7 @@
 // as each line goes out, values checked first, what a switch answers (refusals, slow answers,
 // passwords not asked for, the save's outcome), a lost port, a click inside a pause, and the
 // window closing (or being destroyed) during a pause.
-#include "console/error.h"
+#include "base/error.h"
 #include "scripts/commandscripts.h"
 #include "scripts/scriptinputs.h"
 #include "support/fakeserialcontrol.h"

@@ -1,6 +1,6 @@
 // The port settings in h3c_config.ini: what is written, read back and kept, and that a file the
 // program cannot use, or cannot write, is never replaced or damaged.
-#include "console/error.h"
+#include "base/error.h"
 #include "settings/commsettingsstore.h"
 #include "settings/settingsfile.h"
 #include "support/files.h"

@@ -1,7 +1,7 @@
 #include "support/fakeserialcontrol.h"
 
-#include "console/error.h"
-#include "console/sendabletext.h"
+#include "base/error.h"
+#include "serial/sendabletext.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 
 #include <QElapsedTimer>
 #include <QList>

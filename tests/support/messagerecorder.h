@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/usermessages.h"
+#include "base/usermessages.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "support/pty.h"
 
-#include "console/portserialcontrol.h"
+#include "serial/portserialcontrol.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The real main window in a throw-away configuration directory with every message box recorded:
 // WindowRig puts COM3 (the port a first run selects) on a pseudo-terminal, FakeWindow gives the
 // window a fake serial control. The closing fade is off unless a test asks for it.
-#include "console/portserialcontrol.h"
+#include "serial/portserialcontrol.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
 #include "support/pty.h"

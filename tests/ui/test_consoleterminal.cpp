@@ -1,6 +1,6 @@
 // The console through the main window over a real pseudo-terminal: open and close, the bytes
 // each key and button sends, the space rule and the default button.
-#include "console/serialcontrol.h"
+#include "serial/serialcontrol.h"
 #include "support/window.h"
 #include "ui/frmmain.h"
 

@@ -1,7 +1,7 @@
 // tarnwell --practice: the window on the bundled simulated switch, in a throw-away settings
 // folder that nothing of the person's own configuration reaches, and nothing left behind.
-#include "console/error.h"
-#include "console/portserialcontrol.h"
+#include "base/error.h"
+#include "serial/portserialcontrol.h"
 #include "ui/frmmain.h"
 #include "ui/practice.h"
 

@@ -1,7 +1,7 @@
 // The port settings from one run to the next, through the whole window and a real settings
 // file: what start-up selects and applies, what shutdown writes, files written by hand, and a
 // file that cannot be loaded.
-#include "console/portserialcontrol.h"
+#include "serial/portserialcontrol.h"
 #include "support/files.h"
 #include "support/window.h"
 

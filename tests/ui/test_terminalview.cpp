@@ -1,7 +1,7 @@
 // The terminal pane as its user handles it: wrapping at the pane's width, the console's line
 // editing drawn, scrolling and selecting while text arrives, finding, copying and the context
 // menu. How characters fill rows is tested on the layout alone (test_terminallayout).
-#include "console/terminal.h"
+#include "terminal/terminal.h"
 #include "support/files.h"
 #include "support/messagerecorder.h"
 #include "ui/terminalview.h"

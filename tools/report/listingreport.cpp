@@ -1,6 +1,6 @@
 #include "listingreport.h"
 
-#include "console/error.h"
+#include "base/error.h"
 
 namespace tarnwell {
 

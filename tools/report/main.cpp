@@ -12,7 +12,7 @@
 // megabytes of rows, the rest in a temporary file until the listing ends. Usage errors and
 // unreadable input exit with status 2, a log without a listing with status 1.
 
-#include "console/error.h"
+#include "base/error.h"
 #include "listingreport.h"
 #include "sessionlog.h"
 #include "tarnwell_version.h"

@@ -1,0 +1,76 @@
+#include "serial/portreconnector.h"
+
+#include "base/error.h"
+#include "serial/portresolver.h"
+#include "serial/serialcontrol.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
+namespace tarnwell {
+
+PortReconnector::PortReconnector(SerialControl &serial, Resolve resolve, QObject *parent)
+    : QObject(parent), m_serial(serial), m_resolve(std::move(resolve))
+{
+    m_retry.setInterval(1000);
+    connect(&m_retry, &QTimer::timeout, this, &PortReconnector::check);
+    m_limit.setSingleShot(true);
+    m_limit.setInterval(kLimitMs);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
+        stop();
+        emit gaveUp();
+    });
+}
+
+PortReconnector::~PortReconnector() = default;
+
+QStringList PortReconnector::defaultFolders()
+{
+    return {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id"), appConfigDir() + QStringLiteral("/ports"),
+            appConfigDir()};
+}
+
+void PortReconnector::start()
+{
+    stop();
+    m_port = m_serial.commPort();
+    m_settings = m_serial.settings();
+    m_handshaking = m_serial.handshaking();
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    for (const QString &folder : m_folders)
+        if (QFileInfo(folder).isDir())
+            m_watcher->addPath(folder);
+    connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, &PortReconnector::check);
+    m_limit.start();
+    m_retry.start();
+}
+
+void PortReconnector::stop()
+{
+    m_limit.stop();
+    m_retry.stop();
+    m_watcher.reset();
+}
+
+void PortReconnector::check()
+{
+    if (!watching())
+        return;
+    if (m_serial.portOpen() || m_serial.commPort() != m_port || m_serial.settings() != m_settings
+        || m_serial.handshaking() != m_handshaking) {
+        stop(); // opened by hand, or set up for another port meanwhile
+        return;
+    }
+    const QString device = m_resolve(m_port);
+    if (device.isEmpty() || !QFileInfo::exists(device))
+        return;
+    try {
+        m_serial.setPortOpen(true);
+    } catch (const Error &) {
+        return; // there, but not usable yet (permissions still being set): try again later
+    }
+    stop();
+    emit reconnected();
+}
+
+} // namespace tarnwell
