@@ -47,9 +47,9 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     const double rssBefore = bench::rssMiB();
     const bool logged = qgetenv("FLOOD_LOG") != "off";
-    w.session().log().setEnabled(logged);
+    w.recording().log().setEnabled(logged);
     w.Cmd_Switch->click();
-    const QString logFile = w.session().log().filePath();
+    const QString logFile = w.recording().log().filePath();
     if (!w.serial().portOpen()) {
         std::fprintf(stderr, "could not open the port\n");
         return 1;
@@ -162,7 +162,7 @@ int main(int argc, char *argv[])
     const bench::IdleShare idle = bench::idleShare();
 
     std::printf("flood: %.1f MiB of switch text through a pseudo-terminal\n", total / 1048576.0);
-    w.session().log().flush();
+    w.recording().log().flush();
     std::printf("  session log: %s, %.1f MiB written\n", logged ? "on" : "off (FLOOD_LOG=off)",
                 logged ? QFileInfo(logFile).size() / 1048576.0 : 0.0);
     std::printf("  read and shown after: %.2f s (goal <= %.2f s)\n", shownSeconds, 0.25 * scale);

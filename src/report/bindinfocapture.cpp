@@ -3,6 +3,7 @@
 #include "serial/serialcontrol.h"
 #include "base/usermessages.h"
 #include "engine/clock.h"
+#include "terminal/terminal.h"
 #include "switch/switchreply.h"
 
 #include <QRegularExpression>
@@ -40,9 +41,10 @@ bool holdsListing(QStringView text)
     return mark.match(text).hasMatch();
 }
 
-BindInfoCapture::BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel,
-                                 OperationEngine &engine, QObject *parent)
-    : QObject(parent), m_serial(serial), m_view(view), m_switchModel(switchModel), m_engine(engine), m_timer1(this)
+BindInfoCapture::BindInfoCapture(SerialControl &serial, Terminal &terminal, BindInfoView &view,
+                                 SwitchModelHolder &switchModel, OperationEngine &engine, QObject *parent)
+    : QObject(parent), m_serial(serial), m_terminal(terminal), m_view(view), m_switchModel(switchModel),
+      m_engine(engine), m_timer1(this)
 {
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(kReportIntervalMs);
@@ -76,7 +78,7 @@ Operation BindInfoCapture::capture()
     std::optional<End> end;
     try {
         m_view.clearReport();
-        m_view.clearTerminal();
+        m_terminal.clear();
         const quint32 start = delayClock().tickCount();
         m_lastReceived = start;
         m_serial.output(QStringLiteral("dis cu\r"));
@@ -86,7 +88,7 @@ Operation BindInfoCapture::capture()
                 end = portEnd();
                 break;
             }
-            m_sizeAtSpace = m_view.terminalText().size();
+            m_sizeAtSpace = m_terminal.text().size();
             m_serial.output(QStringLiteral(" "));
             m_engine.noteSent(QString::fromUtf8(kPagingSpaceShown));
             // The last pause is spent paging on: a long listing's next page end gets its space at once.
@@ -116,7 +118,7 @@ Task<BindInfoCapture::End> BindInfoCapture::pageToEnd(quint32 start, quint32 las
     DelayClock &clock = delayClock();
     bool listing = false; // once seen, a listing stays in the terminal
     for (int extra = 0;;) {
-        const QString text = m_view.terminalText();
+        const QString text = m_terminal.text();
         const ListingEnd at = listingEnd(text);
         const quint32 now = clock.tickCount();
         if (!listing && (at == ListingEnd::Prompt || now - start >= quint32(kNoListingMs)))
@@ -163,10 +165,10 @@ void BindInfoCapture::stopRunning()
 void BindInfoCapture::report()
 {
     m_timer1.stop();
-    const BindInfoResult result = ParseBindInfo(m_view.terminalText(), m_switchModel);
+    const BindInfoResult result = ParseBindInfo(m_terminal.text(), m_switchModel.value());
     if (result.selected != ModelButton::None)
         m_view.selectModelButton(result.selected);
-    m_switchModel = result.switchModel;
+    m_switchModel.set(result.switchModel);
     const QString text = FormatBindReport(result);
     m_view.setReport(text);
     emit reported(text);

@@ -2,6 +2,7 @@
 
 #include "report/bindinfoparser.h"
 #include "engine/operationengine.h"
+#include "switch/switchmodelholder.h"
 
 #include <QObject>
 #include <QString>
@@ -10,6 +11,7 @@
 namespace tarnwell {
 
 class SerialControl;
+class Terminal;
 
 // What the capture needs of the main window. The window implements it over its controls.
 class BindInfoView {
@@ -18,11 +20,8 @@ public:
     virtual void setInputLine(const QString &text) = 0;  // Text2
     virtual void clearReport() = 0;                      // Text3
     virtual void setReport(const QString &text) = 0;     // Text3, kept exactly (CR LF line ends)
-    virtual void clearTerminal() = 0;                    // Text1
-    // The whole terminal text exactly as received: CR, LF and control characters unchanged.
-    virtual QString terminalText() const = 0;
-    // Selects Opt_Sw3100 or Opt_Sw3600 (never called with None). Running the button's click
-    // action here is fine: the capture writes the parsed model after this call.
+    // Selects Opt_Sw3100 or Opt_Sw3600 (never called with None); the capture sets the parsed
+    // model after this call.
     virtual void selectModelButton(ModelButton button) = 0;
 };
 
@@ -36,7 +35,7 @@ bool holdsListing(QStringView text);
 
 // The Cmd_GetBindInfo capture: asks the switch for its running configuration, pages through the
 // listing with nine spaces one second apart, and on the first tick of Timer1 parses the terminal
-// text into the binding report. The window's receive path fills the terminal meanwhile.
+// text into the binding report. The session's receive path fills the terminal meanwhile.
 //
 // A real console pages 24 lines a screen at the line's pace, so a long listing (48 ports with
 // bindings) needs more than the nine spaces. From the ninth on the capture reads the terminal
@@ -65,8 +64,8 @@ public:
     static constexpr char kOperationName[] = "取端口列表";
 
     // engine: runs the capture as one operation among the scripts and pastes.
-    BindInfoCapture(SerialControl &serial, BindInfoView &view, SwitchModel &switchModel, OperationEngine &engine,
-                    QObject *parent = nullptr);
+    BindInfoCapture(SerialControl &serial, Terminal &terminal, BindInfoView &view, SwitchModelHolder &switchModel,
+                    OperationEngine &engine, QObject *parent = nullptr);
     ~BindInfoCapture() override;
 
     // The click on Cmd_GetBindInfo. On a closed port it throws tarnwell::Error before touching
@@ -100,8 +99,9 @@ private:
     void report();
 
     SerialControl &m_serial;
+    Terminal &m_terminal;
     BindInfoView &m_view;
-    SwitchModel &m_switchModel;
+    SwitchModelHolder &m_switchModel;
     OperationEngine &m_engine;
     QTimer m_timer1;
     quint32 m_lastReceived = 0; // Delay clock reading at the last receive

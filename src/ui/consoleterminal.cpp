@@ -32,7 +32,6 @@ ConsoleTerminal::ConsoleTerminal(SerialControl &serial, Terminal &terminal, Port
     setShowsOpen(false);
     m_c.Timer2->setInterval(500);
     connect(m_c.Timer2, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
-    connect(&m_serial, &SerialControl::onComm, this, &ConsoleTerminal::receive);
     connect(&m_serial, &SerialControl::portLost, this, &ConsoleTerminal::onPortLost);
     connect(m_c.Combo1, &QComboBox::currentIndexChanged, this, &ConsoleTerminal::applyFontSize);
     m_c.Text2->installEventFilter(this);
@@ -89,11 +88,6 @@ void ConsoleTerminal::onPortLost(const QString &description)
     m_settings.ApplyEnabled = true;
     enterClosedState();
     errorDialog(description);
-}
-
-void ConsoleTerminal::receive()
-{
-    m_terminal.append(m_serial.input());
 }
 
 bool ConsoleTerminal::send(const QString &text)

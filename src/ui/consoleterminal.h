@@ -19,7 +19,7 @@ class PortSettings;
 class SerialControl;
 class Terminal;
 
-// Open/close, receive, the line and key sends, the space rule of the input line, the font size
+// Open/close, the line and key sends, the space rule of the input line, the font size
 // and the communication lamp. Each handler that acts on the port traps its errors with the
 // error dialog. The input line works as the console's own line: Up and Down walk the lines sent
 // with Enter, Tab sends the text and a Tab (as 补齐), Ctrl+Z in an empty line sends Ctrl+Z.
@@ -47,7 +47,6 @@ public:
     static void populateFontSizes(QComboBox *combo1);
 
     void openOrClose();     // Cmd_Switch
-    void receive();         // serial control's onComm
     void sendLineWithCr();  // Cmd_Send_Enter
     void sendSpace();       // CmdSendSpace
     void sendLineWithTab(); // Cmd_Tab

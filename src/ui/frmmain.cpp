@@ -1,6 +1,7 @@
 #include "ui/frmmain.h"
 
 #include "serial/portserialcontrol.h"
+#include "session/consolesession.h"
 #include "base/usermessages.h"
 #include "report/reportcolumns.h"
 #include "engine/clock.h"
@@ -19,6 +20,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +31,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QToolTip>
+#include <QUrl>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -48,27 +52,20 @@ QString caption()
 } // namespace
 
 FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
-    : QWidget(parent), MSComm1(serial ? std::move(serial) : std::make_unique<PortSerialControl>())
+    : QWidget(parent), m_session(std::make_unique<ConsoleSession>(std::move(serial), m_scriptInputs, *this))
 {
+    SerialControl *const port = &m_session->serial();
     createControls();
     new CursorBlinkTimeout(10000, this);
     const PortSettings::Controls lists{Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Lbl_ComSettings};
     PortSettings::populate(lists);
-    m_portSettings = std::make_unique<PortSettings>(*MSComm1, lists);
+    m_portSettings = std::make_unique<PortSettings>(*port, lists);
     if (auto *ports = qobject_cast<PortListComboBox *>(Combo2)) {
-        auto *real = qobject_cast<PortSerialControl *>(MSComm1.get());
+        auto *real = qobject_cast<PortSerialControl *>(port);
         ports->setDescriber([real](int n) { return (real ? real->resolver() : PortResolver()).describe(n); });
     }
-    Text1->attach(&m_terminal);
-    {
-        // Made before the console so that a lost port is logged and watched for at once, not
-        // only once its error dialog has been closed.
-        auto *real = qobject_cast<PortSerialControl *>(MSComm1.get());
-        m_session = std::make_unique<SessionRecording>(
-            *MSComm1, m_terminal, m_engine.gate(), [real] { return real ? real->deviceName() : QString(); },
-            [real](int n) { return real ? real->resolver().resolve(n).device : QString(); });
-    }
-    m_console = new ConsoleTerminal(*MSComm1, m_terminal, *m_portSettings,
+    Text1->attach(&m_session->terminal());
+    m_console = new ConsoleTerminal(*port, m_session->terminal(), *m_portSettings,
                                     {Cmd_Switch, Text2, Timer2, Image2, Image3, Combo1, Lbl_FontSize,
                                      Text1, Text3},
                                     this);
@@ -82,28 +79,23 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_scriptInputs.setBox(ScriptBox::Vlan, Txt_Vlan);
     m_scriptInputs.setBox(ScriptBox::Mac, Txt_Mac);
     m_scriptInputs.setBox(ScriptBox::IP, Txt_IP);
-    m_scriptInputs.setSwitchModel([this] { return SwitchModel; });
-    m_scripts = std::make_unique<CommandScripts>(*MSComm1, m_scriptInputs, m_engine);
-    m_scripts->watchReplies();
+    m_scriptInputs.setSwitchModel([this] { return m_session->switchModel(); });
     m_scriptInputs.onCellsDropped([](QLineEdit *box) {
         QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                            QStringLiteral("粘贴的内容有好几项，只取了第一项。"), box);
     });
-    m_paste = std::make_unique<PasteSender>(*MSComm1, m_engine);
-    m_pasteInput = new PasteInput(Text2, *MSComm1, *m_paste, this);
+    m_pasteInput = new PasteInput(Text2, *port, m_session->paste(), this);
     // A paste being sent owns the input line; so does the capture, whose wait message shows in it
     // (also once edited: nothing typed may reach the switch in the middle of its listing).
     m_console->lineTaken = [this] {
         return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text())
-               || m_engine.running() == QString::fromUtf8(BindInfoCapture::kOperationName);
+               || m_session->capturing();
     };
-    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
-    m_capture = std::make_unique<BindInfoCapture>(*MSComm1, *this, SwitchModel, m_engine);
     // An operation's end is shown once it is over: no message box holds one up.
-    connect(&m_engine, &OperationEngine::finished, this, &FrmMain::showOperationEnd, Qt::QueuedConnection);
-    connect(&m_engine, &OperationEngine::failed, this, [](const QString &description) { errorDialog(description); },
+    connect(&engine(), &OperationEngine::finished, this, &FrmMain::showOperationEnd, Qt::QueuedConnection);
+    connect(&engine(), &OperationEngine::failed, this, [](const QString &description) { errorDialog(description); },
             Qt::QueuedConnection);
-    Timer1 = &m_capture->timer1();
+    Timer1 = &capture().timer1();
 
     wireControls();
     Form_Load();
@@ -112,8 +104,8 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
 FrmMain::~FrmMain()
 {
     // An operation still waiting goes first, while everything it refers to is still here.
-    m_engine.cancel();
-    m_capture->cancel();
+    engine().cancel();
+    capture().cancel();
     // The paste's filter on the input line reads the sender, which goes before the controls
     // are hidden and deleted.
     delete m_pasteInput;
@@ -138,19 +130,19 @@ void FrmMain::wireControls()
     connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
     connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
     // 中断 and closing the port (also when it is opened again at once) stop a paste being sent.
-    connect(Cmd_Break, &QPushButton::clicked, m_paste.get(), &PasteSender::stop);
-    connect(c, &ConsoleTerminal::closed, m_paste.get(), &PasteSender::stop);
+    connect(Cmd_Break, &QPushButton::clicked, &paste(), &PasteSender::stop);
+    connect(c, &ConsoleTerminal::closed, &paste(), &PasteSender::stop);
     connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
 
-    connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_capture->run(); }); });
-    connect(Cmd_Login, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->login(); }); });
-    connect(Cmd_Try_Bind, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->bind(); }); });
-    connect(Cmd_Try_Undo, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->unbind(); }); });
-    connect(Cmd_Save, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->save(); }); });
-    connect(Cmd_Reboot, &QPushButton::clicked, this, [this] { trapErrors([this] { m_scripts->reboot(); }); });
+    connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { capture().run(); }); });
+    connect(Cmd_Login, &QPushButton::clicked, this, [this] { scripts().login(); });
+    connect(Cmd_Try_Bind, &QPushButton::clicked, this, [this] { scripts().bind(); });
+    connect(Cmd_Try_Undo, &QPushButton::clicked, this, [this] { scripts().unbind(); });
+    connect(Cmd_Save, &QPushButton::clicked, this, [this] { scripts().save(); });
+    connect(Cmd_Reboot, &QPushButton::clicked, this, [this] { scripts().reboot(); });
 
-    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { SwitchModel = SwitchModel::S3100; });
-    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { SwitchModel = SwitchModel::S3600; });
+    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3100); });
+    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3600); });
     // Trunk ports are not bound by this version: refused, Access selected again.
     connect(Option2, &QRadioButton::clicked, this, [this] {
         messageBox(QStringLiteral("此版本暂不支持Trunk口的绑定操作！"), QStringLiteral("端口类型"));
@@ -160,21 +152,19 @@ void FrmMain::wireControls()
     // After the console's own handler has set the report box's new font size.
     connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
     auto *openLogs = new QAction(QStringLiteral("打开日志文件夹"), Text1);
-    connect(openLogs, &QAction::triggered, this, [this] { trapErrors([this] { m_session->openLogFolder(); }); });
+    connect(openLogs, &QAction::triggered, this, [this] {
+        trapErrors([this] {
+            const QString dir = recording().log().directory();
+            if (!QDir().mkpath(dir) || !QDesktopServices::openUrl(QUrl::fromLocalFile(dir)))
+                throw Error(QStringLiteral("无法打开日志文件夹 %1。请在文件管理器中自己打开它").arg(dir));
+        });
+    });
     Text1->addAction(openLogs);
     // The user opening or closing the port takes over from a watch for a lost one.
-    connect(Cmd_Switch, &QPushButton::clicked, &m_session->reconnector(), &PortReconnector::stop);
-    connect(m_session.get(), &SessionRecording::reconnected, this, [this] {
+    connect(Cmd_Switch, &QPushButton::clicked, &recording().reconnector(), &PortReconnector::stop);
+    connect(&recording(), &SessionRecording::reconnected, this, [this] {
         if (!m_console->showsOpen())
             m_console->openOrClose(); // the port is open already: shows the Open state
-    });
-    // A script or capture waiting when the port goes away would fail at its next write with a
-    // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
-    connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
-        if (m_engine.running() == QString::fromUtf8(BindInfoCapture::kOperationName))
-            m_capture->stopRunning(); // it reports what came
-        else
-            m_engine.cancel(QStringLiteral("端口已断开"));
     });
 }
 
@@ -182,11 +172,11 @@ void FrmMain::Form_Load()
 {
     trapErrors([this] {
         setWindowTitle(caption());
-        if (MSComm1->portOpen())
-            MSComm1->setPortOpen(false);
+        if (serial().portOpen())
+            serial().setPortOpen(false);
         Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("12")));
         Timer2->stop();
-        SwitchModel = initialSwitchModel();
+        m_session->setSwitchModel(initialSwitchModel());
         LoadSystemDirectory();
         m_portSettings->ApplyEnabled = false;
         Image2->setVisible(true);
@@ -206,12 +196,12 @@ void FrmMain::Form_Load()
 
 bool FrmMain::confirmStop(const QString &action)
 {
-    const QString question = m_engine.stopQuestion(action);
+    const QString question = engine().stopQuestion(action);
     if (question.isEmpty())
         return true;
-    if (!askQuestion(question, QStringLiteral("正在%1").arg(m_engine.running()), action, QStringLiteral("取消")))
+    if (!askQuestion(question, QStringLiteral("正在%1").arg(engine().running()), action, QStringLiteral("取消")))
         return false;
-    m_engine.cancel();
+    engine().cancel();
     return true;
 }
 
@@ -263,14 +253,14 @@ void FrmMain::Form_Unload()
 {
     // An interrupted script, capture or paste sends nothing more once the window goes, and
     // nothing can be clicked while the window fades out.
-    m_engine.cancel();
-    m_capture->cancel();
-    m_session->reconnector().stop();
+    engine().cancel();
+    capture().cancel();
+    recording().reconnector().stop();
     setEnabled(false);
     trapErrors([this] {
         m_help.closeHelpWindow();
-        if (MSComm1->portOpen())
-            MSComm1->setPortOpen(false);
+        if (serial().portOpen())
+            serial().setPortOpen(false);
         QString notSaved;
         if ((!m_settingsLoadFailed || m_portSettings->applied())
             && !SaveCommSettings(m_portSettings->CommSettings, &notSaved))
@@ -294,8 +284,8 @@ void FrmMain::keyPressEvent(QKeyEvent *event)
     // line, the terminal, a list, on a button...) starts it. Other buttons do not take Enter, so a
     // stray Enter after a click sends a line rather than running a script such as the reboot again.
     const int key = event->key();
-    if (key == Qt::Key_Escape && m_paste->running()) { // Esc that no control took stops a paste
-        m_paste->stop();
+    if (key == Qt::Key_Escape && paste().running()) { // Esc that no control took stops a paste
+        paste().stop();
         return;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
@@ -375,24 +365,15 @@ void FrmMain::applyReportTabs()
     Text3->document()->setDefaultTextOption(option);
 }
 
-void FrmMain::clearTerminal()
-{
-    m_terminal.clear();
-}
-
-QString FrmMain::terminalText() const
-{
-    return m_terminal.text();
-}
 
 void FrmMain::selectModelButton(ModelButton button)
 {
     QRadioButton *target = button == ModelButton::Sw3600 ? Opt_Sw3600 : Opt_Sw3100;
     target->setChecked(true);
     if (button == ModelButton::Sw3600)
-        SwitchModel = SwitchModel::S3600;
+        m_session->setSwitchModel(SwitchModel::S3600);
     else
-        SwitchModel = SwitchModel::S3100;
+        m_session->setSwitchModel(SwitchModel::S3100);
 }
 
 } // namespace tarnwell

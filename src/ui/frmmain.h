@@ -1,15 +1,11 @@
 #pragma once
 
-#include "serial/serialcontrol.h"
-#include "terminal/terminal.h"
 #include "report/bindinfocapture.h"
-#include "scripts/commandscripts.h"
 #include "engine/operationengine.h"
-#include "scripts/pastesender.h"
+#include "session/consolesession.h"
 #include "ui/help/helpwindowholder.h"
 #include "ui/lineeditinputs.h"
 #include "ui/portsettings.h"
-#include "ui/sessionrecording.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -43,10 +39,10 @@ public:
     // (in MiB when unitMiB, else KiB), rounded to two decimals; -1 on any error.
     double GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const;
 
-    SerialControl &serial() { return *MSComm1; }
-    Terminal &terminal() { return m_terminal; }
-    // Named as the window's code knows it; the type is qualified, as the name is taken here.
-    tarnwell::SwitchModel SwitchModel = tarnwell::SwitchModel::Unknown;
+    // The console session the window shows.
+    ConsoleSession &session() { return *m_session; }
+    SerialControl &serial() { return m_session->serial(); }
+    Terminal &terminal() { return m_session->terminal(); }
 
     // --- controls, named as on the form ---
     TerminalView *Text1 = nullptr;
@@ -119,17 +115,17 @@ public:
     QPushButton *C买的 = nullptr;
 
     PortSettings &portSettings() { return *m_portSettings; }
-    BindInfoCapture &capture() { return *m_capture; }
-    CommandScripts &scripts() { return *m_scripts; }
+    BindInfoCapture &capture() { return m_session->capture(); }
+    CommandScripts &scripts() { return m_session->scripts(); }
     HelpWindowHolder &helpWindow() { return m_help; }
     // Scripts, the capture and pasted lines run one at a time on this engine.
-    OperationEngine &engine() { return m_engine; }
-    OperationGate &operations() { return m_engine.gate(); }
+    OperationEngine &engine() { return m_session->engine(); }
+    OperationGate &operations() { return engine().gate(); }
     // Text of several lines pasted into the input line: the question, then the paced send.
     PasteInput &pasteInput() { return *m_pasteInput; }
-    PasteSender &paste() { return *m_paste; }
+    PasteSender &paste() { return m_session->paste(); }
     // The session log and the reopening of a lost port.
-    SessionRecording &session() { return *m_session; }
+    SessionRecording &recording() { return m_session->recording(); }
     // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
@@ -165,20 +161,12 @@ private:
     void setInputLine(const QString &text) override;
     void clearReport() override;
     void setReport(const QString &text) override;
-    void clearTerminal() override;
-    QString terminalText() const override;
     void selectModelButton(ModelButton button) override;
 
-    std::unique_ptr<SerialControl> MSComm1;
-    Terminal m_terminal;
-    OperationEngine m_engine;
-    std::unique_ptr<PortSettings> m_portSettings;
-    std::unique_ptr<SessionRecording> m_session;
-    ConsoleTerminal *m_console = nullptr;
     LineEditInputs m_scriptInputs;
-    std::unique_ptr<CommandScripts> m_scripts;
-    std::unique_ptr<BindInfoCapture> m_capture;
-    std::unique_ptr<PasteSender> m_paste;
+    std::unique_ptr<ConsoleSession> m_session;
+    std::unique_ptr<PortSettings> m_portSettings;
+    ConsoleTerminal *m_console = nullptr;
     PasteInput *m_pasteInput = nullptr;
     HelpWindowHolder m_help;
     QString m_report;

@@ -75,7 +75,7 @@ void TestE2eBinding::bindThenUnbind()
     QString error;
     QVERIFY2(t.start({"--model", model}, error), qPrintable(error));
     FrmMain &w = t.w();
-    QCOMPARE(w.SwitchModel, SwitchModel::S3100);
+    QCOMPARE(w.session().switchModel(), SwitchModel::S3100);
 
     const QString userPrompt = u'<' + u"SW"_qs + model + u"-A>"_qs;
     const QString portPrompt = u"[SW"_qs + model + u"-A-Ethernet1/0/"_qs + port + u']';
@@ -85,7 +85,7 @@ void TestE2eBinding::bindThenUnbind()
     if (model == u"3600"_qs) {
         const QString report = t.capture();
         QVERIFY2(report.startsWith(u"这是个3600，详细信息如下：\r\n"_qs), qPrintable(report.left(200)));
-        QCOMPARE(w.SwitchModel, SwitchModel::S3600);
+        QCOMPARE(w.session().switchModel(), SwitchModel::S3600);
         QVERIFY(w.Opt_Sw3600->isChecked());
         QVERIFY(!w.Opt_Sw3100->isChecked());
         QCOMPARE(test::reportRow(report, "1/0/" + port), u"1/0/"_qs + port + u"\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
@@ -129,7 +129,7 @@ void TestE2eBinding::bindThenUnbind()
     const QString unbound = t.capture();
     QCOMPARE(test::reportRow(unbound, "1/0/" + port), unboundRow);
     QCOMPARE(test::reportPorts(unbound).size(), 24);
-    QCOMPARE(switchModelText(w.SwitchModel), model);
+    QCOMPARE(switchModelText(w.session().switchModel()), model);
 }
 
 // A fully bound 48-port 3600 at 9600 baud with log lines now and then: more than ten screens,

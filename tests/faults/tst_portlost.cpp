@@ -8,7 +8,7 @@
 #include "serial/portreconnector.h"
 #include "support/files.h"
 #include "support/window.h"
-#include "ui/sessionrecording.h"
+#include "session/sessionrecording.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -167,7 +167,7 @@ void TestPortLost::reconnect()
     QFETCH(int, dialogs);
     WindowRig rig;
     FrmMain &w = rig.start();
-    PortReconnector &watch = w.session().reconnector();
+    PortReconnector &watch = w.recording().reconnector();
     watch.setLimitMs(meanwhile == u"limit" ? 300 : 60000);
     rig.open();
     rig.pty.write("<H3C>");

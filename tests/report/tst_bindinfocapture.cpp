@@ -7,6 +7,7 @@
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
 #include "support/virtualclock.h"
+#include "terminal/terminal.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -61,28 +62,23 @@ public:
     test::VirtualClock *vclock = nullptr;
 };
 
-// The window's side: the controls the capture touches, and the terminal fed by the port.
+// The window's side: the controls the capture touches; a model button's click sets the model.
 class View : public BindInfoView {
 public:
-    View(SerialControl &serial, SwitchModel &model) : m_model(model)
-    {
-        QObject::connect(&serial, &SerialControl::onComm, [&serial, this] { terminal += serial.input(); });
-    }
+    explicit View(SwitchModelHolder &model) : m_model(model) {}
     void setInputLine(const QString &text) override { log << "input:" + (inputLine = text); }
     void clearReport() override { log << "clearReport"; report.clear(); }
     void setReport(const QString &text) override { log << "setReport"; report = text; }
-    void clearTerminal() override { log << "clearTerminal"; terminal.clear(); }
-    QString terminalText() const override { return terminal; }
     void selectModelButton(ModelButton b) override
     {
         log << QStringLiteral("select:%1").arg(int(b));
-        m_model = b == ModelButton::Sw3600 ? SwitchModel::S3600 : SwitchModel::S3100;
+        m_model.set(b == ModelButton::Sw3600 ? SwitchModel::S3600 : SwitchModel::S3100);
     }
-    QString inputLine, report = QStringLiteral("(old report)"), terminal = QStringLiteral("(old terminal)");
+    QString inputLine, report = QStringLiteral("(old report)");
     QStringList log;
 
 private:
-    SwitchModel &m_model;
+    SwitchModelHolder &m_model;
 };
 
 struct Rig {
@@ -93,14 +89,17 @@ struct Rig {
         port.vclock = &clock;
         port.pages = pages;
         port.setPortOpen(true);
+        terminal.append(QStringLiteral("(old terminal)"));
+        QObject::connect(&port, &SerialControl::onComm, [this] { terminal.append(port.input()); });
     }
     test::VirtualClock clock;
     PagingSwitch port;
-    SwitchModel model = SwitchModel::S3100;
-    View view{port, model};
+    Terminal terminal;
+    SwitchModelHolder model;
+    View view{model};
     OperationEngine engine;
     OperationGate &gate = engine.gate();
-    std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, view, model, engine);
+    std::unique_ptr<BindInfoCapture> capture = std::make_unique<BindInfoCapture>(port, terminal, view, model, engine);
     QSignalSpy reports{capture.get(), &BindInfoCapture::reported};
 };
 
@@ -229,17 +228,18 @@ void TestBindInfoCapture::capture()
         QVERIFY(!r.reports.wait(400));
         return;
     }
-    QCOMPARE(r.view.log, (QStringList{"input:" + kWait, "clearReport", "clearTerminal", "input:"}));
+    QCOMPARE(r.view.log, (QStringList{"input:" + kWait, "clearReport", "input:"}));
+    QVERIFY(!r.terminal.text().contains(u"(old terminal)"_qs));
     QVERIFY(timer.isActive());
     QCOMPARE(timer.interval(), 200);
     QCOMPARE(r.view.report, QString()); // nothing before the tick
     QVERIFY(r.reports.wait(5000));
-    QCOMPARE(r.view.report, reportOf(r.view.terminal));
+    QCOMPARE(r.view.report, reportOf(r.terminal.text()));
     const QStringList rows = r.view.report.split(u"\r\n"_qs);
     if (message.isEmpty()) {
         QCOMPARE(outcomes, QStringList{u"完成"_qs});
-        QCOMPARE(r.model, SwitchModel::S3600);
-        QCOMPARE(r.view.log.mid(4), (QStringList{"select:2", "setReport"}));
+        QCOMPARE(r.model.value(), SwitchModel::S3600);
+        QCOMPARE(r.view.log.mid(3), (QStringList{"select:2", "setReport"}));
         QCOMPARE(r.view.report, reportOf(u"dis cu\r\n"_qs + test::crlf(test::configLines(60, true))));
         QCOMPARE(boxes.texts(), QStringList());
     } else {

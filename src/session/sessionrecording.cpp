@@ -1,15 +1,13 @@
-#include "ui/sessionrecording.h"
+#include "session/sessionrecording.h"
 
 #include "serial/serialcontrol.h"
 #include "terminal/terminal.h"
 #include "base/usermessages.h"
 #include "engine/operationgate.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QPointer>
 #include <QTime>
-#include <QUrl>
 
 namespace tarnwell {
 
@@ -79,13 +77,6 @@ void SessionRecording::portOpened()
             errorDialog(e.description());
         m_lastFailure = e.description();
     }
-}
-
-void SessionRecording::openLogFolder() const
-{
-    const QString dir = m_log.directory();
-    if (!QDir().mkpath(dir) || !QDesktopServices::openUrl(QUrl::fromLocalFile(dir)))
-        throw Error(QStringLiteral("无法打开日志文件夹 %1。请在文件管理器中自己打开它").arg(dir));
 }
 
 } // namespace tarnwell

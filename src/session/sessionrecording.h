@@ -14,7 +14,7 @@ class OperationGate;
 class SerialControl;
 class Terminal;
 
-// The window's record of each port session and the reopening of a lost port: opening the port
+// The record of each port session and the reopening of a lost port: opening the port
 // starts a log file, what is received and sent and each operation's beginning and end go into
 // it, closing or losing the port ends it. A lost port is watched for and opened again; the pane
 // then says so in a line of its own. Old logs are pruned when this is made (at start-up).
@@ -28,8 +28,6 @@ public:
 
     SessionLog &log() { return m_log; }
     PortReconnector &reconnector() { return m_reconnector; }
-    // Opens the log folder in the desktop's file manager; throws Error when that fails.
-    void openLogFolder() const;
 
 signals:
     // The lost port is open again; the window shows its Open state.
