@@ -128,7 +128,7 @@ void SessionLog::open(int commPort, const QString &about)
     if (!m_enabled)
         return;
     m_commPort = commPort;
-    m_header = QByteArray("# Tarnwell ") + version::kVersion + ' ' + about.toUtf8();
+    m_header = QByteArray("# Tarnwell ") + version::kVersion + ' ' + (m_practice ? "练习 " : "") + about.toUtf8();
     startFile();
     m_buffer.reserve(kBufferLimit + 64 * 1024);
 }
@@ -142,9 +142,10 @@ void SessionLog::startFile()
     if (!QDir().mkpath(m_dir))
         throw Error(failed.arg(m_dir, QStringLiteral("不能建立这个文件夹")));
     const QString base = QStringLiteral("%1/COM%2-%3").arg(m_dir).arg(m_commPort).arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    QString name = base + QStringLiteral(".log");
+    const QString end = m_practice ? QStringLiteral("-practice.log") : QStringLiteral(".log");
+    QString name = base + end;
     for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = base + QStringLiteral("_%1.log").arg(n); // sorts after the first of that second
+        name = base + QStringLiteral("_%1").arg(n) + end; // sorts after the first of that second
     m_file.setFileName(name);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         throw Error(failed.arg(m_dir, m_file.errorString()));

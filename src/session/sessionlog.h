@@ -45,9 +45,13 @@ public:
     void setMaxFileBytes(qint64 bytes) { m_maxFileBytes = bytes; }
     // Off: open() does nothing (for measuring what the log costs).
     void setEnabled(bool enabled) { m_enabled = enabled; }
+    // A practice session's logs (on the simulated switch) from the next open() on: the file name
+    // ends in "-practice.log" and the header says 练习 after the version.
+    void setPractice(bool practice) { m_practice = practice; }
 
-    // Starts a new file COMn-YYYYMMDD-HHMMSS.log whose header is "# Tarnwell <version> " and
-    // `about`. Throws Error, naming the folder, when it cannot be written; the log stays closed.
+    // Starts a new file COMn-YYYYMMDD-HHMMSS.log (a second one in the same second gets "_2" before
+    // the ending) whose header is "# Tarnwell <version> " and `about`. Throws Error, naming the
+    // folder, when it cannot be written; the log stays closed.
     void open(int commPort, const QString &about);
     // Writes what is pending, the event `why` (when not empty), and closes the file.
     void close(const QString &why = QString());
@@ -87,6 +91,7 @@ private:
     QByteArray m_stampPrefix;
     qint64 m_maxFileBytes = kMaxFileBytes;
     bool m_enabled = true;
+    bool m_practice = false;
 
     QFile m_file;
     int m_commPort = 0;

@@ -161,8 +161,9 @@ bool rewriteInPlace(const QByteArray &path, const QByteArray &bytes, const QByte
     bool ok = writeAllAt(fd, bytes) && (bytes.size() >= old.size() || ::ftruncate(fd, off_t(bytes.size())) == 0)
               && ::fsync(fd) == 0;
     const int error = errno;
-    if (!ok && writeAllAt(fd, old))
-        ::ftruncate(fd, off_t(old.size()));
+    if (!ok && writeAllAt(fd, old)) {
+        [[maybe_unused]] const int restored = ::ftruncate(fd, off_t(old.size())); // best effort
+    }
     if (::close(fd) != 0 && ok)
         return false;
     errno = error;

@@ -39,14 +39,15 @@ namespace tarnwell {
 
 namespace {
 
-QString caption()
+QString caption(bool practice = false)
 {
     return QStringLiteral("%1 V%2.%3.%4     -  %5")
-        .arg(QString::fromUtf8(version::kAppTitle))
-        .arg(version::kMajor)
-        .arg(version::kMinor)
-        .arg(version::kRevision)
-        .arg(QString::fromUtf8(version::kFileDescription));
+               .arg(QString::fromUtf8(version::kAppTitle))
+               .arg(version::kMajor)
+               .arg(version::kMinor)
+               .arg(version::kRevision)
+               .arg(QString::fromUtf8(version::kFileDescription))
+           + (practice ? QStringLiteral("  [练习：模拟交换机]") : QString());
 }
 
 } // namespace
@@ -111,6 +112,12 @@ FrmMain::~FrmMain()
     delete m_pasteInput;
     m_pasteInput = nullptr;
     m_help.closeHelpWindow();
+}
+
+void FrmMain::setPractice(bool practice)
+{
+    setWindowTitle(caption(practice));
+    recording().log().setPractice(practice);
 }
 
 void FrmMain::wireControls()

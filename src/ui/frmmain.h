@@ -130,6 +130,8 @@ public:
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
     bool startedUp() const { return m_startedUp; }
+    // A practice session on the simulated switch: the caption says so, and so do the session logs.
+    void setPractice(bool practice);
 
 public slots:
     void ShowHelp();

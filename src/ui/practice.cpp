@@ -17,7 +17,7 @@
 namespace tarnwell {
 
 PracticeSession::PracticeSession(const QString &simulator, const QStringList &extraArguments)
-    : m_home(QDir::tempPath() + QStringLiteral("/tarnwell-practice.XXXXXX"))
+    : m_home(QDir::tempPath() + QStringLiteral("/tarnwell-practice.XXXXXX")), m_extra(extraArguments)
 {
     if (!m_home.isValid())
         throw Error(QStringLiteral("无法创建练习用的临时配置目录：%1").arg(m_home.errorString()));
@@ -43,21 +43,18 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
         m_simulator.waitForFinished(5000);
         throw Error(QStringLiteral("模拟交换机没有启动：%1").arg(why));
     }
-    // Settings and session logs both go to the throw-away folder.
-    for (const char *name : kRedirected) {
-        m_saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
-        qputenv(name, QFile::encodeName(m_home.path()));
-    }
+    // The settings go to the throw-away folder; the session logs stay where the person keeps them.
+    m_configWasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    m_config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
 }
 
 PracticeSession::~PracticeSession()
 {
-    for (const Saved &v : m_saved) {
-        if (v.wasSet)
-            qputenv(v.name, v.value);
-        else
-            qunsetenv(v.name);
-    }
+    if (m_configWasSet)
+        qputenv("XDG_CONFIG_HOME", m_config);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
     m_simulator.terminate();
     if (!m_simulator.waitForFinished(5000)) {
         m_simulator.kill();
@@ -82,13 +79,26 @@ QStringList PracticeSession::optionsFromEnvironment()
 
 QStringList PracticeSession::siteArguments()
 {
-    return {QStringLiteral("--user"),              QStringLiteral("admin"),
+    return {QStringLiteral("--baud"),              QStringLiteral("9600"),
+            QStringLiteral("--user"),              QStringLiteral("admin"),
             QStringLiteral("--password"),          QStringLiteral("admin"),
             QStringLiteral("--remote-model"),      QStringLiteral("3600"),
             QStringLiteral("--remote-user"),       QStringLiteral("admin"),
             QStringLiteral("--remote-password"),   QStringLiteral("admin"),
             QStringLiteral("--remote-user-level"), QStringLiteral("1"),
             QStringLiteral("--remote-super-password"), QStringLiteral("h3c")};
+}
+
+QString PracticeSession::siteText() const
+{
+    QString text = QStringLiteral("模拟交换机已在 %1 上运行，COM3 指向它(临时配置目录 %2)。\n"
+                                  "  控制口上的交换机: 用户名 admin, 密码 admin\n"
+                                  "  管理交换机: 管理IP 10.0.0.2, 用户名 admin, 密码 admin, 高级用户名 super, "
+                                  "高级密码 h3c\n")
+                       .arg(m_terminal, m_home.path());
+    if (!m_extra.isEmpty())
+        text += QStringLiteral("  模拟器附加选项: %1\n").arg(m_extra.join(u' '));
+    return text;
 }
 
 namespace {

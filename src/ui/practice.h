@@ -6,16 +6,15 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <vector>
-
 namespace tarnwell {
 
-// `tarnwell --practice`: the window on a simulated switch, as ./run.sh starts it. The bundled
-// tarnwell-switchsim runs on a pseudo-terminal with the practice site's logins; COM3 in a
-// throw-away configuration folder links to it, and this process's XDG_CONFIG_HOME and
-// XDG_STATE_HOME name that folder, so the person's own settings and session logs are neither
-// read nor changed. When the session ends the simulator is stopped, the folder removed and the
-// two variables restored.
+// `tarnwell --practice` (what ./run.sh starts): the window on a simulated switch. The bundled
+// tarnwell-switchsim runs on a pseudo-terminal with the practice site's logins, at a real
+// console's 9600 baud; COM3 in a throw-away configuration folder links to it, and this
+// process's XDG_CONFIG_HOME names that folder, so the person's own settings are neither read nor
+// changed. The session logs stay in the person's log folder (the window marks them as
+// practice). When the session ends the simulator is stopped, the folder removed and the
+// variable restored.
 class PracticeSession {
 public:
     // Throws Error when the simulator cannot be found or does not come up. extraArguments go
@@ -32,21 +31,19 @@ public:
     // tarnwell-switchsim beside the program (installed), else in the build tree.
     static QString bundledSimulator();
     static QStringList optionsFromEnvironment();
-    // The site: entry switch admin/admin; managed 3600 at 10.0.0.2, admin/admin at level 1,
-    // advanced password h3c.
+    // The site: a 9600 baud console; entry switch admin/admin; managed 3600 at 10.0.0.2,
+    // admin/admin at level 1, advanced password h3c.
     static QStringList siteArguments();
+    // The site and where the simulator runs, for the person at the shell.
+    QString siteText() const;
 
 private:
     QTemporaryDir m_home;
     QProcess m_simulator;
     QString m_terminal;
-    static constexpr const char *kRedirected[] = {"XDG_CONFIG_HOME", "XDG_STATE_HOME"};
-    struct Saved {
-        const char *name;
-        bool wasSet;
-        QByteArray value;
-    };
-    std::vector<Saved> m_saved; // the variables as they were before the session
+    QStringList m_extra;
+    bool m_configWasSet = false;
+    QByteArray m_config; // XDG_CONFIG_HOME as it was before the session
 };
 
 // SIGTERM, SIGINT and SIGHUP end the event loop as closing the window does, so that a practice

@@ -3,7 +3,7 @@
 #
 # Takes the picture of the main window that the AppStream metadata shows
 # (packaging/screenshots/tarnwell-main.png): the real program on a private Xvfb display with
-# openbox, against the simulated switch of run-with-sim.sh, logged in to the entry switch and
+# openbox, in practice mode (tarnwell --practice, the simulated switch), logged in to the entry switch and
 # showing its binding report. SCALE (default 1) is passed as QT_SCALE_FACTOR.
 # Needs xvfb, openbox, xdotool and imagemagick.
 set -euo pipefail
@@ -11,7 +11,6 @@ set -euo pipefail
 build=$(cd "${1:?usage: screenshot.sh BUILD_DIR OUT.png [SCALE]}" && pwd)
 out=${2:?usage: screenshot.sh BUILD_DIR OUT.png [SCALE]}
 scale=${3:-1}
-here=$(cd "$(dirname "$0")" && pwd)
 for tool in Xvfb openbox xdotool import; do
   command -v "$tool" >/dev/null || { echo "screenshot.sh: $tool is not installed" >&2; exit 1; }
 done
@@ -32,7 +31,7 @@ export DISPLAY=":$(cat "$tmp/display")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1 # the window manager places the window when it first shows
-env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="$scale" "$here/run-with-sim.sh" "$build" >"$tmp/run.log" 2>&1 &
+env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="$scale" "$build/src/ui/tarnwell" --practice >"$tmp/run.log" 2>&1 &
 pids+=($!)
 
 window=

@@ -34,9 +34,10 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# build_preset PRESET: configures and builds as CMakePresets.json says (build/ for "default").
+# build_preset PRESET [BUILD_PRESET]: configures PRESET and builds BUILD_PRESET (PRESET when not
+# given) as CMakePresets.json says (build/ for "default"; "programs" builds only the programs).
 build_preset() {
-  (cd "$top" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
+  (cd "$top" && cmake --preset "$1" >/dev/null && cmake --build --preset "${2:-$1}")
 }
 
 install_missing
