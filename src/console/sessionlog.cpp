@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstring>
@@ -128,7 +129,7 @@ void SessionLog::open(int commPort, const QString &about)
     if (!m_enabled)
         return;
     m_commPort = commPort;
-    m_header = QByteArray("# Tarnwell ") + version::kVersion + ' ' + about.toUtf8();
+    m_header = kHeaderStart.toByteArray() + version::kVersion + ' ' + about.toUtf8();
     startFile();
     m_buffer.reserve(kBufferLimit + 64 * 1024);
 }
@@ -346,9 +347,19 @@ void SessionLog::fail(const QString &description)
     emit writeFailed(description);
 }
 
+bool SessionLog::isOwnLog(const QFileInfo &file)
+{
+    static const QRegularExpression name(QStringLiteral("^COM[1-9][0-9]*-[0-9]{8}-[0-9]{6}(_[1-9][0-9]*)?\\.log$"));
+    if (file.isSymLink() || !file.isFile() || !name.match(file.fileName()).hasMatch())
+        return false;
+    QFile f(file.filePath());
+    return f.open(QIODevice::ReadOnly) && f.read(kHeaderStart.size()) == kHeaderStart;
+}
+
 QStringList SessionLog::prune(const QString &dir, const QDateTime &now, int maxAgeDays, qint64 maxBytes)
 {
-    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files);
+    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files | QDir::NoSymLinks);
+    logs.removeIf([](const QFileInfo &f) { return !isOwnLog(f); });
     std::sort(logs.begin(), logs.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() < b.lastModified(); });
     qint64 total = 0;

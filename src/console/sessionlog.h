@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,7 @@ public:
     static constexpr qint64 kMaxFileBytes = 100LL * 1024 * 1024;
     static constexpr int kMaxAgeDays = 90;
     static constexpr qint64 kMaxTotalBytes = 1024LL * 1024 * 1024;
+    static constexpr QByteArrayView kHeaderStart = "# Tarnwell ";
 
     explicit SessionLog(QObject *parent = nullptr);
     ~SessionLog() override;
@@ -63,7 +65,9 @@ public:
     void flush();
 
     // Removes this program's logs in dir older than maxAgeDays, then the oldest ones while all of
-    // them together exceed maxBytes. Returns the paths removed.
+    // them together exceed maxBytes. Returns the paths removed. Only files this class writes are
+    // touched: regular files (not links) named as open() names them whose first line is a header.
+    static bool isOwnLog(const QFileInfo &file);
     static QStringList prune(const QString &dir, const QDateTime &now, int maxAgeDays = kMaxAgeDays,
                              qint64 maxBytes = kMaxTotalBytes);
 

@@ -170,29 +170,42 @@ void TestSessionLog::pruning_data()
     QTest::addColumn<QList<int>>("ages");
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<QList<int>>("kept"); // indexes of the logs that stay
-    QTest::newRow("older than 90 days") << QList<int>{200, 91, 89, 0} << QList<int>{10, 10, 10, 10} << QList<int>{2, 3};
+    QTest::newRow("older than 90 days") << QList<int>{200, 91, 89, 0} << QList<int>{20, 20, 20, 20} << QList<int>{2, 3};
     QTest::newRow("over the total, oldest first")
         << QList<int>{5, 3, 4, 1} << QList<int>{400, 400, 400, 300} << QList<int>{1, 3};
-    QTest::newRow("both") << QList<int>{100, 2, 1} << QList<int>{10, 600, 600} << QList<int>{2};
+    QTest::newRow("both") << QList<int>{100, 2, 1} << QList<int>{20, 600, 600} << QList<int>{2};
     QTest::newRow("nothing to do") << QList<int>{89, 1} << QList<int>{500, 500} << QList<int>{0, 1};
 }
 
+// Only this program's logs go, however old and large the other files that look like them are.
 void TestSessionLog::pruning()
 {
     QFETCH(QList<int>, ages);
     QFETCH(QList<int>, sizes);
     QFETCH(QList<int>, kept);
     QTemporaryDir dir;
+    const QByteArray header = "# Tarnwell 1.0.7 COM1 /dev/ttyUSB0 9600,n,8,1 无流控 2026-01-01 00:00:00\n";
+    const auto age = [&](const QString &path, QDateTime when) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime));
+    };
     const auto path = [&](int i) { return dir.path() + QStringLiteral("/COM%1-20260101-000000.log").arg(i + 1); };
     for (int i = 0; i < ages.size(); ++i) {
-        test::writeFile(path(i), QByteArray(sizes[i], 'x'));
-        QFile f(path(i));
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(kStart.addDays(-ages[i]).addSecs(-60), QFileDevice::FileModificationTime));
+        test::writeFile(path(i), header.left(sizes[i]).leftJustified(sizes[i], 'x'));
+        age(path(i), kStart.addDays(-ages[i]).addSecs(-60));
     }
-    test::writeFile(dir.path() + "/notes.txt", "not a log");
-    QFile notes(dir.path() + "/notes.txt");
-    QVERIFY(notes.open(QIODevice::ReadWrite) && notes.setFileTime(kStart.addYears(-2), QFileDevice::FileModificationTime));
+    const QStringList strangers{"notes.txt", "COMMENTS.log", "COMPANY-contacts.log", "com1-20250101-000000.log",
+                                "COM1-20250101-000000.LOG", "COM2-20250101-000000.log.bak", "COM3-2025-000000.log",
+                                "COM4-20250101-000000_a.log", "COM5-20250101-000000.log" /* no header */};
+    for (const QString &name : strangers) {
+        test::writeFile(dir.filePath(name), name.startsWith(u"COM5") ? QByteArray(2000, 'x') : header + QByteArray(2000, 'x'));
+        age(dir.filePath(name), kStart.addYears(-2));
+    }
+    // A link with a log's name, to a log of this program elsewhere.
+    QTemporaryDir elsewhere;
+    test::writeFile(elsewhere.filePath("COM9-20250101-000000.log"), header + QByteArray(2000, 'x'));
+    age(elsewhere.filePath("COM9-20250101-000000.log"), kStart.addYears(-2));
+    QVERIFY(QFile::link(elsewhere.filePath("COM9-20250101-000000.log"), dir.filePath("COM9-20250101-000000.log")));
 
     SessionLog::prune(dir.path(), kStart, 90, 1000);
     QList<int> left;
@@ -200,7 +213,9 @@ void TestSessionLog::pruning()
         if (QFileInfo::exists(path(i)))
             left << i;
     QCOMPARE(left, kept);
-    QVERIFY(QFileInfo::exists(dir.path() + "/notes.txt"));
+    for (const QString &name : strangers + QStringList{"COM9-20250101-000000.log"})
+        QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
+    QVERIFY(QFileInfo(dir.filePath("COM9-20250101-000000.log")).isSymLink());
 }
 
 void TestSessionLog::unwritableFolder()
