@@ -37,6 +37,8 @@ public:
     static QStringList siteArguments();
 
 private:
+    void forwardErrors(); // what the simulator wrote to standard error, to ours
+
     QTemporaryDir m_home;
     QProcess m_simulator;
     QString m_terminal;
