@@ -3,6 +3,7 @@
 #include "console/appdirs.h"
 #include "console/charcells.h"
 #include "console/error.h"
+#include "console/writeall.h"
 #include "tarnwell_version.h"
 
 #include <QDir>
@@ -150,12 +151,13 @@ void SessionLog::startFile()
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         throw Error(failed.arg(m_dir, m_file.errorString()));
     const QByteArray header = m_header + ' ' + now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8() + '\n';
-    m_fileBytes = m_file.write(header);
-    if (m_fileBytes != header.size()) {
+    if (!writeAll(m_file, header)) {
         const QString why = m_file.errorString();
         m_file.close();
+        QFile::remove(name); // no empty or headless file is left at each reopening of a full disk
         throw Error(failed.arg(m_dir, why));
     }
+    m_fileBytes = header.size();
 }
 
 void SessionLog::close(const QString &why)
@@ -297,7 +299,7 @@ void SessionLog::afterAdding()
         writeUnfinishedLine();
         const QString previous = QFileInfo(m_file.fileName()).fileName();
         const QByteArray rest = std::exchange(m_buffer, {});
-        if (m_file.write(rest) != rest.size())
+        if (!writeAll(m_file, rest))
             return failWriting();
         m_file.close();
         try {
@@ -309,10 +311,9 @@ void SessionLog::afterAdding()
         addLine("=== ", QStringLiteral("接上一个文件 %1").arg(previous));
     }
     if (m_buffer.size() >= kBufferLimit) {
-        const qint64 n = m_file.write(m_buffer);
-        if (n != m_buffer.size())
+        if (!writeAll(m_file, m_buffer))
             return failWriting();
-        m_fileBytes += n;
+        m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
     if (!m_flushTimer.isActive() && !m_buffer.isEmpty())
@@ -325,10 +326,9 @@ void SessionLog::flush()
         return;
     writeUnfinishedLine();
     if (!m_buffer.isEmpty()) {
-        const qint64 n = m_file.write(m_buffer);
-        m_fileBytes += qMax<qint64>(n, 0);
-        if (n != m_buffer.size())
+        if (!writeAll(m_file, m_buffer))
             return failWriting();
+        m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
 }

@@ -1,13 +1,19 @@
 // The session log on a fake clock: what each received, sent and event line looks like and the
 // time it carries, unfinished lines continued with "+++", the change to a new file at the size
-// limit without losing a line, the pruning of old logs, and a folder that cannot be written.
+// limit without losing a line, the pruning of old logs, a folder that cannot be written and a
+// disk that fills up.
 #include "console/error.h"
 #include "console/sessionlog.h"
 #include "support/files.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 using namespace tarnwell;
 
@@ -54,6 +60,7 @@ private slots:
     void pruning_data();
     void pruning();
     void unwritableFolder();
+    void diskFull();
     void writtenWithinASecond();
 };
 
@@ -232,6 +239,49 @@ void TestSessionLog::unwritableFolder()
     QVERIFY(!rig.log.isOpen());
     rig.log.received(QStringLiteral("still fine\r\n"));
     rig.log.close();
+}
+
+// Files may grow to `bytes` while this lives: a write beyond fails as on a full disk, after
+// writing what fits (EFBIG instead of ENOSPC).
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, before.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &before); }
+    rlimit before{};
+};
+
+// The system's reason, both in the middle of a file and at the header of the next one, which
+// is not left behind.
+void TestSessionLog::diskFull()
+{
+    Rig rig;
+    const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
+    QSignalSpy failed(&rig.log, &SessionLog::writeFailed);
+    {
+        FileSizeLimit limit(4096);
+        rig.log.open(3, QStringLiteral("COM3"));
+        rig.log.received(QString(300 * 1024, u'x'));
+    }
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(failed[0][0].toString().contains(reason), qPrintable(failed[0][0].toString()));
+    QVERIFY(!rig.log.isOpen());
+    QString error;
+    {
+        FileSizeLimit limit(10);
+        rig.now = rig.now.addSecs(1);
+        try {
+            rig.log.open(3, QStringLiteral("COM3"));
+        } catch (const Error &e) {
+            error = e.description();
+        }
+    }
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(QDir(rig.log.directory()).entryList(QDir::Files), QStringList{"COM3-20261208-090503.log"});
 }
 
 void TestSessionLog::writtenWithinASecond()
