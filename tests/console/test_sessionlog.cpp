@@ -80,6 +80,12 @@ void TestSessionLog::lines_data()
         << QStringList{"r:a\rb\x1b[42D\b\t\x7f\x01\r\n"} << QStringList{t0 + "a^Mb^[[42D^H^I^?^A"};
     QTest::newRow("LF alone and empty lines")
         << QStringList{"r:a\n\r\n\nb\n"} << QStringList{t0 + "a", t0, t0, t0 + "b"};
+    // A flood of empty lines costs a line now and then, not a time each.
+    QTest::newRow("a run of empty lines: the first and a count")
+        << QStringList{"r:a\n\r\n\n\n", "+50", "r:\r\n\r\nb\n"} << QStringList{t0 + "a", t0, t1 + "=== 又收到 4 个空行", t1 + "b"};
+    QTest::newRow("a run counted at each write, ended by a send")
+        << QStringList{"r:\n\n\n", "f", "+50", "r:\n\n", "+50", "s:x\r", "r:\n\n"}
+        << QStringList{t0, t0 + "=== 又收到 2 个空行", t1 + "=== 又收到 2 个空行", t2 + ">>> x", t2, t2};
     QTest::newRow("Chinese text") << QStringList{"r:错误：端口\r\n"} << QStringList{t0 + "错误：端口"};
     QTest::newRow("two- and four-byte characters, a stray surrogate")
         << QStringList{"r:é😀" + QString(QChar(0xd800)) + "x\r\n"} << QStringList{t0 + "é😀\uFFFDx"};
@@ -131,6 +137,9 @@ void TestSessionLog::header()
     Rig rig;
     rig.log.open(3, QStringLiteral("COM3 /dev/pts/9 9600,n,8,1 无流控"));
     QCOMPARE(QFileInfo(rig.log.filePath()).fileName(), QStringLiteral("COM3-20261208-090503.log"));
+    // What was typed is in there: for the user alone.
+    QCOMPARE(QFile::permissions(rig.log.filePath()) & 0xf0ff, SessionLog::kFilePermissions);
+    QCOMPARE(QFile::permissions(rig.log.directory()) & 0xf0ff, SessionLog::kFolderPermissions);
     rig.log.close(QStringLiteral("端口已关闭"));
     const QStringList lines = QString::fromUtf8(test::readFile(rig.log.directory() + "/COM3-20261208-090503.log")).split(u'\n');
     QVERIFY2(lines[0].startsWith(u"# Tarnwell ") && lines[0].endsWith(u" COM3 /dev/pts/9 9600,n,8,1 无流控 2026-12-08 09:05:03"),
@@ -169,6 +178,20 @@ void TestSessionLog::rotation()
         }
     }
     QCOMPARE(body, expected);
+
+    // The total is kept while the session runs: the oldest files go, this session's too.
+    rig.log.setMaxTotalBytes(1000);
+    for (int i = 0; i < 100; ++i) {
+        rig.now = rig.now.addMSecs(i % 10 ? 0 : 1000); // files of the same second and millisecond too
+        rig.log.received(QStringLiteral("interface Ethernet1/0/%1\r\n").arg(i));
+        rig.log.flush();
+    }
+    qint64 total = 0;
+    for (const QFileInfo &f : QDir(rig.log.directory()).entryInfoList({"*.log"}, QDir::Files))
+        total += f.size();
+    QVERIFY2(total <= 1000 + 80, qPrintable(QString::number(total)));
+    const QString newest = rig.body().join(u'\n');
+    QVERIFY2(newest.endsWith(u" interface Ethernet1/0/99") && newest.contains(u" interface Ethernet1/0/93\n"), qPrintable(newest));
 }
 
 void TestSessionLog::pruning_data()
@@ -217,8 +240,10 @@ void TestSessionLog::pruning()
     SessionLog::prune(dir.path(), kStart, 90, 1000);
     QList<int> left;
     for (int i = 0; i < ages.size(); ++i)
-        if (QFileInfo::exists(path(i)))
+        if (QFileInfo::exists(path(i))) {
             left << i;
+            QCOMPARE(QFile::permissions(path(i)) & 0xf0ff, SessionLog::kFilePermissions); // were 0644
+        }
     QCOMPARE(left, kept);
     for (const QString &name : strangers + QStringList{"COM9-20250101-000000.log"})
         QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
