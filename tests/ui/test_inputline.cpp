@@ -9,8 +9,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -82,6 +85,12 @@ private slots:
         QCOMPARE(shown.value(0).value(0).toString(), QStringLiteral("******\r"));
         QCOMPARE(r.w.Text2->text(), QString());
         QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines().constLast(), QStringLiteral("return"));
+        // A line too long for a command is not kept either: bringing it back would take seconds.
+        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
+        r.w.Text2->setText(QString(CommandHistory::kLongestLine + 1, u'x'));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QTest::keyClick(r.w.Text2, Qt::Key_Up);
+        QCOMPARE(r.w.Text2->text(), QStringLiteral("return"));
         CommandHistory h;
         for (int i = 0; i < 205; ++i)
             h.add(QString::number(i));
@@ -186,6 +195,11 @@ private slots:
         QTest::newRow("snowman") << "" << "a\nb☃" << "☃" << true;
         // Masked, the text is a password: no question quoting it, no plain lines sent.
         QTest::newRow("masked") << "masked" << "Secret1\nSecret2" << "只保留了第一行" << false;
+        // Measured before it goes in: never in the line edit, where it would take seconds a key.
+        const QString huge = "a\n" + QString(10'000'000, u'x');
+        QTest::newRow("more than 10 MB") << "" << huge << "10.0 MB，2 行" << false;
+        QTest::newRow("more than 10 MB, from the context menu") << "menu" << huge << "10.0 MB" << false;
+        QTest::newRow("a line longer than the input line takes") << "" << QString(5000, u'x') << "5004 个字符" << false;
     }
     void pasteNotSent()
     {
@@ -202,7 +216,21 @@ private slots:
             r.w.Text2->setEchoMode(QLineEdit::Password);
         r.w.Text2->setText(QStringLiteral("dis "));
         r.w.Text2->end(false);
-        r.paste(pasted);
+        if (why == "menu") {
+            QApplication::clipboard()->setText(pasted);
+            QTimer::singleShot(0, [] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                for (QAction *a : menu ? menu->actions() : QList<QAction *>())
+                    if (a->text().startsWith(QLineEdit::tr("&Paste")))
+                        a->trigger();
+                if (menu)
+                    menu->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), r.w.Text2->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(r.w.Text2, &click);
+        } else {
+            r.paste(pasted);
+        }
         QCOMPARE(r.written(), QStringList());
         QCOMPARE(r.t.boxes.boxes.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
