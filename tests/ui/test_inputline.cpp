@@ -98,6 +98,33 @@ private slots:
         QCOMPARE(h.lines().constFirst(), QStringLiteral("5"));
     }
 
+    // The line typed while the switch asks for a password is one: masked while typed, shown (and
+    // so logged) as ******, kept out of the history; a blank typed first is part of it.
+    void passwordPrompt_data()
+    {
+        QTest::addColumn<QString>("shown"); // what the switch printed last
+        QTest::addColumn<bool>("secret");
+        QTest::newRow("Password:") << "Username:admin\r\nPassword:" << true;
+        QTest::newRow("password: and a blank") << "Enter password: " << true;
+        QTest::newRow("answered") << "Password:\r\n<SW3600-B>" << false;
+        QTest::newRow("user name") << "Username:" << false;
+    }
+    void passwordPrompt()
+    {
+        QFETCH(QString, shown);
+        QFETCH(bool, secret);
+        Rig r;
+        r.w.terminal().append(shown);
+        QCOMPARE(r.w.Text2->echoMode() != QLineEdit::Normal, secret);
+        QSignalSpy sent(r.t.serial, &SerialControl::sent);
+        QTest::keyClicks(r.w.Text2, QStringLiteral(" h3c"));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QCOMPARE(r.written(), (secret ? QStringList{" h3c\r"} : QStringList{" ", " h3c\r"}));
+        QCOMPARE(sent.constLast().value(0).toString(), secret ? QStringLiteral("******\r") : QStringLiteral(" h3c\r"));
+        QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines(), secret ? QStringList() : QStringList{" h3c"});
+        QCOMPARE(r.w.Text2->echoMode(), QLineEdit::Normal); // the next line is no password
+    }
+
     // Every line with its CR, 500 ms after the one before, the progress shown meanwhile and
     // nothing typed getting in between; all lines of a paste longer than a line edit holds.
     void pasteSentAtItsPace_data()
