@@ -84,13 +84,13 @@ void ConsoleTerminal::enterClosedState()
     emit closed();
 }
 
-void ConsoleTerminal::onPortLost(const QString &description)
+void ConsoleTerminal::onPortLost()
 {
-    // The serial control has closed the device already; show the Closed state and say why once.
+    // The serial control has closed the device already; show the Closed state. Why is said in
+    // the session's notice, which does not wait (a port dropping every moment would stack boxes).
     setShowsOpen(false);
     m_settings.ApplyEnabled = true;
     enterClosedState();
-    errorDialog(description);
 }
 
 void ConsoleTerminal::checkPasswordPrompt()

@@ -79,7 +79,7 @@ private:
     bool lineFree() const { return !lineTaken || !lineTaken(); }
     void enterClosedState();
     void setShowsOpen(bool open); // the flag and Cmd_Switch's caption
-    void onPortLost(const QString &description);
+    void onPortLost();
     void checkPasswordPrompt();
     void setPasswordPrompt(bool asked);
 

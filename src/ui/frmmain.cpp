@@ -153,13 +153,13 @@ void FrmMain::wireControls()
     connect(openLogs, &QAction::triggered, this, [this] { trapErrors([this] { m_session->openLogFolder(); }); });
     Text1->addAction(openLogs);
     // The user opening or closing the port takes over from a watch for a lost one.
-    connect(Cmd_Switch, &QPushButton::clicked, &m_session->reconnector(), &PortReconnector::stop);
+    connect(Cmd_Switch, &QPushButton::clicked, m_session.get(), &SessionRecording::takeOver);
     connect(m_session.get(), &SessionRecording::reconnected, this, [this] {
         if (!m_console->showsOpen())
             m_console->openOrClose(); // the port is open already: shows the Open state
     });
     // A script or capture waiting when the port goes away would fail at its next write with a
-    // second dialog; the loss is reported once (ConsoleTerminal), and they end quietly.
+    // second dialog; the loss is reported once (SessionRecording), and they end quietly.
     connect(MSComm1.get(), &SerialControl::portLost, this, [this] {
         m_scripts->stopRunning();
         m_capture->stopRunning();

@@ -8,9 +8,9 @@
 
 namespace tarnwell::test {
 
-// Installs itself as the message-box function for its lifetime and records every box instead of
-// showing it. onShown, when set, runs while the "box is open" (inside the handler), as a user
-// would act before pressing OK.
+// Installs itself as the message-box and notice functions for its lifetime and records every box
+// and notice instead of showing it. onShown, when set, runs while the "box is open" (inside the
+// handler), as a user would act before pressing OK.
 class MessageRecorder {
 public:
     struct Box {
@@ -25,12 +25,15 @@ public:
             if (onShown)
                 onShown(boxes.last());
         });
+        m_previousNotice = setNoticeHandler([this](const QString &text, const QString &title) { notices.append({text, title}); });
     }
-    ~MessageRecorder() { setMessageBoxHandler(m_previous); }
+    ~MessageRecorder() { setMessageBoxHandler(m_previous), setNoticeHandler(m_previousNotice); }
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
     QList<Box> boxes;
+    QList<Box> notices; // each notice shown or updated; an empty text closed it
+    QString notice() const { return notices.isEmpty() ? QString() : notices.constLast().text; } // up now
     std::function<void(const Box &)> onShown;
 
     QStringList texts() const
@@ -43,6 +46,7 @@ public:
 
 private:
     MessageBoxHandler m_previous;
+    MessageBoxHandler m_previousNotice;
 };
 
 } // namespace tarnwell::test
