@@ -101,9 +101,11 @@ void pathologicalNeedle()
         std::printf("  %-40s %.3f s%s (goal <= 0.2 s)\n", backward ? "backward, round the start" : "forward, round the end",
                     secs, found ? "" : ", not found");
     }
-    field->setText(needle.mid(1));
-    secs = timed([&] { view.repaint(); });
-    std::printf("  %-40s %.3f s (goal <= 0.2 s)\n", "pane drawn, 1,999 \"a\"s highlighted", secs);
+    for (const QString &shown : {needle, needle.mid(1)}) {
+        field->setText(shown);
+        secs = timed([&] { view.viewport()->repaint(); });
+        std::printf("  %-40s %.3f s (goal <= 0.2 s)\n", shown == needle ? "pane drawn, the needle in the find field" : "pane drawn, 1,999 \"a\"s highlighted", secs);
+    }
 }
 
 void memoryPerLine()
