@@ -101,7 +101,7 @@ bool PasteInput::takesLine()
     return true;
 }
 
-bool PasteInput::paste(const QString &pasted)
+bool PasteInput::paste(const QString &pasted, qsizetype at)
 {
     if (!m_line || m_line->isReadOnly())
         return false;
@@ -114,8 +114,12 @@ bool PasteInput::paste(const QString &pasted)
         return true;
     }
     QString text = m_line->text();
-    const qsizetype at = m_line->hasSelectedText() ? m_line->selectionStart() : m_line->cursorPosition();
-    text.replace(at, m_line->selectedText().size(), pasted);
+    if (at >= 0)
+        text.insert(at, pasted);
+    else if (m_line->hasSelectedText())
+        text.replace(m_line->selectionStart(), m_line->selectedText().size(), pasted);
+    else
+        text.insert(m_line->cursorPosition(), pasted);
     if (PasteSender::hasLineBreak(pasted)) {
         offer(text);
         return true;
@@ -198,11 +202,12 @@ bool PasteInput::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonRelease: // the middle button pastes the selection (X11)
             if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
                 && QApplication::clipboard()->supportsSelection())
-                return paste(QApplication::clipboard()->text(QClipboard::Selection));
+                return paste(QApplication::clipboard()->text(QClipboard::Selection), m_line->cursorPosition());
             break;
         case QEvent::Drop: {
             auto *drop = static_cast<QDropEvent *>(event);
-            if (!drop->mimeData()->hasText() || !paste(drop->mimeData()->text()))
+            if (!drop->mimeData()->hasText() || drop->source() == m_line // its own text moved
+                || !paste(drop->mimeData()->text(), m_line->cursorPositionAt(drop->position().toPoint())))
                 break;
             drop->acceptProposedAction();
             return true;

@@ -46,7 +46,8 @@ protected:
 
 private:
     // Pasted text: true when handled here (refused or offered), false for the line edit to insert.
-    bool paste(const QString &pasted);
+    // It goes in at `at` (a drop, the middle button), else in place of the selection or at the cursor.
+    bool paste(const QString &pasted, qsizetype at = -1);
     void offer(const QString &text); // text with line breaks: ask, then send
     void keep(const QString &text);  // not sent: the text stays in the input line if it is short
     void restore(const QString &text);
