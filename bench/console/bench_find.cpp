@@ -2,6 +2,8 @@
 // lines, so that lines shown as received and redrawn ones alternate): the time of each find
 // step — a word that is not there (the whole text searched), the next match from the top, the
 // previous one round the start, and the find field's incremental steps as a word is typed.
+// Then the needle that is worst for a search whose cost grows with text × needle: one line of
+// 50 MiB of "a" and "b" followed by 1,999 "a"s, each step and the pane drawn with it highlighted.
 // Then the memory per line: the growth of resident memory while the pane takes in 50 MiB of
 // bare line feeds.
 #include "../common/benchutil.h"
@@ -77,6 +79,35 @@ void findSteps()
     std::printf("  %-40s %.3f s (goal <= 0.2 s)\n", "slowest key typed into the find field", worst);
 }
 
+void pathologicalNeedle()
+{
+    Terminal terminal;
+    TerminalView view;
+    view.resize(953, 241);
+    view.attach(&terminal);
+    view.show();
+    terminal.append(QString(50 * kMiB, u'a'));
+    view.flush();
+    std::printf("one line of %.0f MiB of \"a\", needle \"b\" and 1,999 \"a\"s:\n", terminal.text().size() / double(kMiB));
+    view.openFind();
+    QLineEdit *field = view.findField();
+    const QString needle = u'b' + QString(1999, u'a');
+    field->setText(needle.chopped(1));
+    double secs = timed([&] { QTest::keyClicks(field, QStringLiteral("a")); });
+    std::printf("  %-40s %.3f s (goal <= 0.2 s)\n", "last key typed into the find field", secs);
+    for (const bool backward : {false, true}) {
+        bool found = true;
+        secs = timed([&] { found = view.findNext(backward); });
+        std::printf("  %-40s %.3f s%s (goal <= 0.2 s)\n", backward ? "backward, round the start" : "forward, round the end",
+                    secs, found ? "" : ", not found");
+    }
+    for (const QString &shown : {needle, needle.mid(1)}) {
+        field->setText(shown);
+        secs = timed([&] { view.viewport()->repaint(); });
+        std::printf("  %-40s %.3f s (goal <= 0.2 s)\n", shown == needle ? "pane drawn, the needle in the find field" : "pane drawn, 1,999 \"a\"s highlighted", secs);
+    }
+}
+
 void memoryPerLine()
 {
     const double before = bench::rssMiB();
@@ -107,6 +138,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     findSteps();
+    pathologicalNeedle();
     memoryPerLine();
     return 0;
 }

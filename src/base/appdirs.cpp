@@ -26,4 +26,9 @@ QString appStateDir()
     return appDir("XDG_STATE_HOME", QStringLiteral(".local/state"));
 }
 
+QString sessionLogDirectory()
+{
+    return appStateDir() + QStringLiteral("/logs");
+}
+
 } // namespace tarnwell

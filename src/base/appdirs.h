@@ -11,4 +11,8 @@ namespace tarnwell {
 QString appConfigDir();
 QString appStateDir();
 
+// Where the session logs go: $XDG_STATE_HOME/tarnwell/logs, by default
+// ~/.local/state/tarnwell/logs. Not created here.
+QString sessionLogDirectory();
+
 } // namespace tarnwell

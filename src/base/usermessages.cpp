@@ -1,5 +1,6 @@
 #include "base/usermessages.h"
 
+#include "base/appdirs.h"
 #include "base/error.h"
 #include "tarnwell_version.h"
 
@@ -21,6 +22,18 @@ MessageBoxHandler &currentHandler()
     return handler;
 }
 
+void printNotice(const QString &text, const QString &title)
+{
+    if (!text.isEmpty()) // closing one that was printed: nothing to do
+        printMessage(text, title);
+}
+
+MessageBoxHandler &noticeHandler()
+{
+    static MessageBoxHandler handler = printNotice;
+    return handler;
+}
+
 } // namespace
 
 void messageBox(const QString &text, const QString &title)
@@ -37,9 +50,24 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
     return previous;
 }
 
+void notice(const QString &text, const QString &title)
+{
+    const MessageBoxHandler handler = noticeHandler();
+    handler(text, title.isEmpty() ? QString::fromUtf8(version::kAppTitle) : title);
+}
+
+MessageBoxHandler setNoticeHandler(MessageBoxHandler handler)
+{
+    MessageBoxHandler previous = noticeHandler();
+    noticeHandler() = handler ? std::move(handler) : MessageBoxHandler(printNotice);
+    return previous;
+}
+
 QString errorDialogText(const QString &description)
 {
-    return description + QStringLiteral(",请联系Dervik!");
+    const bool ended = !description.isEmpty() && QStringLiteral("。！？.!?").contains(description.back());
+    return description + (ended ? QString() : QStringLiteral("。"))
+           + QStringLiteral("会话日志在 %1(终端右键菜单“打开日志文件夹”)").arg(sessionLogDirectory());
 }
 
 void errorDialog(const QString &description)

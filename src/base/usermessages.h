@@ -20,8 +20,15 @@ void messageBox(const QString &text, const QString &title = QString());
 // text on standard error).
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
-// The error dialog of the trapping handlers: the description followed by the fixed suffix,
-// under the fixed title.
+// A notice that does not wait for the user: shown at once and left up while the program goes
+// on, replaced by the next one, closed by an empty text. There is one at a time (the lost port's,
+// kept up to date while the port comes and goes). The window shows it in a box without
+// modality, tests record it, and without either the text goes to standard error.
+void notice(const QString &text, const QString &title = QString());
+MessageBoxHandler setNoticeHandler(MessageBoxHandler handler);
+
+// The error dialog of the trapping handlers: the description followed by where the session logs
+// are (the record of what the port did), under the fixed title.
 QString errorDialogText(const QString &description);
 inline constexpr char kErrorDialogTitle[] = "出错喽";
 void errorDialog(const QString &description);

@@ -20,6 +20,7 @@ PortReconnector::PortReconnector(SerialControl &serial, Resolve resolve, QObject
         stop();
         emit gaveUp();
     });
+    m_clock.start();
 }
 
 PortReconnector::~PortReconnector() = default;
@@ -64,11 +65,22 @@ void PortReconnector::check()
     const QString device = m_resolve(m_port);
     if (device.isEmpty() || !QFileInfo::exists(device))
         return;
+    const qint64 now = m_clock.elapsed();
+    while (!m_reopenedAt.empty() && now - m_reopenedAt.front() >= m_reopeningWindowMs)
+        m_reopenedAt.pop_front();
+    if (m_reopenedAt.size() >= size_t(kMaxReopenings)) {
+        if (!m_throttled)
+            emit throttled(kMaxReopenings);
+        m_throttled = true;
+        return; // the retry timer comes back once a second
+    }
     try {
         m_serial.setPortOpen(true);
     } catch (const Error &) {
         return; // there, but not usable yet (permissions still being set): try again later
     }
+    m_reopenedAt.push_back(now);
+    m_throttled = false;
     stop();
     emit reconnected();
 }

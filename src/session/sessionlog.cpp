@@ -3,10 +3,12 @@
 #include "base/appdirs.h"
 #include "terminal/charcells.h"
 #include "base/error.h"
+#include "base/writeall.h"
 #include "tarnwell_version.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstring>
@@ -16,15 +18,20 @@
 
 namespace tarnwell {
 
-QString sessionLogDirectory()
-{
-    return appStateDir() + QStringLiteral("/logs");
-}
-
 namespace {
 
 // Above this much collected text the buffer goes to the file at once (a flood of output).
 constexpr qsizetype kBufferLimit = 256 * 1024;
+// The longest line that ends a run of empty lines: time, "=== ", the text and a 19-digit count.
+constexpr qsizetype kRunEndBytes = 13 + 4 + 64;
+
+// The line that stands for `count` empty lines after the one written, the last at `stamp`.
+QByteArray runEnd(const QByteArray &stamp, qint64 count)
+{
+    if (count == 1)
+        return stamp + '\n'; // as short as the line itself
+    return stamp + "=== " + QStringLiteral("又收到 %1 个空行").arg(count).toUtf8() + '\n';
+}
 
 // Appends UTF-8 text with every control character in caret notation (ESC as ^[, DEL as ^?).
 void appendShown(QByteArray &out, const char *from, const char *to)
@@ -128,7 +135,7 @@ void SessionLog::open(int commPort, const QString &about)
     if (!m_enabled)
         return;
     m_commPort = commPort;
-    m_header = QByteArray("# Tarnwell ") + version::kVersion + ' ' + (m_practice ? "练习 " : "") + about.toUtf8();
+    m_header = kHeaderStart.toByteArray() + version::kVersion + ' ' + (m_practice ? "练习 " : "") + about.toUtf8();
     startFile();
     m_buffer.reserve(kBufferLimit + 64 * 1024);
 }
@@ -139,23 +146,27 @@ void SessionLog::startFile()
     const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_clock());
     const QString failed = QStringLiteral("无法在文件夹 %1 中写会话日志(%2)。端口照常工作,但这次打开不记录日志。"
                                           "请检查这个文件夹的权限和磁盘空间");
-    if (!QDir().mkpath(m_dir))
+    // The logs hold what was typed: the folder and the files are the user's alone.
+    if (!QDir().mkpath(m_dir) || !QFile::setPermissions(m_dir, kFolderPermissions))
         throw Error(failed.arg(m_dir, QStringLiteral("不能建立这个文件夹")));
+    // Room for this file within the total, whatever the earlier files of this session took.
+    prune(m_dir, now, kMaxAgeDays, qMax<qint64>(0, m_maxTotalBytes - m_maxFileBytes));
     const QString base = QStringLiteral("%1/COM%2-%3").arg(m_dir).arg(m_commPort).arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
     const QString end = m_practice ? QStringLiteral("-practice.log") : QStringLiteral(".log");
     QString name = base + end;
     for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = base + QStringLiteral("_%1").arg(n) + end; // sorts after the first of that second
     m_file.setFileName(name);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered, kFilePermissions))
         throw Error(failed.arg(m_dir, m_file.errorString()));
     const QByteArray header = m_header + ' ' + now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8() + '\n';
-    m_fileBytes = m_file.write(header);
-    if (m_fileBytes != header.size()) {
+    if (!writeAll(m_file, header)) {
         const QString why = m_file.errorString();
         m_file.close();
+        QFile::remove(name); // no empty or headless file is left at each reopening of a full disk
         throw Error(failed.arg(m_dir, why));
     }
+    m_fileBytes = header.size();
 }
 
 void SessionLog::close(const QString &why)
@@ -169,6 +180,7 @@ void SessionLog::close(const QString &why)
     m_file.close();
     m_flushTimer.stop();
     m_lineOpen = m_lineContinued = m_pendingCr = false;
+    m_blankRun = false;
 }
 
 void SessionLog::received(const QString &text)
@@ -177,10 +189,10 @@ void SessionLog::received(const QString &text)
         return;
     const QByteArray now = stamp(); // the time of every line that begins in this text
     // Encoded straight into the buffer, in slices for which room is made beforehand: at most 3
-    // bytes per character, and a line's start (time, "+++ ", a held-back ^M) at most once per
-    // character.
+    // bytes per character, and a line's start (time, "+++ ", a held-back ^M) and the end of a
+    // run of empty lines at most once per character.
     constexpr qsizetype kSlice = 8192;
-    constexpr qsizetype kPerChar = 3 + 13 + 4 + 2;
+    constexpr qsizetype kPerChar = 3 + 13 + 4 + 2 + kRunEndBytes;
     const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
     const char16_t *const end = p + text.size();
     while (p < end) {
@@ -194,6 +206,15 @@ void SessionLog::received(const QString &text)
         // Starts the log line of the received line in progress, if not yet started.
         const auto open = [&] {
             if (!m_lineOpen) {
+                if (m_blankRun) {
+                    if (m_blankCount > 0) {
+                        const QByteArray line = runEnd(m_blankStamp, m_blankCount);
+                        std::memcpy(o, line.constData(), size_t(line.size()));
+                        o += line.size();
+                    }
+                    m_blankRun = false;
+                    m_blankCount = 0;
+                }
                 std::memcpy(o, now.constData(), size_t(now.size()));
                 o += now.size();
                 if (m_lineContinued) {
@@ -216,8 +237,19 @@ void SessionLog::received(const QString &text)
             } else if (c == u'\n') {
                 ++p;
                 m_pendingCr = false; // CR LF: the CR belongs to the line end
-                if (!m_lineOpen && !m_lineContinued)
-                    open(); // an empty line
+                if (!m_lineOpen && !m_lineContinued) { // an empty line
+                    if (m_blankRun) { // after another one: counted, not written
+                        ++m_blankCount;
+                        if (m_blankStamp.constData() != now.constData())
+                            m_blankStamp = now;
+                        continue;
+                    }
+                    open();
+                    *o++ = '\n';
+                    m_lineOpen = false;
+                    m_blankRun = true;
+                    continue;
+                }
                 if (m_lineOpen)
                     *o++ = '\n';
                 m_lineOpen = m_lineContinued = false;
@@ -271,11 +303,21 @@ void SessionLog::event(const QString &text)
 
 void SessionLog::addLine(const char *marker, QStringView text)
 {
+    endBlankRun();
     m_buffer += stamp();
     m_buffer += marker;
     const QByteArray bytes = text.toUtf8();
     appendShown(m_buffer, bytes.constData(), bytes.constData() + bytes.size());
     m_buffer += '\n';
+}
+
+// Writes how many empty lines followed the one written; with `over`, what comes next ends the run.
+void SessionLog::writeBlankCount(bool over)
+{
+    if (m_blankCount > 0)
+        m_buffer += runEnd(m_blankStamp, m_blankCount);
+    m_blankCount = 0;
+    m_blankRun = m_blankRun && !over;
 }
 
 // Puts the received line in progress into the log as it stands; what follows it on the same
@@ -297,7 +339,7 @@ void SessionLog::afterAdding()
         writeUnfinishedLine();
         const QString previous = QFileInfo(m_file.fileName()).fileName();
         const QByteArray rest = std::exchange(m_buffer, {});
-        if (m_file.write(rest) != rest.size())
+        if (!writeAll(m_file, rest))
             return failWriting();
         m_file.close();
         try {
@@ -309,10 +351,9 @@ void SessionLog::afterAdding()
         addLine("=== ", QStringLiteral("接上一个文件 %1").arg(previous));
     }
     if (m_buffer.size() >= kBufferLimit) {
-        const qint64 n = m_file.write(m_buffer);
-        if (n != m_buffer.size())
+        if (!writeAll(m_file, m_buffer))
             return failWriting();
-        m_fileBytes += n;
+        m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
     if (!m_flushTimer.isActive() && !m_buffer.isEmpty())
@@ -324,11 +365,11 @@ void SessionLog::flush()
     if (!m_file.isOpen())
         return;
     writeUnfinishedLine();
+    writeBlankCount(false); // a run going on is counted on from here
     if (!m_buffer.isEmpty()) {
-        const qint64 n = m_file.write(m_buffer);
-        m_fileBytes += qMax<qint64>(n, 0);
-        if (n != m_buffer.size())
+        if (!writeAll(m_file, m_buffer))
             return failWriting();
+        m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
 }
@@ -343,18 +384,33 @@ void SessionLog::fail(const QString &description)
     m_file.close();
     m_buffer.clear();
     m_lineOpen = m_lineContinued = m_pendingCr = false;
+    m_blankRun = false;
+    m_blankCount = 0;
     m_flushTimer.stop();
     emit writeFailed(description);
 }
 
+bool SessionLog::isOwnLog(const QFileInfo &file)
+{
+    static const QRegularExpression name(QStringLiteral("^COM[1-9][0-9]*-[0-9]{8}-[0-9]{6}(_[1-9][0-9]*)?\\.log$"));
+    if (file.isSymLink() || !file.isFile() || !name.match(file.fileName()).hasMatch())
+        return false;
+    QFile f(file.filePath());
+    return f.open(QIODevice::ReadOnly) && f.read(kHeaderStart.size()) == kHeaderStart;
+}
+
 QStringList SessionLog::prune(const QString &dir, const QDateTime &now, int maxAgeDays, qint64 maxBytes)
 {
-    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files);
+    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files | QDir::NoSymLinks);
+    logs.removeIf([](const QFileInfo &f) { return !isOwnLog(f); });
     std::sort(logs.begin(), logs.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() < b.lastModified(); });
     qint64 total = 0;
-    for (const QFileInfo &log : logs)
+    for (const QFileInfo &log : logs) {
         total += log.size();
+        if ((log.permissions() & 0xf0ff) != kFilePermissions) // owner, group, others; written by an earlier version, readable by all
+            QFile::setPermissions(log.filePath(), kFilePermissions);
+    }
     const QDateTime cutoff = now.addDays(-maxAgeDays);
     QStringList removed;
     for (const QFileInfo &log : logs) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "base/appdirs.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -12,9 +15,6 @@
 
 namespace tarnwell {
 
-// Where the session logs go: $XDG_STATE_HOME/tarnwell/logs, by default
-// ~/.local/state/tarnwell/logs. Not created here.
-QString sessionLogDirectory();
 
 // The record of one port session, as UTF-8 text with LF line ends: a header line, then one line
 // per event, each starting with the local time "HH:MM:SS.mmm " -
@@ -22,7 +22,8 @@ QString sessionLogDirectory();
 //   notation (ESC as ^[, a lone CR as ^M), the CR LF or LF that ended it left out;
 //   "+++ " and more of the previous received line, whose first part was written early;
 //   ">>> " and a line we sent, without its CR (a lone space as <space>);
-//   "=== " and an event (an operation began or ended, the port closed, was lost or came back).
+//   "=== " and an event (an operation began or ended, the port closed, was lost or came back);
+//   a run of empty received lines as the first of them and "=== 又收到 N 个空行" for the rest.
 // Lines collect in memory and go to the file within a second, so the event loop never waits on
 // the disk for long and a crash loses at most the last second. A file reaching the size limit
 // continues in a new one. Write failures end the log (reported once); the port goes on.
@@ -34,6 +35,9 @@ public:
     static constexpr qint64 kMaxFileBytes = 100LL * 1024 * 1024;
     static constexpr int kMaxAgeDays = 90;
     static constexpr qint64 kMaxTotalBytes = 1024LL * 1024 * 1024;
+    static constexpr QByteArrayView kHeaderStart = "# Tarnwell ";
+    static constexpr QFileDevice::Permissions kFilePermissions{QFileDevice::ReadOwner | QFileDevice::WriteOwner};
+    static constexpr QFileDevice::Permissions kFolderPermissions{kFilePermissions | QFileDevice::ExeOwner};
 
     explicit SessionLog(QObject *parent = nullptr);
     ~SessionLog() override;
@@ -43,6 +47,7 @@ public:
     // The local time source; tests install a fake one.
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setMaxFileBytes(qint64 bytes) { m_maxFileBytes = bytes; }
+    void setMaxTotalBytes(qint64 bytes) { m_maxTotalBytes = bytes; }
     // Off: open() does nothing (for measuring what the log costs).
     void setEnabled(bool enabled) { m_enabled = enabled; }
     // A practice session's logs (on the simulated switch) from the next open() on: the file name
@@ -67,7 +72,11 @@ public:
     void flush();
 
     // Removes this program's logs in dir older than maxAgeDays, then the oldest ones while all of
-    // them together exceed maxBytes. Returns the paths removed.
+    // them together exceed maxBytes, and makes the others readable by their owner alone (logs of
+    // earlier versions were readable by all). Returns the paths removed. Each new file of a
+    // session prunes too, leaving room for itself within the total. Only files this class writes are
+    // touched: regular files (not links) named as open() names them whose first line is a header.
+    static bool isOwnLog(const QFileInfo &file);
     static QStringList prune(const QString &dir, const QDateTime &now, int maxAgeDays = kMaxAgeDays,
                              qint64 maxBytes = kMaxTotalBytes);
 
@@ -78,6 +87,8 @@ signals:
 private:
     QByteArray stamp();
     void writeUnfinishedLine();
+    void writeBlankCount(bool over);
+    void endBlankRun() { writeBlankCount(true); }
     void addLine(const char *marker, QStringView text);
     void startFile();
     void afterAdding();
@@ -90,6 +101,7 @@ private:
     qint64 m_stampSecond = -1;
     QByteArray m_stampPrefix;
     qint64 m_maxFileBytes = kMaxFileBytes;
+    qint64 m_maxTotalBytes = kMaxTotalBytes;
     bool m_enabled = true;
     bool m_practice = false;
 
@@ -107,6 +119,12 @@ private:
     bool m_lineOpen = false;
     bool m_lineContinued = false;
     bool m_pendingCr = false;
+    // A run of empty received lines (a flood of bare line feeds): the first is written, the
+    // others only counted, and their number written as one line when something else comes,
+    // before the collected lines go to the file, or at the close. The last one's time is kept.
+    bool m_blankRun = false;
+    qint64 m_blankCount = 0;
+    QByteArray m_blankStamp;
 };
 
 } // namespace tarnwell

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QTime>
 
+#include <utility>
+
 namespace tarnwell {
 
 SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, OperationGate &operations,
@@ -24,6 +26,24 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
     connect(&serial, &SerialControl::portLost, this, [this](const QString &description) {
         closeLog(QStringLiteral("端口已断开：%1").arg(description));
         m_reconnector.start();
+        ++m_losses;
+        notice(errorDialogText(QStringLiteral("%1。设备在 %2 分钟内回来时会自动重新打开%3")
+                                   .arg(description)
+                                   .arg(PortReconnector::kLimitMs / 60000)
+                                   .arg(m_losses > 1 ? QStringLiteral("(已断开 %1 次)").arg(m_losses) : QString())),
+               QString::fromUtf8(kErrorDialogTitle));
+    });
+    connect(&m_reconnector, &PortReconnector::throttled, this, [this](int reopenings) {
+        notice(errorDialogText(QStringLiteral("串口设备一分钟内已自动重新打开 %1 次,仍然反复断开,暂停一分钟再自动打开(共断开 %2 次)。"
+                                              "请检查USB串口线和转换器;也可以点击“点击开启”自己打开")
+                                   .arg(reopenings)
+                                   .arg(m_losses)),
+               QString::fromUtf8(kErrorDialogTitle));
+    });
+    connect(&m_reconnector, &PortReconnector::gaveUp, this, [] {
+        notice(errorDialogText(QStringLiteral("串口设备 %1 分钟内没有回来,不再等待。请检查连接,然后点击“点击开启”重新打开端口")
+                                   .arg(PortReconnector::kLimitMs / 60000)),
+               QString::fromUtf8(kErrorDialogTitle));
     });
     connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
     connect(&terminal, &Terminal::received, &m_log, &SessionLog::received);
@@ -43,8 +63,16 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
         const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
         m_terminal.note(QStringLiteral("—— 串口已重新连接 %1 ——").arg(time));
         m_log.event(QStringLiteral("串口已重新连接"));
+        notice(QString()); // its advice to click 点击开启 would now close the port
         emit reconnected();
     });
+}
+
+void SessionRecording::takeOver()
+{
+    m_reconnector.stop();
+    if (std::exchange(m_losses, 0) > 0)
+        notice(QString());
 }
 
 void SessionRecording::closeLog(const QString &why)

@@ -9,14 +9,16 @@ namespace tarnwell {
 // The lines sent from the input line with Enter, newest last, for Up and Down to walk: Up from
 // the newest back to the oldest, Down forward again and, past the newest, back to what the
 // input line held before the walk began. At most kLimit lines; a line equal to the one before
-// it is kept once.
+// it is kept once, a line longer than kLongestLine (no command is; in the input line it would
+// make each step slow) not at all.
 class CommandHistory {
 public:
     static constexpr qsizetype kLimit = 200;
+    static constexpr qsizetype kLongestLine = 4096;
 
     void add(const QString &line)
     {
-        if (!line.isEmpty() && (m_lines.isEmpty() || m_lines.constLast() != line))
+        if (!line.isEmpty() && line.size() <= kLongestLine && (m_lines.isEmpty() || m_lines.constLast() != line))
             m_lines.append(line);
         if (m_lines.size() > kLimit)
             m_lines.removeFirst();

@@ -34,6 +34,8 @@ ConsoleTerminal::ConsoleTerminal(SerialControl &serial, Terminal &terminal, Port
     connect(m_c.Timer2, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
     connect(&m_serial, &SerialControl::portLost, this, &ConsoleTerminal::onPortLost);
     connect(m_c.Combo1, &QComboBox::currentIndexChanged, this, &ConsoleTerminal::applyFontSize);
+    connect(&m_terminal, &Terminal::appended, this, &ConsoleTerminal::checkPasswordPrompt);
+    connect(&m_terminal, &Terminal::cleared, this, &ConsoleTerminal::checkPasswordPrompt);
     m_c.Text2->installEventFilter(this);
 }
 
@@ -81,24 +83,49 @@ void ConsoleTerminal::enterClosedState()
     emit closed();
 }
 
-void ConsoleTerminal::onPortLost(const QString &description)
+void ConsoleTerminal::onPortLost()
 {
-    // The serial control has closed the device already; show the Closed state and say why once.
+    // The serial control has closed the device already; show the Closed state. Why is said in
+    // the session's notice, which does not wait (a port dropping every moment would stack boxes).
     setShowsOpen(false);
     m_settings.ApplyEnabled = true;
     enterClosedState();
-    errorDialog(description);
+}
+
+void ConsoleTerminal::checkPasswordPrompt()
+{
+    // The text's end, without the blanks after the colon (a few at most: a flood of them is no prompt).
+    QStringView text(m_terminal.text());
+    for (int blanks = 0; blanks < 8 && text.endsWith(u' '); ++blanks)
+        text.chop(1);
+    setPasswordPrompt(text.endsWith(u"Password:") || text.endsWith(u"password:"));
+}
+
+void ConsoleTerminal::setPasswordPrompt(bool asked)
+{
+    m_passwordPrompt = asked;
+    if (asked && m_c.Text2->echoMode() == QLineEdit::Normal) {
+        m_c.Text2->setEchoMode(QLineEdit::Password);
+        m_maskedForPrompt = true;
+    } else if (!asked && m_maskedForPrompt) {
+        m_c.Text2->setEchoMode(QLineEdit::Normal);
+        m_maskedForPrompt = false;
+    }
 }
 
 bool ConsoleTerminal::send(const QString &text)
 {
     return trapErrors([&] {
-        // The input line masked (密文) holds a password: nothing that records what was sent sees it.
+        // The input line masked (密文) or answering a password prompt holds a password: nothing
+        // that records what was sent sees it.
         const QString typed = m_c.Text2->text();
-        if (m_c.Text2->echoMode() != QLineEdit::Normal && !typed.isEmpty() && text.startsWith(typed))
+        const bool secret = m_c.Text2->echoMode() != QLineEdit::Normal || m_passwordPrompt;
+        if (secret && !typed.isEmpty() && text.startsWith(typed))
             m_serial.outputSecret(typed, text.mid(typed.size()));
         else
             m_serial.output(text);
+        if (text.endsWith(u'\r'))
+            setPasswordPrompt(false); // answered; the switch's next words tell what comes next
         m_c.Text2->clear();
         m_c.Text2->setFocus();
     });
@@ -109,7 +136,7 @@ void ConsoleTerminal::sendLineWithCr()
     if (!lineFree())
         return;
     const QString line = m_c.Text2->text();
-    const bool masked = m_c.Text2->echoMode() != QLineEdit::Normal; // a password: kept nowhere
+    const bool masked = m_c.Text2->echoMode() != QLineEdit::Normal || m_passwordPrompt; // a password: kept nowhere
     if (send(line + u'\r') && !masked)
         m_history.add(line);
 }
@@ -149,7 +176,7 @@ bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     // A space typed into a blank input line pages the switch: send one space, then let the
     // key take its ordinary effect.
-    if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()))
+    if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()) && !m_passwordPrompt)
         sendSpace();
     if (key->key() == Qt::Key_Tab && mods == Qt::NoModifier) { // completes on the switch, not a focus move
         sendLineWithTab();

@@ -23,6 +23,9 @@ class Terminal;
 // and the communication lamp. Each handler that acts on the port traps its errors with the
 // error dialog. The input line works as the console's own line: Up and Down walk the lines sent
 // with Enter, Tab sends the text and a Tab (as 补齐), Ctrl+Z in an empty line sends Ctrl+Z.
+// While the switch's last line asks for a password ("Password:", "password:") the line typed
+// next is one: masked while typed, shown as ****** wherever sent text is shown or recorded, kept
+// out of the history, and a space in the blank line is part of it rather than a page.
 class ConsoleTerminal : public QObject {
     Q_OBJECT
 public:
@@ -75,7 +78,9 @@ private:
     bool lineFree() const { return !lineTaken || !lineTaken(); }
     void enterClosedState();
     void setShowsOpen(bool open); // the flag and Cmd_Switch's caption
-    void onPortLost(const QString &description);
+    void onPortLost();
+    void checkPasswordPrompt();
+    void setPasswordPrompt(bool asked);
 
     SerialControl &m_serial;
     Terminal &m_terminal;
@@ -83,6 +88,8 @@ private:
     Controls m_c;
     CommandHistory m_history;
     bool m_showsOpen = false;
+    bool m_passwordPrompt = false; // the switch asks for a password: the next line is one
+    bool m_maskedForPrompt = false; // the input line was masked for it, not by 密文
 };
 
 } // namespace tarnwell

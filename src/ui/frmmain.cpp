@@ -168,7 +168,7 @@ void FrmMain::wireControls()
     });
     Text1->addAction(openLogs);
     // The user opening or closing the port takes over from a watch for a lost one.
-    connect(Cmd_Switch, &QPushButton::clicked, &recording().reconnector(), &PortReconnector::stop);
+    connect(Cmd_Switch, &QPushButton::clicked, &recording(), &SessionRecording::takeOver);
     connect(&recording(), &SessionRecording::reconnected, this, [this] {
         if (!m_console->showsOpen())
             m_console->openOrClose(); // the port is open already: shows the Open state

@@ -5,18 +5,35 @@
 #include "base/usermessages.h"
 #include "scripts/pastesender.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 
 #include <climits>
+#include <memory>
 
 namespace tarnwell {
 
 namespace {
 
 constexpr int kShownLines = 5; // lines the question quotes
+
+// Bytes of the text in UTF-8, and its lines.
+std::pair<qsizetype, qsizetype> measure(const QString &text)
+{
+    qsizetype bytes = 0, lines = 1;
+    for (const QChar c : text) {
+        bytes += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 || c.isSurrogate() ? 2 : 3; // a pair: 4
+        lines += c == u'\n' ? 1 : 0;
+    }
+    return {bytes, lines};
+}
 
 } // namespace
 
@@ -44,7 +61,11 @@ PasteInput::PasteInput(QLineEdit *inputLine, SerialControl &serial, PasteSender 
         if (!PasteSender::hasLineBreak(text) || m_offerQueued)
             return;
         m_offerQueued = true;
-        QMetaObject::invokeMethod(this, &PasteInput::offer, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] {
+            m_offerQueued = false;
+            if (m_line && PasteSender::hasLineBreak(m_line->text()))
+                offer(m_line->text());
+        }, Qt::QueuedConnection);
     });
     connect(&sender, &PasteSender::ended, this, [this] { restore(QString()); });
     connect(&sender, &PasteSender::progress, this, [this](qsizetype sent, qsizetype total) {
@@ -77,16 +98,52 @@ bool PasteInput::takesLine()
         return true;
     if (!m_line || !PasteSender::hasLineBreak(m_line->text()))
         return false;
-    offer();
+    offer(m_line->text());
     return true;
 }
 
-void PasteInput::offer()
+bool PasteInput::paste(const QString &pasted, qsizetype at)
 {
-    m_offerQueued = false;
-    if (!m_line || m_sender.running() || !PasteSender::hasLineBreak(m_line->text()))
+    if (!m_line || m_line->isReadOnly())
+        return false;
+    const auto [bytes, lines] = measure(pasted);
+    if (bytes > kMaxPasteBytes) {
+        messageBox(QStringLiteral("粘贴的文本太大：%1 MB，%2 行，超过了 %3 MB 的上限，没有粘贴。请分几次粘贴")
+                       .arg(bytes / 1e6, 0, 'f', 1)
+                       .arg(lines)
+                       .arg(kMaxPasteBytes / 1000000));
+        return true;
+    }
+    QString text = m_line->text();
+    if (at >= 0)
+        text.insert(at, pasted);
+    else if (m_line->hasSelectedText())
+        text.replace(m_line->selectionStart(), m_line->selectedText().size(), pasted);
+    else
+        text.insert(m_line->cursorPosition(), pasted);
+    if (PasteSender::hasLineBreak(pasted)) {
+        offer(text);
+        return true;
+    }
+    if (text.size() > kMaxLineChars) {
+        messageBox(QStringLiteral("粘贴后输入行将有 %1 个字符，超过了一行 %2 个字符的上限，没有粘贴")
+                       .arg(text.size())
+                       .arg(kMaxLineChars));
+        return true;
+    }
+    return false;
+}
+
+void PasteInput::keep(const QString &text)
+{
+    if (m_line && text.size() <= kMaxLineChars)
+        m_line->setText(text);
+}
+
+void PasteInput::offer(const QString &text)
+{
+    if (!m_line || m_sender.running() || !PasteSender::hasLineBreak(text))
         return;
-    const QString text = m_line->text();
     const QStringList lines = PasteSender::linesOf(text);
     if (lines.size() == 1) { // one line with a break at its end: kept without it
         m_line->setText(lines.front());
@@ -106,7 +163,7 @@ void PasteInput::offer()
             sendableText(line); // a character the switch cannot take stops it before the first line
     });
     if (!checked)
-        return; // the text stays in the input line
+        return keep(text);
     if (!ask(m_line->window(), question(lines))) {
         restore(m_beforePaste);
         return;
@@ -114,6 +171,7 @@ void PasteInput::offer()
     m_line->setReadOnly(true);
     if (!m_sender.send(lines)) {
         m_line->setReadOnly(false);
+        keep(text);
         messageBox(m_sender.busyMessage());
     }
 }
@@ -129,6 +187,43 @@ void PasteInput::restore(const QString &text)
 
 bool PasteInput::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_line && !m_sender.running()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste))
+                return paste(QApplication::clipboard()->text());
+            break;
+        case QEvent::MouseButtonRelease: // the middle button pastes the selection (X11)
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
+                && QApplication::clipboard()->supportsSelection())
+                return paste(QApplication::clipboard()->text(QClipboard::Selection), m_line->cursorPosition());
+            break;
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (!drop->mimeData()->hasText() || drop->source() == m_line // its own text moved
+                || !paste(drop->mimeData()->text(), m_line->cursorPositionAt(drop->position().toPoint())))
+                break;
+            drop->acceptProposedAction();
+            return true;
+        }
+        case QEvent::ContextMenu: { // the standard menu, its 粘贴 measured first
+            const std::unique_ptr<QMenu> menu(m_line->createStandardContextMenu());
+            for (QAction *action : menu->actions()) {
+                if (action->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste"))
+                    continue;
+                action->disconnect();
+                connect(action, &QAction::triggered, this, [this] {
+                    if (m_line && !paste(QApplication::clipboard()->text()))
+                        m_line->paste();
+                });
+            }
+            menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
     // While a paste is sent the input line takes no keys; Esc stops the paste.
     if (watched == m_line && m_sender.running()
         && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {

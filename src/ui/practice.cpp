@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,7 +28,9 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
     // A fresh configuration opens the default port: that is the one to link.
     const QString link =
         m_home.filePath(QStringLiteral("tarnwell/ports/COM%1").arg(defaultCommSettings().PortNum));
-    m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // What the simulator says on standard error is kept until it is up (a refused option is the
+    // reason it did not start), then passed on to ours as it comes.
+    m_simulator.setProcessChannelMode(QProcess::SeparateChannels);
     // The simulator ends with this process, however it ends (killed included).
     m_simulator.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_simulator.start(simulator, siteArguments() + QStringList{QStringLiteral("--link"), link} + extraArguments);
@@ -38,11 +41,13 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
     }
     m_terminal = QString::fromLocal8Bit(m_simulator.readLine()).trimmed();
     if (!m_terminal.startsWith(QLatin1String("/dev/")) || !QFileInfo(link).isSymLink()) {
-        const QString why = m_simulator.errorString();
         m_simulator.kill();
         m_simulator.waitForFinished(5000);
-        throw Error(QStringLiteral("模拟交换机没有启动：%1").arg(why));
+        const QString said = QString::fromLocal8Bit(m_simulator.readAllStandardError()).trimmed();
+        throw Error(QStringLiteral("模拟交换机没有启动：%1").arg(said.isEmpty() ? m_simulator.errorString() : said));
     }
+    forwardErrors();
+    QObject::connect(&m_simulator, &QProcess::readyReadStandardError, &m_simulator, [this] { forwardErrors(); });
     // The settings go to the throw-away folder; the session logs stay where the person keeps them.
     m_configWasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     m_config = qgetenv("XDG_CONFIG_HOME");
@@ -60,6 +65,12 @@ PracticeSession::~PracticeSession()
         m_simulator.kill();
         m_simulator.waitForFinished(5000);
     }
+}
+
+void PracticeSession::forwardErrors()
+{
+    const QByteArray said = m_simulator.readAllStandardError();
+    std::fwrite(said.constData(), 1, size_t(said.size()), stderr);
 }
 
 QString PracticeSession::bundledSimulator()

@@ -38,6 +38,8 @@ public:
     QString siteText() const;
 
 private:
+    void forwardErrors(); // what the simulator wrote to standard error, to ours
+
     QTemporaryDir m_home;
     QProcess m_simulator;
     QString m_terminal;

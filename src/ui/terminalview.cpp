@@ -15,9 +15,9 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QStringMatcher>
 
 #include <limits>
+#include <optional>
 
 namespace tarnwell {
 
@@ -220,7 +220,10 @@ void TerminalView::paintEvent(QPaintEvent *)
     if (!m_terminal)
         return;
     p.setFont(font());
-    forVisibleRows([&](int y, Row r) { paintRow(p, r, y); });
+    std::optional<TextMatcher> found; // the find field's text, highlighted where it is in view
+    if (m_findField->isVisible() && !m_findField->text().isEmpty())
+        found.emplace(m_findField->text());
+    forVisibleRows([&](int y, Row r) { paintRow(p, r, y, found ? &*found : nullptr); });
 }
 
 // Fills the cells of characters [from, to) of a row's line that lie in the row; breakToo adds
@@ -233,7 +236,7 @@ void TerminalView::fillCells(QPainter &p, Row row, int y, qsizetype from, qsizet
         p.fillRect(QRectF(textLeft() + a * m_cellW, y, (b - a) * m_cellW, m_lineH), colour);
 }
 
-void TerminalView::paintRow(QPainter &p, Row row, int y) const
+void TerminalView::paintRow(QPainter &p, Row row, int y, const TextMatcher *found) const
 {
     const QStringView text = m_layout.line(row.line);
     const qreal left = textLeft();
@@ -244,12 +247,10 @@ void TerminalView::paintRow(QPainter &p, Row row, int y) const
         p.drawText(QPointF(kMargin, baseline), m_layout.timeText(row.line));
     }
     // Matches of the find field's text, then the selection, under the glyphs.
-    if (m_findField->isVisible() && !m_findField->text().isEmpty()) {
-        const QStringMatcher matcher(m_findField->text(), Qt::CaseInsensitive);
-        const qsizetype n = m_findField->text().size();
-        for (qsizetype at = matcher.indexIn(text, qMax<qsizetype>(0, row.start - n + 1)); at >= 0 && at < row.end;
-             at = matcher.indexIn(text, at + 1))
-            fillCells(p, row, y, at, at + n, false, kFound);
+    if (found) { // those that touch the row, looked for in the row and a needle's length around it
+        const qsizetype n = found->size();
+        found->forEachIn(text.first(qMin(text.size(), row.end + n - 1)), row.start - n + 1,
+                         [&](qsizetype at) { fillCells(p, row, y, at, at + n, false, kFound); });
     }
     const TextPos selStart = selectionStart(), selEnd = selectionEnd();
     if (selStart < selEnd && selStart.line <= row.line && selEnd.line >= row.line) {

@@ -106,7 +106,7 @@ private:
     qreal textLeft() const;    // where the first text column begins
     TextPos positionAt(QPoint p) const;
     void forVisibleRows(const std::function<void(int, Row)> &f) const;
-    void paintRow(QPainter &p, Row row, int y) const;
+    void paintRow(QPainter &p, Row row, int y, const TextMatcher *found) const;
     void fillCells(QPainter &p, Row row, int y, qsizetype from, qsizetype to, bool breakToo, const QColor &colour) const;
 
     QPointer<Terminal> m_terminal;

@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
 using namespace tarnwell;
 
 namespace {
@@ -21,9 +25,12 @@ struct Run {
     QByteArray err;
 };
 
-Run runTool(const QStringList &args, const QByteArray &input = QByteArray())
+// child: run in the tool's process before it starts (limits).
+Run runTool(const QStringList &args, const QByteArray &input = QByteArray(), const std::function<void()> &child = {})
 {
     QProcess p;
+    if (child)
+        p.setChildProcessModifier(child);
     p.start(QStringLiteral(TARNWELL_REPORT_TOOL), args);
     if (!p.waitForStarted(30000))
         return {};
@@ -51,6 +58,7 @@ private slots:
     void report();
     void commandLine_data();
     void commandLine();
+    void fullTemporaryFolder();
 
 private:
     QTemporaryDir m_dir;
@@ -199,6 +207,22 @@ void TestReportTool::commandLine()
     QCOMPARE(r.out.isEmpty(), out.isEmpty());
     QCOMPARE(QString::fromUtf8(r.err.left(err.toUtf8().size())), err);
     QCOMPARE(r.err.isEmpty(), err.isEmpty());
+}
+
+// Rows beyond what is held in memory go to a temporary file; when it cannot grow (a full disk,
+// here a file size limit) the message carries the system's reason.
+void TestReportTool::fullTemporaryFolder()
+{
+    const QString listing = test::pagedListing(test::configLines(40000, true), 23).join(QString());
+    const Run r = runTool({}, gbk(listing), [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    QCOMPARE(r.exitCode, 2);
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(err.startsWith(u"tarnwell-report: ") && err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+             qPrintable(err));
 }
 
 QTEST_GUILESS_MAIN(TestReportTool)

@@ -66,7 +66,7 @@ const QString kLoginDone = QStringLiteral("[Tarnwell] 登录完毕，注意此�
 const QString kDone = QStringLiteral("[Tarnwell] 操作完毕！");
 const QString kSaved = QStringLiteral("[Tarnwell] 保存大概需要5-10秒，为保险起见，请完毕后列举绑定信息检查！");
 const QString kRebooting = QStringLiteral("[Tarnwell] 重启大概需要5-10秒，需要在登录进交换机的前提下进行。");
-const QString kFailed = QStringLiteral("[出错喽] 端口未打开,请联系Dervik!");
+const QString kFailed = QStringLiteral("[出错喽] ") + errorDialogText(QStringLiteral("端口未打开"));
 
 const QStringList kLogin = {"ManageIP=10.0.0.2", "UserName=admin", "UserPSD=pw1", "SuperName=root",
                             "SuperPSD=pw2"};

@@ -1,13 +1,19 @@
 // The session log on a fake clock: what each received, sent and event line looks like and the
 // time it carries, unfinished lines continued with "+++", the change to a new file at the size
-// limit without losing a line, the pruning of old logs, and a folder that cannot be written.
+// limit without losing a line, the pruning of old logs, a folder that cannot be written and a
+// disk that fills up.
 #include "base/error.h"
 #include "session/sessionlog.h"
 #include "support/files.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 using namespace tarnwell;
 
@@ -54,6 +60,7 @@ private slots:
     void pruning_data();
     void pruning();
     void unwritableFolder();
+    void diskFull();
     void writtenWithinASecond();
 };
 
@@ -73,6 +80,12 @@ void TestSessionLog::lines_data()
         << QStringList{"r:a\rb\x1b[42D\b\t\x7f\x01\r\n"} << QStringList{t0 + "a^Mb^[[42D^H^I^?^A"};
     QTest::newRow("LF alone and empty lines")
         << QStringList{"r:a\n\r\n\nb\n"} << QStringList{t0 + "a", t0, t0, t0 + "b"};
+    // A flood of empty lines costs a line now and then, not a time each.
+    QTest::newRow("a run of empty lines: the first and a count")
+        << QStringList{"r:a\n\r\n\n\n", "+50", "r:\r\n\r\nb\n"} << QStringList{t0 + "a", t0, t1 + "=== 又收到 4 个空行", t1 + "b"};
+    QTest::newRow("a run counted at each write, ended by a send")
+        << QStringList{"r:\n\n\n", "f", "+50", "r:\n\n", "+50", "s:x\r", "r:\n\n"}
+        << QStringList{t0, t0 + "=== 又收到 2 个空行", t1 + "=== 又收到 2 个空行", t2 + ">>> x", t2, t2};
     QTest::newRow("Chinese text") << QStringList{"r:错误：端口\r\n"} << QStringList{t0 + "错误：端口"};
     QTest::newRow("two- and four-byte characters, a stray surrogate")
         << QStringList{"r:é😀" + QString(QChar(0xd800)) + "x\r\n"} << QStringList{t0 + "é😀\uFFFDx"};
@@ -124,6 +137,9 @@ void TestSessionLog::header()
     Rig rig;
     rig.log.open(3, QStringLiteral("COM3 /dev/pts/9 9600,n,8,1 无流控"));
     QCOMPARE(QFileInfo(rig.log.filePath()).fileName(), QStringLiteral("COM3-20261208-090503.log"));
+    // What was typed is in there: for the user alone.
+    QCOMPARE(QFile::permissions(rig.log.filePath()) & 0xf0ff, SessionLog::kFilePermissions);
+    QCOMPARE(QFile::permissions(rig.log.directory()) & 0xf0ff, SessionLog::kFolderPermissions);
     rig.log.close(QStringLiteral("端口已关闭"));
     const QStringList lines = QString::fromUtf8(test::readFile(rig.log.directory() + "/COM3-20261208-090503.log")).split(u'\n');
     QVERIFY2(lines[0].startsWith(u"# Tarnwell ") && lines[0].endsWith(u" COM3 /dev/pts/9 9600,n,8,1 无流控 2026-12-08 09:05:03"),
@@ -162,6 +178,20 @@ void TestSessionLog::rotation()
         }
     }
     QCOMPARE(body, expected);
+
+    // The total is kept while the session runs: the oldest files go, this session's too.
+    rig.log.setMaxTotalBytes(1000);
+    for (int i = 0; i < 100; ++i) {
+        rig.now = rig.now.addMSecs(i % 10 ? 0 : 1000); // files of the same second and millisecond too
+        rig.log.received(QStringLiteral("interface Ethernet1/0/%1\r\n").arg(i));
+        rig.log.flush();
+    }
+    qint64 total = 0;
+    for (const QFileInfo &f : QDir(rig.log.directory()).entryInfoList({"*.log"}, QDir::Files))
+        total += f.size();
+    QVERIFY2(total <= 1000 + 80, qPrintable(QString::number(total)));
+    const QString newest = rig.body().join(u'\n');
+    QVERIFY2(newest.endsWith(u" interface Ethernet1/0/99") && newest.contains(u" interface Ethernet1/0/93\n"), qPrintable(newest));
 }
 
 void TestSessionLog::pruning_data()
@@ -170,37 +200,54 @@ void TestSessionLog::pruning_data()
     QTest::addColumn<QList<int>>("ages");
     QTest::addColumn<QList<int>>("sizes");
     QTest::addColumn<QList<int>>("kept"); // indexes of the logs that stay
-    QTest::newRow("older than 90 days") << QList<int>{200, 91, 89, 0} << QList<int>{10, 10, 10, 10} << QList<int>{2, 3};
+    QTest::newRow("older than 90 days") << QList<int>{200, 91, 89, 0} << QList<int>{20, 20, 20, 20} << QList<int>{2, 3};
     QTest::newRow("over the total, oldest first")
         << QList<int>{5, 3, 4, 1} << QList<int>{400, 400, 400, 300} << QList<int>{1, 3};
-    QTest::newRow("both") << QList<int>{100, 2, 1} << QList<int>{10, 600, 600} << QList<int>{2};
+    QTest::newRow("both") << QList<int>{100, 2, 1} << QList<int>{20, 600, 600} << QList<int>{2};
     QTest::newRow("nothing to do") << QList<int>{89, 1} << QList<int>{500, 500} << QList<int>{0, 1};
 }
 
+// Only this program's logs go, however old and large the other files that look like them are.
 void TestSessionLog::pruning()
 {
     QFETCH(QList<int>, ages);
     QFETCH(QList<int>, sizes);
     QFETCH(QList<int>, kept);
     QTemporaryDir dir;
+    const QByteArray header = "# Tarnwell 1.0.7 COM1 /dev/ttyUSB0 9600,n,8,1 无流控 2026-01-01 00:00:00\n";
+    const auto age = [&](const QString &path, QDateTime when) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime));
+    };
     const auto path = [&](int i) { return dir.path() + QStringLiteral("/COM%1-20260101-000000.log").arg(i + 1); };
     for (int i = 0; i < ages.size(); ++i) {
-        test::writeFile(path(i), QByteArray(sizes[i], 'x'));
-        QFile f(path(i));
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(kStart.addDays(-ages[i]).addSecs(-60), QFileDevice::FileModificationTime));
+        test::writeFile(path(i), header.left(sizes[i]).leftJustified(sizes[i], 'x'));
+        age(path(i), kStart.addDays(-ages[i]).addSecs(-60));
     }
-    test::writeFile(dir.path() + "/notes.txt", "not a log");
-    QFile notes(dir.path() + "/notes.txt");
-    QVERIFY(notes.open(QIODevice::ReadWrite) && notes.setFileTime(kStart.addYears(-2), QFileDevice::FileModificationTime));
+    const QStringList strangers{"notes.txt", "COMMENTS.log", "COMPANY-contacts.log", "com1-20250101-000000.log",
+                                "COM1-20250101-000000.LOG", "COM2-20250101-000000.log.bak", "COM3-2025-000000.log",
+                                "COM4-20250101-000000_a.log", "COM5-20250101-000000.log" /* no header */};
+    for (const QString &name : strangers) {
+        test::writeFile(dir.filePath(name), name.startsWith(u"COM5") ? QByteArray(2000, 'x') : header + QByteArray(2000, 'x'));
+        age(dir.filePath(name), kStart.addYears(-2));
+    }
+    // A link with a log's name, to a log of this program elsewhere.
+    QTemporaryDir elsewhere;
+    test::writeFile(elsewhere.filePath("COM9-20250101-000000.log"), header + QByteArray(2000, 'x'));
+    age(elsewhere.filePath("COM9-20250101-000000.log"), kStart.addYears(-2));
+    QVERIFY(QFile::link(elsewhere.filePath("COM9-20250101-000000.log"), dir.filePath("COM9-20250101-000000.log")));
 
     SessionLog::prune(dir.path(), kStart, 90, 1000);
     QList<int> left;
     for (int i = 0; i < ages.size(); ++i)
-        if (QFileInfo::exists(path(i)))
+        if (QFileInfo::exists(path(i))) {
             left << i;
+            QCOMPARE(QFile::permissions(path(i)) & 0xf0ff, SessionLog::kFilePermissions); // were 0644
+        }
     QCOMPARE(left, kept);
-    QVERIFY(QFileInfo::exists(dir.path() + "/notes.txt"));
+    for (const QString &name : strangers + QStringList{"COM9-20250101-000000.log"})
+        QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
+    QVERIFY(QFileInfo(dir.filePath("COM9-20250101-000000.log")).isSymLink());
 }
 
 void TestSessionLog::unwritableFolder()
@@ -217,6 +264,49 @@ void TestSessionLog::unwritableFolder()
     QVERIFY(!rig.log.isOpen());
     rig.log.received(QStringLiteral("still fine\r\n"));
     rig.log.close();
+}
+
+// Files may grow to `bytes` while this lives: a write beyond fails as on a full disk, after
+// writing what fits (EFBIG instead of ENOSPC).
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, before.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &before); }
+    rlimit before{};
+};
+
+// The system's reason, both in the middle of a file and at the header of the next one, which
+// is not left behind.
+void TestSessionLog::diskFull()
+{
+    Rig rig;
+    const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
+    QSignalSpy failed(&rig.log, &SessionLog::writeFailed);
+    {
+        FileSizeLimit limit(4096);
+        rig.log.open(3, QStringLiteral("COM3"));
+        rig.log.received(QString(300 * 1024, u'x'));
+    }
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(failed[0][0].toString().contains(reason), qPrintable(failed[0][0].toString()));
+    QVERIFY(!rig.log.isOpen());
+    QString error;
+    {
+        FileSizeLimit limit(10);
+        rig.now = rig.now.addSecs(1);
+        try {
+            rig.log.open(3, QStringLiteral("COM3"));
+        } catch (const Error &e) {
+            error = e.description();
+        }
+    }
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(QDir(rig.log.directory()).entryList(QDir::Files), QStringList{"COM3-20261208-090503.log"});
 }
 
 void TestSessionLog::writtenWithinASecond()

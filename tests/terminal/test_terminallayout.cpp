@@ -1,9 +1,12 @@
 // The terminal text laid out on the pane's grid, without the pane: rows of a line at a width,
-// the place under a cell, the cells a selection covers, and the compact index of lines and rows.
+// the place under a cell, the cells a selection covers, the compact index of lines and rows, and
+// find over text that makes a naive search slow.
 #include "terminal/lineindex.h"
 #include "terminal/terminal.h"
 #include "terminal/terminallayout.h"
+#include "terminal/textfinder.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -235,6 +238,46 @@ private slots:
                 const qint64 v = plain[i] + d;
                 QCOMPARE(index.upperBound(v), qsizetype(std::upper_bound(plain.begin(), plain.end(), v) - plain.begin()));
             }
+        }
+    }
+
+    // Each find step in time linear in the text whatever the needle (each took seconds to
+    // minutes in a search whose worst case grows with text × needle), and the right match.
+    void findsInLinearTime_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<TextPos>("from");
+        QTest::addColumn<TextPos>("next");     // {-1, -1}: none
+        QTest::addColumn<TextPos>("previous");
+        const TextPos none{-1, -1};
+        const QString as(1 << 22, u'a');
+        QTest::newRow("the needle's end everywhere") << as << u'b' + QString(1999, u'a') << TextPos{0, 1 << 21} << none << none;
+        QTest::newRow("the needle everywhere") << as << QString(2000, u'A') << TextPos{0, 1 << 21} << TextPos{0, 1 << 21}
+                                               << TextPos{0, (1 << 21) - 1};
+        // Redrawn lines are searched each alone: none holds it, their text joined does.
+        const QString redrawn = QStringLiteral("aa\bA\r\n").repeated(1 << 18) + QStringLiteral("x ") + QString(10000, u'a');
+        QTest::newRow("redrawn lines shorter than the needle")
+            << redrawn << QString(10000, u'a') << TextPos{} << TextPos{1 << 18, 2} << TextPos{1 << 18, 2};
+        QTest::newRow("from beyond a redrawn line's end") << "ab\bX\r\na\bAx\r\n" << "a" << TextPos{0, 5} << TextPos{1, 0}
+                                                         << TextPos{0, 0};
+    }
+    void findsInLinearTime()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(TextPos, from);
+        QFETCH(TextPos, next);
+        QFETCH(TextPos, previous);
+        const TextPos none{-1, -1};
+        const Laid l(text, 80);
+        const TextFinder finder(l.layout.lines());
+        QElapsedTimer t;
+        for (const bool forward : {true, false}) {
+            t.start();
+            const auto m = forward ? finder.next(needle, from) : finder.previous(needle, from);
+            QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed()))); // milliseconds when linear
+            QCOMPARE(m ? m->start : none, forward ? next : previous);
         }
     }
 };

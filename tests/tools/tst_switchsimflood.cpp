@@ -1,12 +1,16 @@
 // The simulator under a flood of typed text, with nobody reading its output: whatever comes in,
 // its memory stays bounded (typeahead beyond its buffer, output nobody reads and bindings beyond
-// a port's bound are dropped) and it keeps running.
+// a port's bound are dropped) and it keeps running. A starting configuration that is no file of
+// a listing's size is refused at once, whatever it is.
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -15,7 +19,43 @@ class SwitchSimFlood : public QObject {
 private slots:
     void memoryBounded_data();
     void memoryBounded();
+    void configRefused_data();
+    void configRefused();
 };
+
+void SwitchSimFlood::configRefused_data()
+{
+    QTest::addColumn<QString>("config"); // @ stands for a temporary folder
+    QTest::addColumn<QString>("why");
+    QTest::newRow("endless device") << "/dev/zero" << "not a regular file";
+    QTest::newRow("FIFO nobody writes") << "@/fifo" << "not a regular file";
+    QTest::newRow("1 MiB and a byte") << "@/big.cfg" << "larger than 1 MiB";
+}
+
+void SwitchSimFlood::configRefused()
+{
+    QFETCH(QString, config);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    config.replace(u'@', dir.path());
+    QVERIFY(::mkfifo(qPrintable(dir.filePath("fifo")), 0600) == 0);
+    QFile big(dir.filePath("big.cfg"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(QByteArray((1 << 20) + 1, '#')) == (1 << 20) + 1);
+    big.close();
+    QProcess sim;
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer's shadow memory needs more address space
+    sim.setChildProcessModifier([] {
+        const rlimit limit{1ul << 30, 1ul << 30}; // a run away read fails here, not in the machine
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+#endif
+    sim.start(QStringLiteral(TARNWELL_SWITCHSIM), {"--config", config});
+    QVERIFY(sim.waitForFinished(20000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QVERIFY(sim.exitCode() != 0);
+    const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+    QVERIFY2(err.contains(config + ": " + why), qPrintable(err));
+}
 
 void SwitchSimFlood::memoryBounded_data()
 {

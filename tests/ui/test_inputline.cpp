@@ -9,8 +9,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -83,11 +86,44 @@ private slots:
         QCOMPARE(shown.value(0).value(0).toString(), QStringLiteral("******\r"));
         QCOMPARE(r.w.Text2->text(), QString());
         QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines().constLast(), QStringLiteral("return"));
+        // A line too long for a command is not kept either: bringing it back would take seconds.
+        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
+        r.w.Text2->setText(QString(CommandHistory::kLongestLine + 1, u'x'));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QTest::keyClick(r.w.Text2, Qt::Key_Up);
+        QCOMPARE(r.w.Text2->text(), QStringLiteral("return"));
         CommandHistory h;
         for (int i = 0; i < 205; ++i)
             h.add(QString::number(i));
         QCOMPARE(h.lines().size(), CommandHistory::kLimit);
         QCOMPARE(h.lines().constFirst(), QStringLiteral("5"));
+    }
+
+    // The line typed while the switch asks for a password is one: masked while typed, shown (and
+    // so logged) as ******, kept out of the history; a blank typed first is part of it.
+    void passwordPrompt_data()
+    {
+        QTest::addColumn<QString>("shown"); // what the switch printed last
+        QTest::addColumn<bool>("secret");
+        QTest::newRow("Password:") << "Username:admin\r\nPassword:" << true;
+        QTest::newRow("password: and a blank") << "Enter password: " << true;
+        QTest::newRow("answered") << "Password:\r\n<SW3600-B>" << false;
+        QTest::newRow("user name") << "Username:" << false;
+    }
+    void passwordPrompt()
+    {
+        QFETCH(QString, shown);
+        QFETCH(bool, secret);
+        Rig r;
+        r.w.terminal().append(shown);
+        QCOMPARE(r.w.Text2->echoMode() != QLineEdit::Normal, secret);
+        QSignalSpy sent(r.t.serial, &SerialControl::sent);
+        QTest::keyClicks(r.w.Text2, QStringLiteral(" h3c"));
+        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QCOMPARE(r.written(), (secret ? QStringList{" h3c\r"} : QStringList{" ", " h3c\r"}));
+        QCOMPARE(sent.constLast().value(0).toString(), secret ? QStringLiteral("******\r") : QStringLiteral(" h3c\r"));
+        QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines(), secret ? QStringList() : QStringList{" h3c"});
+        QCOMPARE(r.w.Text2->echoMode(), QLineEdit::Normal); // the next line is no password
     }
 
     // Every line with its CR, 500 ms after the one before, the progress shown meanwhile and
@@ -185,6 +221,11 @@ private slots:
         QTest::newRow("snowman") << "" << "a\nb☃" << "☃" << true;
         // Masked, the text is a password: no question quoting it, no plain lines sent.
         QTest::newRow("masked") << "masked" << "Secret1\nSecret2" << "只保留了第一行" << false;
+        // Measured before it goes in: never in the line edit, where it would take seconds a key.
+        const QString huge = "a\n" + QString(10'000'000, u'x');
+        QTest::newRow("more than 10 MB") << "" << huge << "10.0 MB，2 行" << false;
+        QTest::newRow("more than 10 MB, from the context menu") << "menu" << huge << "10.0 MB" << false;
+        QTest::newRow("a line longer than the input line takes") << "" << QString(5000, u'x') << "5004 个字符" << false;
     }
     void pasteNotSent()
     {
@@ -201,7 +242,21 @@ private slots:
             r.w.Text2->setEchoMode(QLineEdit::Password);
         r.w.Text2->setText(QStringLiteral("dis "));
         r.w.Text2->end(false);
-        r.paste(pasted);
+        if (why == "menu") {
+            QApplication::clipboard()->setText(pasted);
+            QTimer::singleShot(0, [] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                for (QAction *a : menu ? menu->actions() : QList<QAction *>())
+                    if (a->text().startsWith(QLineEdit::tr("&Paste")))
+                        a->trigger();
+                if (menu)
+                    menu->close();
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), r.w.Text2->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(r.w.Text2, &click);
+        } else {
+            r.paste(pasted);
+        }
         QCOMPARE(r.written(), QStringList());
         QCOMPARE(r.t.boxes.boxes.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())

@@ -24,7 +24,8 @@ class TestPractice : public QObject {
 private slots:
     void windowOnTheSimulatedSwitch_data();
     void windowOnTheSimulatedSwitch();
-    void missingSimulatorIsReported();
+    void simulatorNotStartedIsReported_data();
+    void simulatorNotStartedIsReported();
 };
 
 void TestPractice::windowOnTheSimulatedSwitch_data()
@@ -89,16 +90,29 @@ void TestPractice::windowOnTheSimulatedSwitch()
     QVERIFY(test::readFile(logs[0].filePath()).startsWith("# Tarnwell " + QByteArray(version::kVersion) + " 练习 COM3 "));
 }
 
-void TestPractice::missingSimulatorIsReported()
+void TestPractice::simulatorNotStartedIsReported_data()
 {
+    QTest::addColumn<QString>("simulator");
+    QTest::addColumn<QStringList>("options"); // as TARNWELL_SIM_OPTIONS gives them
+    QTest::addColumn<QString>("named");       // in the message
+    QTest::newRow("no simulator") << "/nowhere/tarnwell-switchsim" << QStringList() << "tarnwell-switchsim";
+    QTest::newRow("endless configuration") << TARNWELL_SWITCHSIM << QStringList{"--config", "/dev/zero"}
+                                           << "/dev/zero: not a regular file";
+}
+
+void TestPractice::simulatorNotStartedIsReported()
+{
+    QFETCH(QString, simulator);
+    QFETCH(QStringList, options);
+    QFETCH(QString, named);
     qputenv("XDG_CONFIG_HOME", "/nowhere");
     QString error;
     try {
-        PracticeSession practice(QStringLiteral("/nowhere/tarnwell-switchsim"), {});
+        PracticeSession practice(simulator, options);
     } catch (const Error &e) {
         error = e.description();
     }
-    QVERIFY2(error.contains(QStringLiteral("tarnwell-switchsim")), qPrintable(error));
+    QVERIFY2(error.contains(named), qPrintable(error));
     QCOMPARE(qEnvironmentVariable("XDG_CONFIG_HOME"), QStringLiteral("/nowhere"));
 }
 

@@ -160,6 +160,29 @@ private slots:
         for (const QString &text : texts)
             QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
     }
+
+    // The notice (a lost port) is one box that waits for nobody: each notice replaces the text of
+    // the one up, the window goes on meanwhile, an empty text closes it.
+    void noticeIsOneBoxThatDoesNotWait()
+    {
+        const MessageBoxHandler boxes = setMessageBoxHandler({}), notices = setNoticeHandler({});
+        useMessageBoxes();
+        const auto shown = [] {
+            QStringList texts;
+            for (QWidget *w : QApplication::allWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                    texts << box->text();
+            return texts;
+        };
+        notice(QStringLiteral("串口设备已断开"), QStringLiteral("出错喽"));
+        notice(QStringLiteral("串口设备已断开(已断开 2 次)"), QStringLiteral("出错喽"));
+        QCOMPARE(shown(), QStringList{"串口设备已断开(已断开 2 次)"});
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        notice(QString());
+        QTRY_COMPARE(shown(), QStringList());
+        setMessageBoxHandler(boxes);
+        setNoticeHandler(notices);
+    }
 };
 
 QTEST_MAIN(TestWindowText)

@@ -1,6 +1,7 @@
 #include "listingreport.h"
 
 #include "base/error.h"
+#include "base/writeall.h"
 
 namespace tarnwell {
 
@@ -67,7 +68,7 @@ void ListingReport::spill()
         if (!m_file->open())
             throw Error(QStringLiteral("无法建立临时文件: %1").arg(m_file->errorString()));
     }
-    if (m_file->write(m_memory.data()) != m_memory.size())
+    if (!writeAll(*m_file, m_memory.data()))
         throw Error(QStringLiteral("无法写入临时文件: %1").arg(m_file->errorString()));
     m_memory.buffer().clear();
     m_memory.seek(0);

@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -120,16 +121,22 @@ bool readSwitch(const QCommandLineParser &parser, const SwitchOptions &o, const 
     out.startup = SwitchConfig(defaultName, p.ports);
     if (parser.isSet(o.config)) {
         QFile file(parser.value(o.config));
+        // A device or a FIFO reports no size and may never end (or never open): only a regular
+        // file is read, and never more than one byte beyond the limit.
+        if (QFileInfo(file).exists() && !QFileInfo(file).isFile()) {
+            message = file.fileName() + ": not a regular file";
+            return false;
+        }
         if (!file.open(QIODevice::ReadOnly)) {
             message = file.fileName() + ": " + file.errorString();
             return false;
         }
+        const QByteArray text = file.read(kMaxConfigBytes + 1);
         // A configuration listing is a few hundred lines; anything far larger is not one.
-        if (file.size() > kMaxConfigBytes) {
+        if (text.size() > kMaxConfigBytes) {
             message = file.fileName() + ": larger than 1 MiB";
             return false;
         }
-        const QByteArray text = file.readAll();
         std::string error;
         if (!readConfig(text.toStdString(), buildCommandSet(p.model, p.ports), out.startup, error)) {
             message = file.fileName() + ": " + QString::fromStdString(error);
