@@ -24,7 +24,7 @@ bool sameResult(const BindInfoResult &a, const BindInfoResult &b)
 
 void checkReport(const BindInfoResult &result)
 {
-    const QString report = FormatBindReport(result);
+    const QString report = formatBindReport(result);
     const QString header = QStringLiteral("这是个") + switchModelText(result.switchModel) + QStringLiteral("，详细信息如下：\r\n");
     FUZZ_CHECK(report.startsWith(header));
     FUZZ_CHECK(report.endsWith(QStringLiteral("\r\n")));
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QList<SwitchModel> models = {SwitchModel::S3100, SwitchModel::S3600, SwitchModel::S5500,
                                               SwitchModel::S9512};
     for (const SwitchModel before : {models[0], models[1]}) {
-        const BindInfoResult result = ParseBindInfo(text, before);
+        const BindInfoResult result = parseBindInfo(text, before);
         FUZZ_CHECK(result.switchModel == before || models.contains(result.switchModel));
         // One row per port keyword, more where a block holds several bindings.
         FUZZ_CHECK(result.table.size() >= text.count(QStringLiteral("interface Ethernet"), Qt::CaseInsensitive));

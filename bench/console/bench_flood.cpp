@@ -7,6 +7,7 @@
 // feeds. Runs offscreen unless QT_QPA_PLATFORM says otherwise (xcb under Xvfb for a real
 // window). The session log is on, as always in use; FLOOD_LOG=off turns it off to see what it
 // costs.
+#include "support/controls.h"
 #include "../common/benchutil.h"
 #include "serial/serialcontrol.h"
 #include "ui/frmmain.h"
@@ -48,7 +49,7 @@ int main(int argc, char *argv[])
     const double rssBefore = bench::rssMiB();
     const bool logged = qgetenv("FLOOD_LOG") != "off";
     w.recording().log().setEnabled(logged);
-    w.Cmd_Switch->click();
+    test::control<QPushButton>(w, "Cmd_Switch")->click();
     const QString logFile = w.recording().log().filePath();
     if (!w.serial().portOpen()) {
         std::fprintf(stderr, "could not open the port\n");
@@ -110,7 +111,7 @@ int main(int argc, char *argv[])
                 std::lock_guard<std::mutex> lock(m);
                 posted.push_back(Clock::now());
             }
-            QCoreApplication::postEvent(w.Text2, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+            QCoreApplication::postEvent(test::control<QLineEdit>(w, "Text2"), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
     });
@@ -118,7 +119,7 @@ int main(int argc, char *argv[])
     double shownSeconds = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (w.terminal().text().size() >= total && !w.Text1->hasPending()) {
+        if (w.terminal().text().size() >= total && !test::control<TerminalView>(w, "Text1")->hasPending()) {
             shownSeconds = std::chrono::duration<double>(Clock::now() - start).count();
             flooding = false;
             QCoreApplication::exit(0);
@@ -130,7 +131,7 @@ int main(int argc, char *argv[])
     QObject::connect(&giveUp, &QTimer::timeout, &app, [&] {
         std::fprintf(stderr, "gave up: terminal holds %lld of %lld characters\n",
                      static_cast<long long>(w.terminal().text().size()), static_cast<long long>(total));
-        std::fprintf(stderr, "  pending %d\n", int(w.Text1->hasPending()));
+        std::fprintf(stderr, "  pending %d\n", int(test::control<TerminalView>(w, "Text1")->hasPending()));
         flooding = false;
         QCoreApplication::exit(0);
     });

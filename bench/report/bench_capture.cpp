@@ -3,6 +3,7 @@
 // from the click on 端口列表 to the report, the time the listing takes on the wire (its
 // characters at ten bits each), and the difference (goal: at most 2 s). RUNS overrides the
 // number of runs (3).
+#include "support/controls.h"
 #include "e2e/simbench.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
         QSignalSpy reported(&bench.w().capture(), &BindInfoCapture::reported);
         QElapsedTimer clock;
         clock.start();
-        bench.w().Cmd_GetBindInfo->click();
+        test::control<QPushButton>(bench.w(), "Cmd_GetBindInfo")->click();
         if (reported.isEmpty() && !reported.wait(60000)) {
             std::fprintf(stderr, "bench_capture: no report\n");
             return 1;

@@ -1,4 +1,4 @@
-// Parses generated "dis cu" captures of about 1 MB and 2 MB and prints how long ParseBindInfo
+// Parses generated "dis cu" captures of about 1 MB and 2 MB and prints how long parseBindInfo
 // and the report formatting take. Linear time shows as a ratio near 2 (goal: at most 2.5).
 // Most blocks lack most keywords, the case where searching each block's keywords through the
 // rest of the text would turn quadratic.
@@ -41,9 +41,9 @@ Timing measure(const QString &text, int rounds)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        const BindInfoResult r = ParseBindInfo(text, SwitchModel::S3100);
+        const BindInfoResult r = parseBindInfo(text, SwitchModel::S3100);
         const qint64 parsed = t.nsecsElapsed();
-        const QString report = FormatBindReport(r);
+        const QString report = formatBindReport(r);
         const qint64 total = t.nsecsElapsed();
         best.parseMs = std::min(best.parseMs, parsed / 1e6);
         best.totalMs = std::min(best.totalMs, total / 1e6);

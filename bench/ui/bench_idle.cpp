@@ -3,6 +3,7 @@
 // pseudo-terminal (the lamp blinks). For scale it also measures an empty 500 ms timer, the least
 // any blinking costs: on a shared virtual machine both swing several-fold with the host's load.
 // See bench::idleShare for the windows measured.
+#include "support/controls.h"
 #include "../common/benchutil.h"
 #include "serial/serialcontrol.h"
 #include "ui/frmmain.h"
@@ -39,7 +40,7 @@ int main(int argc, char *argv[])
     QObject::connect(&empty, &QTimer::timeout, [] {});
     const bench::IdleShare floor = bench::idleShare();
     empty.stop();
-    w.Cmd_Switch->click();
+    test::control<QPushButton>(w, "Cmd_Switch")->click();
     if (!w.serial().portOpen()) {
         std::fprintf(stderr, "could not open the port\n");
         return 1;

@@ -165,11 +165,11 @@ void BindInfoCapture::stopRunning()
 void BindInfoCapture::report()
 {
     m_timer1.stop();
-    const BindInfoResult result = ParseBindInfo(m_terminal.text(), m_switchModel.value());
+    const BindInfoResult result = parseBindInfo(m_terminal.text(), m_switchModel.value());
     if (result.selected != ModelButton::None)
         m_view.selectModelButton(result.selected);
     m_switchModel.set(result.switchModel);
-    const QString text = FormatBindReport(result);
+    const QString text = formatBindReport(result);
     m_view.setReport(text);
     emit reported(text);
     const End end = std::exchange(m_end, End::Complete);

@@ -328,7 +328,7 @@ BindInfoTable BindInfoRows(const BindInfoPort &port, SwitchModel switchModel)
     return rows;
 }
 
-BindInfoResult ParseBindInfo(const QString &input, SwitchModel switchModel)
+BindInfoResult parseBindInfo(const QString &input, SwitchModel switchModel)
 {
     QList<BindInfoPort> ports;
     BindInfoReader reader([&](const BindInfoPort &port) { ports.append(port); });
@@ -340,12 +340,12 @@ BindInfoResult ParseBindInfo(const QString &input, SwitchModel switchModel)
     return result;
 }
 
-QString FormatBindHeader(SwitchModel switchModel)
+QString formatBindHeader(SwitchModel switchModel)
 {
     return QStringLiteral("这是个") + switchModelText(switchModel) + QStringLiteral("，详细信息如下：\r\n");
 }
 
-QString FormatBindRow(const BindInfoRow &row)
+QString formatBindRow(const BindInfoRow &row)
 {
     QString out;
     if (row.port.isEmpty())
@@ -360,11 +360,11 @@ QString FormatBindRow(const BindInfoRow &row)
     return out;
 }
 
-QString FormatBindReport(const BindInfoResult &result)
+QString formatBindReport(const BindInfoResult &result)
 {
-    QString out = FormatBindHeader(result.switchModel);
+    QString out = formatBindHeader(result.switchModel);
     for (const BindInfoRow &row : result.table)
-        out += FormatBindRow(row);
+        out += formatBindRow(row);
     return out;
 }
 

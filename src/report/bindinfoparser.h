@@ -61,7 +61,7 @@ inline constexpr qsizetype kMaxPortBlockLength = 1 << 20;
 // A block with several bindings of the model's form gives one row per binding: the first as a
 // block with one binding, each further one with that binding's MAC and (3600) the IP on its own
 // line. A binding counts for the nearest port keyword above it.
-BindInfoResult ParseBindInfo(const QString &text, SwitchModel switchModel);
+BindInfoResult parseBindInfo(const QString &text, SwitchModel switchModel);
 
 // One port keyword's findings, whatever the model: rows for any model are made from it.
 struct BindInfoPort {
@@ -97,9 +97,9 @@ private:
 // The report text: the header line with the model, then one line per non-blank row, each of
 // the six cells with CR and LF removed, tabs turned into blanks, and followed by a tab, so that
 // every data line has exactly six tabs. Every line ends in CR LF.
-QString FormatBindReport(const BindInfoResult &result);
+QString formatBindReport(const BindInfoResult &result);
 // The report's header line and one row's line (empty for a blank row), each with its CR LF.
-QString FormatBindHeader(SwitchModel switchModel);
-QString FormatBindRow(const BindInfoRow &row);
+QString formatBindHeader(SwitchModel switchModel);
+QString formatBindRow(const BindInfoRow &row);
 
 } // namespace tarnwell

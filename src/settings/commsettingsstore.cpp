@@ -44,7 +44,7 @@ qint64 settingsInteger(const char *key, const QString &text, qint64 lo, qint64 h
     return n;
 }
 
-void LoadCommSettings(CommSettings &settings, bool &SettingsLoaded)
+void loadCommSettings(commSettings &settings, bool &settingsLoaded)
 {
     const std::optional<IniDocument> doc = readIniFile(settingsFilePath());
     if (!doc)
@@ -56,10 +56,10 @@ void LoadCommSettings(CommSettings &settings, bool &SettingsLoaded)
     settings.Data = integerField<qint16>("Data", doc->value(section, QStringLiteral("Data")));
     settings.Stop = doc->value(section, QStringLiteral("Stop"));
     settings.HandShake = integerField<qint16>("HandShake", doc->value(section, QStringLiteral("HandShake")));
-    SettingsLoaded = true;
+    settingsLoaded = true;
 }
 
-bool SaveCommSettings(const CommSettings &settings, QString *why)
+bool saveCommSettings(const commSettings &settings, QString *why)
 {
     QString failure;
     const bool saved = updateSettingsFile([&](IniDocument &doc) {

@@ -32,7 +32,7 @@ bool looksBinary(const QByteArray &bytes)
 
 } // namespace
 
-void LoadSystemDirectory()
+void loadSystemDirectory()
 {
     SystemDirectory = appConfigDir();
     QDir().mkpath(SystemDirectory);
@@ -199,7 +199,7 @@ bool writeIniFile(const QString &path, const IniDocument &doc, const QByteArray 
     return false;
 }
 
-QString ReadIni(const QString &section, const QString &key)
+QString readIni(const QString &section, const QString &key)
 {
     try {
         const std::optional<IniDocument> doc = readIniFile(settingsFilePath());
@@ -237,7 +237,7 @@ bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit, QString 
     return writeIniFile(path, doc, before, why);
 }
 
-bool WriteIni(const QString &section, const QString &key, const QString &value)
+bool writeIni(const QString &section, const QString &key, const QString &value)
 {
     return updateSettingsFile([&](IniDocument &doc) { return doc.setValue(section, key, value); });
 }

@@ -9,7 +9,7 @@
 namespace tarnwell {
 
 // The folder that holds the settings file, without a trailing separator; filled once at
-// start-up by LoadSystemDirectory(). Empty until then, and while empty nothing is read or written.
+// start-up by loadSystemDirectory(). Empty until then, and while empty nothing is read or written.
 extern QString SystemDirectory;
 
 inline constexpr char kSettingsFileName[] = "h3c_config.ini";
@@ -19,7 +19,7 @@ inline constexpr qint64 kMaxSettingsFileSize = 1024 * 1024;
 // SystemDirectory := $XDG_CONFIG_HOME/tarnwell, or ~/.config/tarnwell when the variable is unset,
 // empty or not an absolute path; the folder is created when missing. A folder that cannot be
 // created is not an error here: reading then finds no file and writing fails quietly.
-void LoadSystemDirectory();
+void loadSystemDirectory();
 
 // SystemDirectory + "/h3c_config.ini"; empty while SystemDirectory is empty.
 QString settingsFilePath();
@@ -45,11 +45,11 @@ bool updateSettingsFile(const std::function<bool(IniDocument &)> &edit, QString 
 
 // The value of the key in the section of the settings file, as IniDocument::value gives it;
 // empty when the file, the section or the key is missing or the file cannot be used.
-QString ReadIni(const QString &section, const QString &key);
+QString readIni(const QString &section, const QString &key);
 
 // Sets the key in the section of the settings file (value cut to 128 characters), creating the
 // file, the section or the key when missing. True when written. A file that cannot be read as
 // settings is left alone (false), so that a write never destroys what is there.
-bool WriteIni(const QString &section, const QString &key, const QString &value);
+bool writeIni(const QString &section, const QString &key, const QString &value);
 
 } // namespace tarnwell

@@ -30,13 +30,13 @@ ConsoleTerminal::ConsoleTerminal(SerialControl &serial, Terminal &terminal, Port
     : QObject(parent), m_serial(serial), m_terminal(terminal), m_settings(settings), m_c(controls)
 {
     setShowsOpen(false);
-    m_c.Timer2->setInterval(500);
-    connect(m_c.Timer2, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
+    m_c.lampTimer->setInterval(500);
+    connect(m_c.lampTimer, &QTimer::timeout, this, &ConsoleTerminal::lampTick);
     connect(&m_serial, &SerialControl::portLost, this, &ConsoleTerminal::onPortLost);
-    connect(m_c.Combo1, &QComboBox::currentIndexChanged, this, &ConsoleTerminal::applyFontSize);
+    connect(m_c.fontSizeList, &QComboBox::currentIndexChanged, this, &ConsoleTerminal::applyFontSize);
     connect(&m_terminal, &Terminal::appended, this, &ConsoleTerminal::checkPasswordPrompt);
     connect(&m_terminal, &Terminal::cleared, this, &ConsoleTerminal::checkPasswordPrompt);
-    m_c.Text2->installEventFilter(this);
+    m_c.inputLine->installEventFilter(this);
 }
 
 void ConsoleTerminal::populateFontSizes(QComboBox *combo1)
@@ -53,32 +53,32 @@ void ConsoleTerminal::openOrClose()
             if (!m_serial.portOpen())
                 m_serial.setPortOpen(true);
             m_settings.setListsEnabled(false);
-            m_c.Timer2->start();
+            m_c.lampTimer->start();
             setShowsOpen(true);
-            m_settings.ApplyEnabled = false;
+            m_settings.applyEnabled = false;
         } else {
             setShowsOpen(false);
-            m_settings.ApplyEnabled = true;
+            m_settings.applyEnabled = true;
             if (m_serial.portOpen())
                 m_serial.setPortOpen(false);
             enterClosedState();
         }
     });
     if (!ok)
-        m_settings.ApplyEnabled = true;
+        m_settings.applyEnabled = true;
 }
 
 void ConsoleTerminal::setShowsOpen(bool open)
 {
     m_showsOpen = open;
-    m_c.Cmd_Switch->setText(QString::fromUtf8(open ? kCloseCaption : kOpenCaption));
+    m_c.openButton->setText(QString::fromUtf8(open ? kCloseCaption : kOpenCaption));
 }
 
 void ConsoleTerminal::enterClosedState()
 {
-    m_c.Timer2->stop();
-    m_c.Image2->setVisible(true);
-    m_c.Image3->setVisible(false);
+    m_c.lampTimer->stop();
+    m_c.lampUnlit->setVisible(true);
+    m_c.lampLit->setVisible(false);
     m_settings.setListsEnabled(true);
     emit closed();
 }
@@ -88,7 +88,7 @@ void ConsoleTerminal::onPortLost()
     // The serial control has closed the device already; show the Closed state. Why is said in
     // the session's notice, which does not wait (a port dropping every moment would stack boxes).
     setShowsOpen(false);
-    m_settings.ApplyEnabled = true;
+    m_settings.applyEnabled = true;
     enterClosedState();
 }
 
@@ -104,11 +104,11 @@ void ConsoleTerminal::checkPasswordPrompt()
 void ConsoleTerminal::setPasswordPrompt(bool asked)
 {
     m_passwordPrompt = asked;
-    if (asked && m_c.Text2->echoMode() == QLineEdit::Normal) {
-        m_c.Text2->setEchoMode(QLineEdit::Password);
+    if (asked && m_c.inputLine->echoMode() == QLineEdit::Normal) {
+        m_c.inputLine->setEchoMode(QLineEdit::Password);
         m_maskedForPrompt = true;
     } else if (!asked && m_maskedForPrompt) {
-        m_c.Text2->setEchoMode(QLineEdit::Normal);
+        m_c.inputLine->setEchoMode(QLineEdit::Normal);
         m_maskedForPrompt = false;
     }
 }
@@ -118,16 +118,16 @@ bool ConsoleTerminal::send(const QString &text)
     return trapErrors([&] {
         // The input line masked (密文) or answering a password prompt holds a password: nothing
         // that records what was sent sees it.
-        const QString typed = m_c.Text2->text();
-        const bool secret = m_c.Text2->echoMode() != QLineEdit::Normal || m_passwordPrompt;
+        const QString typed = m_c.inputLine->text();
+        const bool secret = m_c.inputLine->echoMode() != QLineEdit::Normal || m_passwordPrompt;
         if (secret && !typed.isEmpty() && text.startsWith(typed))
             m_serial.outputSecret(typed, text.mid(typed.size()));
         else
             m_serial.output(text);
         if (text.endsWith(u'\r'))
             setPasswordPrompt(false); // answered; the switch's next words tell what comes next
-        m_c.Text2->clear();
-        m_c.Text2->setFocus();
+        m_c.inputLine->clear();
+        m_c.inputLine->setFocus();
     });
 }
 
@@ -135,8 +135,8 @@ void ConsoleTerminal::sendLineWithCr()
 {
     if (!lineFree())
         return;
-    const QString line = m_c.Text2->text();
-    const bool masked = m_c.Text2->echoMode() != QLineEdit::Normal || m_passwordPrompt; // a password: kept nowhere
+    const QString line = m_c.inputLine->text();
+    const bool masked = m_c.inputLine->echoMode() != QLineEdit::Normal || m_passwordPrompt; // a password: kept nowhere
     if (send(line + u'\r') && !masked)
         m_history.add(line);
 }
@@ -149,13 +149,13 @@ void ConsoleTerminal::sendSpace()
 void ConsoleTerminal::sendLineWithTab()
 {
     if (lineFree())
-        send(m_c.Text2->text() + u'\t');
+        send(m_c.inputLine->text() + u'\t');
 }
 
 void ConsoleTerminal::sendLineWithHint()
 {
     if (lineFree())
-        send(m_c.Text2->text() + QStringLiteral(" ?"));
+        send(m_c.inputLine->text() + QStringLiteral(" ?"));
 }
 
 void ConsoleTerminal::sendBreak()
@@ -170,28 +170,28 @@ void ConsoleTerminal::sendBackspace()
 
 bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_c.Text2 || event->type() != QEvent::KeyPress)
+    if (watched != m_c.inputLine || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     // A space typed into a blank input line pages the switch: send one space, then let the
     // key take its ordinary effect.
-    if (key->text() == QLatin1String(" ") && onlySpaces(m_c.Text2->text()) && !m_passwordPrompt)
+    if (key->text() == QLatin1String(" ") && onlySpaces(m_c.inputLine->text()) && !m_passwordPrompt)
         sendSpace();
     if (key->key() == Qt::Key_Tab && mods == Qt::NoModifier) { // completes on the switch, not a focus move
         sendLineWithTab();
         return true;
     }
-    if (key->key() == Qt::Key_Z && mods == Qt::ControlModifier && m_c.Text2->text().isEmpty()) {
+    if (key->key() == Qt::Key_Z && mods == Qt::ControlModifier && m_c.inputLine->text().isEmpty()) {
         send(QString(QChar(0x1a)));
         return true;
     }
     if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && mods == Qt::NoModifier
-        && m_c.Text2->echoMode() == QLineEdit::Normal && !m_c.Text2->isReadOnly()) {
+        && m_c.inputLine->echoMode() == QLineEdit::Normal && !m_c.inputLine->isReadOnly()) {
         const std::optional<QString> line =
-            key->key() == Qt::Key_Up ? m_history.older(m_c.Text2->text()) : m_history.newer();
+            key->key() == Qt::Key_Up ? m_history.older(m_c.inputLine->text()) : m_history.newer();
         if (line)
-            m_c.Text2->setText(*line);
+            m_c.inputLine->setText(*line);
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -200,22 +200,22 @@ bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
 void ConsoleTerminal::applyFontSize()
 {
     bool ok = false;
-    const float size = m_c.Combo1->currentText().toFloat(&ok);
+    const float size = m_c.fontSizeList->currentText().toFloat(&ok);
     if (!ok || size <= 0)
         return;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_c.Lbl_FontSize, m_c.Text1, m_c.Text2, m_c.Text3}) {
+    for (QWidget *w : std::initializer_list<QWidget *>{m_c.fontSizeLabel, m_c.terminalView, m_c.inputLine, m_c.reportBox}) {
         QFont f = w->font();
         f.setPointSizeF(size);
         w->setFont(f);
     }
-    m_c.Lbl_FontSize->adjustSize(); // the label sizes itself to its caption
+    m_c.fontSizeLabel->adjustSize(); // the label sizes itself to its caption
 }
 
 void ConsoleTerminal::lampTick()
 {
     // isHidden() is the control's own flag, independent of whether the window is on screen.
-    m_c.Image2->setVisible(m_c.Image2->isHidden());
-    m_c.Image3->setVisible(m_c.Image3->isHidden());
+    m_c.lampUnlit->setVisible(m_c.lampUnlit->isHidden());
+    m_c.lampLit->setVisible(m_c.lampLit->isHidden());
 }
 
 } // namespace tarnwell

@@ -30,15 +30,15 @@ class ConsoleTerminal : public QObject {
     Q_OBJECT
 public:
     struct Controls {
-        QPushButton *Cmd_Switch = nullptr;
-        QLineEdit *Text2 = nullptr;
-        QTimer *Timer2 = nullptr;
-        QWidget *Image2 = nullptr; // unlit lamp
-        QWidget *Image3 = nullptr; // lit lamp
-        QComboBox *Combo1 = nullptr;
-        QLabel *Lbl_FontSize = nullptr;
-        QWidget *Text1 = nullptr;
-        QWidget *Text3 = nullptr;
+        QPushButton *openButton = nullptr;
+        QLineEdit *inputLine = nullptr;
+        QTimer *lampTimer = nullptr;
+        QWidget *lampUnlit = nullptr; // unlit lamp
+        QWidget *lampLit = nullptr; // lit lamp
+        QComboBox *fontSizeList = nullptr;
+        QLabel *fontSizeLabel = nullptr;
+        QWidget *terminalView = nullptr;
+        QWidget *reportBox = nullptr;
     };
 
     static constexpr char kOpenCaption[] = "点击开启";

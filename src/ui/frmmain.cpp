@@ -12,7 +12,7 @@
 #include "ui/consoleterminal.h"
 #include "ui/cursorblink.h"
 #include "ui/memoryinfo.h"
-#include "ui/module1.h"
+#include "ui/windowalpha.h"
 #include "ui/pasteinput.h"
 #include "ui/portlistcombobox.h"
 #include "ui/terminalview.h"
@@ -58,48 +58,47 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     SerialControl *const port = &m_session->serial();
     createControls();
     new CursorBlinkTimeout(10000, this);
-    const PortSettings::Controls lists{Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Lbl_ComSettings};
+    const PortSettings::Controls lists{m_portList, m_speedList, m_parityList, m_dataBitsList, m_stopBitsList, m_flowList, m_settingsLabel};
     PortSettings::populate(lists);
     m_portSettings = std::make_unique<PortSettings>(*port, lists);
-    if (auto *ports = qobject_cast<PortListComboBox *>(Combo2)) {
+    if (auto *ports = qobject_cast<PortListComboBox *>(m_portList)) {
         auto *real = qobject_cast<PortSerialControl *>(port);
         ports->setDescriber([real](int n) { return (real ? real->resolver() : PortResolver()).describe(n); });
     }
-    Text1->attach(&m_session->terminal());
+    m_terminalView->attach(&m_session->terminal());
     m_console = new ConsoleTerminal(*port, m_session->terminal(), *m_portSettings,
-                                    {Cmd_Switch, Text2, Timer2, Image2, Image3, Combo1, Lbl_FontSize,
-                                     Text1, Text3},
+                                    {m_openButton, m_inputLine, m_lampTimer, m_lampUnlit, m_lampLit, m_fontSizeList, m_fontSizeLabel,
+                                     m_terminalView, m_reportBox},
                                     this);
 
-    m_scriptInputs.setBox(ScriptBox::ManageIP, Txt_ManageIP);
-    m_scriptInputs.setBox(ScriptBox::UserName, Txt_User_Name);
-    m_scriptInputs.setBox(ScriptBox::UserPassword, Txt_User_PSD);
-    m_scriptInputs.setBox(ScriptBox::SuperName, Txt_Super_Name);
-    m_scriptInputs.setBox(ScriptBox::SuperPassword, Txt_Super_PSD);
-    m_scriptInputs.setBox(ScriptBox::PortNum, Txt_PortNum);
-    m_scriptInputs.setBox(ScriptBox::Vlan, Txt_Vlan);
-    m_scriptInputs.setBox(ScriptBox::Mac, Txt_Mac);
-    m_scriptInputs.setBox(ScriptBox::IP, Txt_IP);
+    m_scriptInputs.setBox(ScriptBox::ManageIP, m_manageIpBox);
+    m_scriptInputs.setBox(ScriptBox::UserName, m_userNameBox);
+    m_scriptInputs.setBox(ScriptBox::UserPassword, m_passwordBox);
+    m_scriptInputs.setBox(ScriptBox::SuperName, m_superNameBox);
+    m_scriptInputs.setBox(ScriptBox::SuperPassword, m_superPasswordBox);
+    m_scriptInputs.setBox(ScriptBox::PortNum, m_portNumberBox);
+    m_scriptInputs.setBox(ScriptBox::Vlan, m_vlanBox);
+    m_scriptInputs.setBox(ScriptBox::Mac, m_macBox);
+    m_scriptInputs.setBox(ScriptBox::IP, m_ipBox);
     m_scriptInputs.setSwitchModel([this] { return m_session->switchModel(); });
     m_scriptInputs.onCellsDropped([](QLineEdit *box) {
         QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                            QStringLiteral("粘贴的内容有好几项，只取了第一项。"), box);
     });
-    m_pasteInput = new PasteInput(Text2, *port, m_session->paste(), this);
+    m_pasteInput = new PasteInput(m_inputLine, *port, m_session->paste(), this);
     // A paste being sent owns the input line; so does the capture, whose wait message shows in it
     // (also once edited: nothing typed may reach the switch in the middle of its listing).
     m_console->lineTaken = [this] {
-        return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(Text2->text())
+        return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(m_inputLine->text())
                || m_session->capturing();
     };
     // An operation's end is shown once it is over: no message box holds one up.
     connect(&engine(), &OperationEngine::finished, this, &FrmMain::showOperationEnd, Qt::QueuedConnection);
     connect(&engine(), &OperationEngine::failed, this, [](const QString &description) { errorDialog(description); },
             Qt::QueuedConnection);
-    Timer1 = &capture().timer1();
 
     wireControls();
-    Form_Load();
+    load();
 }
 
 FrmMain::~FrmMain()
@@ -124,41 +123,41 @@ void FrmMain::wireControls()
 {
     m_portSettings->connectLists();
     ConsoleTerminal *c = m_console;
-    connect(Cmd_Switch, &QPushButton::clicked, c, [this] {
+    connect(m_openButton, &QPushButton::clicked, c, [this] {
         // Closing the port stops what runs on it: ask first, saying what it has sent.
         if (m_console->showsOpen() && !confirmStop(QStringLiteral("关闭端口")))
             return;
         m_console->openOrClose();
     });
-    connect(Cmd_Send_Enter, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
-    connect(CmdSendSpace, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
-    connect(Cmd_Back, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
-    connect(Cmd_Tab, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
-    connect(Cmd_WenHao, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
-    connect(Cmd_Break, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
+    connect(m_enterButton, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithCr);
+    connect(m_spaceButton, &QPushButton::clicked, c, &ConsoleTerminal::sendSpace);
+    connect(m_backspaceButton, &QPushButton::clicked, c, &ConsoleTerminal::sendBackspace);
+    connect(m_completeButton, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithTab);
+    connect(m_helpKeyButton, &QPushButton::clicked, c, &ConsoleTerminal::sendLineWithHint);
+    connect(m_breakButton, &QPushButton::clicked, c, &ConsoleTerminal::sendBreak);
     // 中断 and closing the port (also when it is opened again at once) stop a paste being sent.
-    connect(Cmd_Break, &QPushButton::clicked, &paste(), &PasteSender::stop);
+    connect(m_breakButton, &QPushButton::clicked, &paste(), &PasteSender::stop);
     connect(c, &ConsoleTerminal::closed, &paste(), &PasteSender::stop);
-    connect(Cmd_PSD, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
+    connect(m_maskButton, &QPushButton::clicked, this, &FrmMain::togglePasswordDisplay);
 
-    connect(Cmd_GetBindInfo, &QPushButton::clicked, this, [this] { trapErrors([this] { capture().run(); }); });
-    connect(Cmd_Login, &QPushButton::clicked, this, [this] { scripts().login(); });
-    connect(Cmd_Try_Bind, &QPushButton::clicked, this, [this] { scripts().bind(); });
-    connect(Cmd_Try_Undo, &QPushButton::clicked, this, [this] { scripts().unbind(); });
-    connect(Cmd_Save, &QPushButton::clicked, this, [this] { scripts().save(); });
-    connect(Cmd_Reboot, &QPushButton::clicked, this, [this] { scripts().reboot(); });
+    connect(m_portListButton, &QPushButton::clicked, this, [this] { trapErrors([this] { capture().run(); }); });
+    connect(m_loginButton, &QPushButton::clicked, this, [this] { scripts().login(); });
+    connect(m_bindButton, &QPushButton::clicked, this, [this] { scripts().bind(); });
+    connect(m_unbindButton, &QPushButton::clicked, this, [this] { scripts().unbind(); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { scripts().save(); });
+    connect(m_rebootButton, &QPushButton::clicked, this, [this] { scripts().reboot(); });
 
-    connect(Opt_Sw3100, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3100); });
-    connect(Opt_Sw3600, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3600); });
+    connect(m_model3100Button, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3100); });
+    connect(m_model3600Button, &QRadioButton::clicked, this, [this] { m_session->setSwitchModel(SwitchModel::S3600); });
     // Trunk ports are not bound by this version: refused, Access selected again.
-    connect(Option2, &QRadioButton::clicked, this, [this] {
+    connect(m_trunkButton, &QRadioButton::clicked, this, [this] {
         messageBox(QStringLiteral("此版本暂不支持Trunk口的绑定操作！"), QStringLiteral("端口类型"));
-        Option1->setChecked(true);
+        m_accessButton->setChecked(true);
     });
-    connect(C买的, &QPushButton::clicked, this, &FrmMain::ShowHelp);
+    connect(m_helpButton, &QPushButton::clicked, this, &FrmMain::showHelp);
     // After the console's own handler has set the report box's new font size.
-    connect(Combo1, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
-    auto *openLogs = new QAction(QStringLiteral("打开日志文件夹"), Text1);
+    connect(m_fontSizeList, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
+    auto *openLogs = new QAction(QStringLiteral("打开日志文件夹"), m_terminalView);
     connect(openLogs, &QAction::triggered, this, [this] {
         trapErrors([this] {
             const QString dir = recording().log().directory();
@@ -166,37 +165,37 @@ void FrmMain::wireControls()
                 throw Error(QStringLiteral("无法打开日志文件夹 %1。请在文件管理器中自己打开它").arg(dir));
         });
     });
-    Text1->addAction(openLogs);
+    m_terminalView->addAction(openLogs);
     // The user opening or closing the port takes over from a watch for a lost one.
-    connect(Cmd_Switch, &QPushButton::clicked, &recording(), &SessionRecording::takeOver);
+    connect(m_openButton, &QPushButton::clicked, &recording(), &SessionRecording::takeOver);
     connect(&recording(), &SessionRecording::reconnected, this, [this] {
         if (!m_console->showsOpen())
             m_console->openOrClose(); // the port is open already: shows the Open state
     });
 }
 
-void FrmMain::Form_Load()
+void FrmMain::load()
 {
     trapErrors([this] {
         setWindowTitle(caption());
         if (serial().portOpen())
             serial().setPortOpen(false);
-        Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("12")));
-        Timer2->stop();
+        m_fontSizeList->setCurrentIndex(m_fontSizeList->findText(QStringLiteral("12")));
+        m_lampTimer->stop();
         m_session->setSwitchModel(initialSwitchModel());
-        LoadSystemDirectory();
-        m_portSettings->ApplyEnabled = false;
-        Image2->setVisible(true);
-        Image3->setVisible(false);
+        loadSystemDirectory();
+        m_portSettings->applyEnabled = false;
+        m_lampUnlit->setVisible(true);
+        m_lampLit->setVisible(false);
         try {
-            LoadCommSettings(m_portSettings->CommSettings, m_portSettings->SettingsLoaded);
+            loadCommSettings(m_portSettings->commSettings, m_portSettings->settingsLoaded);
         } catch (...) {
             // The record now holds a mix of loaded and initial values: never save it over the file.
             m_settingsLoadFailed = true;
             throw;
         }
-        m_portSettings->FillCommLists();
-        m_portSettings->ApplyEnabled = true;
+        m_portSettings->fillCommLists();
+        m_portSettings->applyEnabled = true;
         m_startedUp = true;
     });
 }
@@ -217,8 +216,8 @@ void FrmMain::showOperationEnd(const OperationEnd &end)
     if (!end.message.isEmpty())
         messageBox(end.message, end.title);
     if (end.clearInputLine && !m_unloaded) {
-        Text2->clear();
-        Text2->setFocus();
+        m_inputLine->clear();
+        m_inputLine->setFocus();
     }
 }
 
@@ -234,7 +233,7 @@ void FrmMain::closeEvent(QCloseEvent *event)
     }
     if (!m_unloaded) {
         m_unloaded = true;
-        Form_Unload();
+        unload();
         if (m_fadeWanted) {
             event->ignore();
             m_fading = true;
@@ -249,14 +248,14 @@ void FrmMain::closeEvent(QCloseEvent *event)
 Task<void> FrmMain::fadeOut()
 {
     for (int i = 1; i <= 51; ++i) {
-        SetWindowAlpha(this, qint16(255 - 5 * i));
+        setWindowAlpha(this, qint16(255 - 5 * i));
         co_await pause(10);
     }
     m_fadeWanted = m_fading = false;
     close();
 }
 
-void FrmMain::Form_Unload()
+void FrmMain::unload()
 {
     // An interrupted script, capture or paste sends nothing more once the window goes, and
     // nothing can be clicked while the window fades out.
@@ -270,14 +269,14 @@ void FrmMain::Form_Unload()
             serial().setPortOpen(false);
         QString notSaved;
         if ((!m_settingsLoadFailed || m_portSettings->applied())
-            && !SaveCommSettings(m_portSettings->CommSettings, &notSaved))
+            && !saveCommSettings(m_portSettings->commSettings, &notSaved))
             throw Error(notSaved);
         const bool unitMiB = true;
-        m_fadeWanted = GetMemoryInfo(1, unitMiB) >= 1020;
+        m_fadeWanted = memoryInfo(1, unitMiB) >= 1020;
     });
 }
 
-double FrmMain::GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const
+double FrmMain::memoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const
 {
     const std::optional<MemoryStatus> status = currentMemoryStatus();
     if (!status)
@@ -287,7 +286,7 @@ double FrmMain::GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) co
 
 void FrmMain::keyPressEvent(QKeyEvent *event)
 {
-    // Cmd_Send_Enter is the window's default button: an Enter that no control took (in the input
+    // m_enterButton is the window's default button: an Enter that no control took (in the input
     // line, the terminal, a list, on a button...) starts it. Other buttons do not take Enter, so a
     // stray Enter after a click sends a line rather than running a script such as the reboot again.
     const int key = event->key();
@@ -297,8 +296,8 @@ void FrmMain::keyPressEvent(QKeyEvent *event)
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (Cmd_Send_Enter->isEnabled())
-            Cmd_Send_Enter->click();
+        if (m_enterButton->isEnabled())
+            m_enterButton->click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -315,35 +314,35 @@ void FrmMain::showEvent(QShowEvent *event)
         r.moveCenter(s->availableGeometry().center());
         move(r.topLeft());
     }
-    Text1->setFocus();
+    m_terminalView->setFocus();
 }
 
 void FrmMain::togglePasswordDisplay()
 {
     // The input line's echo mode is the state; the caption only shows it.
-    if (Text2->echoMode() == QLineEdit::Normal) {
-        Text2->setEchoMode(QLineEdit::Password);
-        Cmd_PSD->setText(QStringLiteral("密文"));
+    if (m_inputLine->echoMode() == QLineEdit::Normal) {
+        m_inputLine->setEchoMode(QLineEdit::Password);
+        m_maskButton->setText(QStringLiteral("密文"));
     } else {
-        Text2->setEchoMode(QLineEdit::Normal);
-        Cmd_PSD->setText(QStringLiteral("明文"));
+        m_inputLine->setEchoMode(QLineEdit::Normal);
+        m_maskButton->setText(QStringLiteral("明文"));
     }
 }
 
-void FrmMain::ShowHelp()
+void FrmMain::showHelp()
 {
     m_help.showHelp();
 }
 
 void FrmMain::setInputLine(const QString &text)
 {
-    Text2->setText(text);
+    m_inputLine->setText(text);
 }
 
 void FrmMain::clearReport()
 {
     m_report.clear();
-    Text3->clear();
+    m_reportBox->clear();
 }
 
 void FrmMain::setReport(const QString &text)
@@ -354,7 +353,7 @@ void FrmMain::setReport(const QString &text)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (shown.endsWith(u'\n'))
         shown.chop(1);
-    Text3->setPlainText(shown);
+    m_reportBox->setPlainText(shown);
     applyReportTabs();
 }
 
@@ -362,20 +361,20 @@ void FrmMain::applyReportTabs()
 {
     // Each column starts beyond the widest cell above or below it, so a MAC never runs into the
     // IP; the text itself keeps its single tabs for pasting.
-    const QFontMetricsF metrics(Text3->font());
+    const QFontMetricsF metrics(m_reportBox->font());
     QList<QTextOption::Tab> tabs;
     const auto width = [&metrics](QStringView cell) { return metrics.horizontalAdvance(cell.toString()); };
     for (qreal at : reportTabStops(m_report, width, metrics.horizontalAdvance(QStringLiteral("   "))))
         tabs.append(QTextOption::Tab(at, QTextOption::LeftTab));
-    QTextOption option = Text3->document()->defaultTextOption();
+    QTextOption option = m_reportBox->document()->defaultTextOption();
     option.setTabs(tabs);
-    Text3->document()->setDefaultTextOption(option);
+    m_reportBox->document()->setDefaultTextOption(option);
 }
 
 
 void FrmMain::selectModelButton(ModelButton button)
 {
-    QRadioButton *target = button == ModelButton::Sw3600 ? Opt_Sw3600 : Opt_Sw3100;
+    QRadioButton *target = button == ModelButton::Sw3600 ? m_model3600Button : m_model3100Button;
     target->setChecked(true);
     if (button == ModelButton::Sw3600)
         m_session->setSwitchModel(SwitchModel::S3600);

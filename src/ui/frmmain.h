@@ -37,82 +37,12 @@ public:
 
     // Selector 0: memory load in percent; 1 to 9: the physical, page-file and virtual figures
     // (in MiB when unitMiB, else KiB), rounded to two decimals; -1 on any error.
-    double GetMemoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const;
+    double memoryInfo(qint16 vMemoryStatus, const bool &vMEMUnitType) const;
 
     // The console session the window shows.
     ConsoleSession &session() { return *m_session; }
     SerialControl &serial() { return m_session->serial(); }
     Terminal &terminal() { return m_session->terminal(); }
-
-    // --- controls, named as on the form ---
-    TerminalView *Text1 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    QLineEdit *Text12 = nullptr;
-    QPushButton *Cmd_Send_Enter = nullptr;
-    QPushButton *CmdSendSpace = nullptr;
-    QPushButton *Cmd_Back = nullptr;
-    QPushButton *Cmd_WenHao = nullptr;
-    QPushButton *Cmd_Tab = nullptr;
-    QPushButton *Cmd_Break = nullptr;
-    QPushButton *Cmd_PSD = nullptr;
-    QPushButton *Cmd_GetBindInfo = nullptr;
-    QLabel *Lbl_FontSize = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QPlainTextEdit *Text3 = nullptr;
-    QLabel *Image4 = nullptr;
-    QGroupBox *FrameSettings = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QTimer *Timer1 = nullptr; // owned by the capture
-    QTimer *Timer2 = nullptr;
-
-    QLabel *Label3 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QLabel *Label11 = nullptr;
-    QComboBox *Combo3 = nullptr;
-    QLabel *Label12 = nullptr;
-    QComboBox *Combo4 = nullptr;
-    QLabel *Label13 = nullptr;
-    QComboBox *Combo5 = nullptr;
-    QLabel *Label14 = nullptr;
-    QComboBox *Combo6 = nullptr;
-    QLabel *Label16 = nullptr;
-    QComboBox *Combo7 = nullptr;
-    QLabel *Image3 = nullptr;
-    QLabel *Image2 = nullptr;
-    QPushButton *Cmd_Switch = nullptr;
-    QLabel *Lbl_ComSettings = nullptr;
-
-    QLabel *Label1 = nullptr;
-    QLineEdit *Txt_ManageIP = nullptr;
-    QLabel *Label6 = nullptr;
-    QLineEdit *Txt_User_Name = nullptr;
-    QLabel *Label7 = nullptr;
-    QLineEdit *Txt_User_PSD = nullptr;
-    QLabel *Label8 = nullptr;
-    QLineEdit *Txt_Super_Name = nullptr;
-    QLabel *Label9 = nullptr;
-    QLineEdit *Txt_Super_PSD = nullptr;
-    QGroupBox *Frame3 = nullptr;
-    QRadioButton *Opt_Sw3100 = nullptr;
-    QRadioButton *Opt_Sw3600 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *Txt_PortNum = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QRadioButton *Option1 = nullptr;
-    QRadioButton *Option2 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLineEdit *Txt_Mac = nullptr;
-    QLabel *Label5 = nullptr;
-    QLineEdit *Txt_IP = nullptr;
-    QLabel *Label10 = nullptr;
-    QLineEdit *Txt_Vlan = nullptr;
-    QPushButton *Cmd_Reboot = nullptr;
-    QPushButton *Cmd_Try_Undo = nullptr;
-    QPushButton *Cmd_Login = nullptr;
-    QPushButton *Cmd_Try_Bind = nullptr;
-    QPushButton *Cmd_Save = nullptr;
-    QPushButton *C买的 = nullptr;
 
     PortSettings &portSettings() { return *m_portSettings; }
     BindInfoCapture &capture() { return m_session->capture(); }
@@ -126,7 +56,7 @@ public:
     PasteSender &paste() { return m_session->paste(); }
     // The session log and the reopening of a lost port.
     SessionRecording &recording() { return m_session->recording(); }
-    // The report text exactly as built (CR LF line ends); Text3 shows it one row per line.
+    // The report text exactly as built (CR LF line ends); m_reportBox shows it one row per line.
     QString reportText() const { return m_report; }
     // True when the start-up sequence ran to its end.
     bool startedUp() const { return m_startedUp; }
@@ -134,7 +64,7 @@ public:
     void setPractice(bool practice);
 
 public slots:
-    void ShowHelp();
+    void showHelp();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -148,14 +78,14 @@ private:
     void createBindingFrame();
     void setFocusOrder();
     void wireControls();
-    void togglePasswordDisplay(); // Cmd_PSD
+    void togglePasswordDisplay(); // m_maskButton
     // True when nothing runs, or the person agrees to stop what runs in order to `action`.
     bool confirmStop(const QString &action);
     // Shows how an operation ended, once it has.
     void showOperationEnd(const OperationEnd &end);
-    void applyReportTabs();       // Text3's tab stops for the report it shows
-    void Form_Load();
-    void Form_Unload();
+    void applyReportTabs();       // m_reportBox's tab stops for the report it shows
+    void load();
+    void unload();
     // The closing fade on a machine with memory to spare: 51 steps 10 ms apart, then the close.
     Task<void> fadeOut();
 
@@ -164,6 +94,76 @@ private:
     void clearReport() override;
     void setReport(const QString &text) override;
     void selectModelButton(ModelButton button) override;
+
+    // The controls; each one's objectName is its name on the form (Text1, Cmd_Switch ...), which
+    // the settings file and UI automation read.
+    TerminalView *m_terminalView = nullptr;
+    QLineEdit *m_inputLine = nullptr;
+    QLineEdit *m_inputCaption = nullptr;
+    QPushButton *m_enterButton = nullptr;
+    QPushButton *m_spaceButton = nullptr;
+    QPushButton *m_backspaceButton = nullptr;
+    QPushButton *m_helpKeyButton = nullptr;
+    QPushButton *m_completeButton = nullptr;
+    QPushButton *m_breakButton = nullptr;
+    QPushButton *m_maskButton = nullptr;
+    QPushButton *m_portListButton = nullptr;
+    QLabel *m_fontSizeLabel = nullptr;
+    QComboBox *m_fontSizeList = nullptr;
+    QLabel *m_programPicture = nullptr;
+    QPlainTextEdit *m_reportBox = nullptr;
+    QLabel *m_decorationPicture = nullptr;
+    QGroupBox *m_settingsFrame = nullptr;
+    QGroupBox *m_bindingFrame = nullptr;
+    QTimer *m_lampTimer = nullptr;
+
+    QLabel *m_portLabel = nullptr;
+    QComboBox *m_portList = nullptr;
+    QLabel *m_speedLabel = nullptr;
+    QComboBox *m_speedList = nullptr;
+    QLabel *m_parityLabel = nullptr;
+    QComboBox *m_parityList = nullptr;
+    QLabel *m_dataBitsLabel = nullptr;
+    QComboBox *m_dataBitsList = nullptr;
+    QLabel *m_stopBitsLabel = nullptr;
+    QComboBox *m_stopBitsList = nullptr;
+    QLabel *m_flowLabel = nullptr;
+    QComboBox *m_flowList = nullptr;
+    QLabel *m_lampLit = nullptr;
+    QLabel *m_lampUnlit = nullptr;
+    QPushButton *m_openButton = nullptr;
+    QLabel *m_settingsLabel = nullptr;
+
+    QLabel *m_manageIpLabel = nullptr;
+    QLineEdit *m_manageIpBox = nullptr;
+    QLabel *m_userNameLabel = nullptr;
+    QLineEdit *m_userNameBox = nullptr;
+    QLabel *m_passwordLabel = nullptr;
+    QLineEdit *m_passwordBox = nullptr;
+    QLabel *m_superNameLabel = nullptr;
+    QLineEdit *m_superNameBox = nullptr;
+    QLabel *m_superPasswordLabel = nullptr;
+    QLineEdit *m_superPasswordBox = nullptr;
+    QGroupBox *m_modelFrame = nullptr;
+    QRadioButton *m_model3100Button = nullptr;
+    QRadioButton *m_model3600Button = nullptr;
+    QLabel *m_portNumberLabel = nullptr;
+    QLineEdit *m_portNumberBox = nullptr;
+    QGroupBox *m_portTypeFrame = nullptr;
+    QRadioButton *m_accessButton = nullptr;
+    QRadioButton *m_trunkButton = nullptr;
+    QLabel *m_macLabel = nullptr;
+    QLineEdit *m_macBox = nullptr;
+    QLabel *m_ipLabel = nullptr;
+    QLineEdit *m_ipBox = nullptr;
+    QLabel *m_vlanLabel = nullptr;
+    QLineEdit *m_vlanBox = nullptr;
+    QPushButton *m_rebootButton = nullptr;
+    QPushButton *m_unbindButton = nullptr;
+    QPushButton *m_loginButton = nullptr;
+    QPushButton *m_bindButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
 
     LineEditInputs m_scriptInputs;
     std::unique_ptr<ConsoleSession> m_session;

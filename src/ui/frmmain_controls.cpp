@@ -193,149 +193,149 @@ void FrmMain::createControls()
     createTerminalArea();
     createSettingsFrame();
     createBindingFrame();
-    fillWithFrameColour(FrameSettings, {Image2, Image3});
-    Text12->raise(); // the caption lies over the input line's lower right corner
+    fillWithFrameColour(m_settingsFrame, {m_lampUnlit, m_lampLit});
+    m_inputCaption->raise(); // the caption lies over the input line's lower right corner
     setFocusOrder();
 }
 
 void FrmMain::createTerminalArea()
 {
-    Text1 = make<TerminalView>(this, "Text1", 240, 120, 14295, 3615);
-    Text1->setFocusPolicy(Qt::StrongFocus);
-    Text2 = textBox(this, "Text2", 240, 3840, 7215, 615);
-    Text2->setStyle(starPasswordStyle(this));
+    m_terminalView = make<TerminalView>(this, "Text1", 240, 120, 14295, 3615);
+    m_terminalView->setFocusPolicy(Qt::StrongFocus);
+    m_inputLine = textBox(this, "Text2", 240, 3840, 7215, 615);
+    m_inputLine->setStyle(starPasswordStyle(this));
     // 75 twips wider than designed (still inside the input line) so that the caption and the text
     // box's inner margins fit.
-    Text12 = textBox(this, "Text12", 6600, 4200, 810, 240, QColor(0x00, 0x00, 0xC0));
-    Text12->setText(QStringLiteral("输入区"));
-    Text12->setReadOnly(true);
-    Text12->setFocusPolicy(Qt::NoFocus);
-    Text12->setFrame(false);
+    m_inputCaption = textBox(this, "Text12", 6600, 4200, 810, 240, QColor(0x00, 0x00, 0xC0));
+    m_inputCaption->setText(QStringLiteral("输入区"));
+    m_inputCaption->setReadOnly(true);
+    m_inputCaption->setFocusPolicy(Qt::NoFocus);
+    m_inputCaption->setFrame(false);
 
-    Cmd_Send_Enter = button<KeyButton>(this, "Cmd_Send_Enter", "回车", nullptr, 7560, 3840, 375, 615);
-    CmdSendSpace = button<KeyButton>(this, "CmdSendSpace", "空格", "Sp发送一个空格", 7920, 3840, 375, 615);
-    Cmd_Back = button<KeyButton>(this, "Cmd_Back", "退格", "Bs发送一个删除", 8280, 3840, 375, 615);
-    Cmd_WenHao = button<KeyButton>(this, "Cmd_WenHao", "提示", "?提示当前可以用的命令", 8640, 3840, 375, 615);
-    Cmd_Tab = button<KeyButton>(this, "Cmd_Tab", "补齐", "Tab健补全命令", 9000, 3840, 375, 615);
-    Cmd_Break = button<KeyButton>(this, "Cmd_Break", "中断", "相当于Ctrl + K", 9360, 3840, 375, 615);
-    Cmd_PSD = button<KeyButton>(this, "Cmd_PSD", "明文", nullptr, 9720, 3840, 375, 615);
-    Cmd_Send_Enter->setDefault(true);
-    Cmd_GetBindInfo = button(this, "Cmd_GetBindInfo", "端口列表", "自动提炼当前交换机绑定信息", 10080, 3840,
+    m_enterButton = button<KeyButton>(this, "Cmd_Send_Enter", "回车", nullptr, 7560, 3840, 375, 615);
+    m_spaceButton = button<KeyButton>(this, "CmdSendSpace", "空格", "Sp发送一个空格", 7920, 3840, 375, 615);
+    m_backspaceButton = button<KeyButton>(this, "Cmd_Back", "退格", "Bs发送一个删除", 8280, 3840, 375, 615);
+    m_helpKeyButton = button<KeyButton>(this, "Cmd_WenHao", "提示", "?提示当前可以用的命令", 8640, 3840, 375, 615);
+    m_completeButton = button<KeyButton>(this, "Cmd_Tab", "补齐", "Tab健补全命令", 9000, 3840, 375, 615);
+    m_breakButton = button<KeyButton>(this, "Cmd_Break", "中断", "相当于Ctrl + K", 9360, 3840, 375, 615);
+    m_maskButton = button<KeyButton>(this, "Cmd_PSD", "明文", nullptr, 9720, 3840, 375, 615);
+    m_enterButton->setDefault(true);
+    m_portListButton = button(this, "Cmd_GetBindInfo", "端口列表", "自动提炼当前交换机绑定信息", 10080, 3840,
                              1095, 615);
-    Lbl_FontSize = label(this, "Lbl_FontSize", "字号", 11280, 3840, 480, 240, true);
-    Combo1 = list(this, "Combo1", 12480, 3840, 1215, 480);
-    Combo1->setFont(windowFont(18));
-    ConsoleTerminal::populateFontSizes(Combo1);
-    Image1 = picture(this, "Image1", programIconPixmap(), 13680, 3720, 900, 705);
+    m_fontSizeLabel = label(this, "Lbl_FontSize", "字号", 11280, 3840, 480, 240, true);
+    m_fontSizeList = list(this, "Combo1", 12480, 3840, 1215, 480);
+    m_fontSizeList->setFont(windowFont(18));
+    ConsoleTerminal::populateFontSizes(m_fontSizeList);
+    m_programPicture = picture(this, "Image1", programIconPixmap(), 13680, 3720, 900, 705);
 
-    Text3 = make<QPlainTextEdit>(this, "Text3", 240, 4560, 12375, 2295);
-    Text3->setReadOnly(true);
-    Text3->setFocusPolicy(Qt::StrongFocus);
-    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text3->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text3->setTabStopDistance(Text3->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 12);
-    setBaseColor(Text3, QColor(0xFF, 0xC0, 0xC0));
-    Image4 = picture(this, "Image4", decorationPixmap(), 12600, 4920, 1950, 1695);
+    m_reportBox = make<QPlainTextEdit>(this, "Text3", 240, 4560, 12375, 2295);
+    m_reportBox->setReadOnly(true);
+    m_reportBox->setFocusPolicy(Qt::StrongFocus);
+    m_reportBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_reportBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_reportBox->setTabStopDistance(m_reportBox->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 12);
+    setBaseColor(m_reportBox, QColor(0xFF, 0xC0, 0xC0));
+    m_decorationPicture = picture(this, "Image4", decorationPixmap(), 12600, 4920, 1950, 1695);
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(500);
+    m_lampTimer = new QTimer(this);
+    m_lampTimer->setObjectName(QStringLiteral("Timer2"));
+    m_lampTimer->setInterval(500);
 }
 
 void FrmMain::createSettingsFrame()
 {
-    FrameSettings = frame(this, "FrameSettings", "通讯设置", 9480, 6960, 5055, 2655);
-    QWidget *f = FrameSettings;
-    Label3 = label(f, "Label3", "通讯端口:", 120, 480, 1080, 240, true);
+    m_settingsFrame = frame(this, "FrameSettings", "通讯设置", 9480, 6960, 5055, 2655);
+    QWidget *f = m_settingsFrame;
+    m_portLabel = label(f, "Label3", "通讯端口:", 120, 480, 1080, 240, true);
     auto *ports = make<PortListComboBox>(f, "Combo2", 1800, 480, 1215, 360);
     ports->setEditable(false);
-    Combo2 = ports;
-    Label11 = label(f, "Label11", "波特率:", 120, 840, 840, 240, true);
-    Combo3 = list(f, "Combo3", 1800, 840, 1215, 360);
-    Label12 = label(f, "Label12", "校验位:", 120, 1200, 840, 240, true);
-    Combo4 = list(f, "Combo4", 1800, 1200, 1215, 360);
-    Label13 = label(f, "Label13", "数据位:", 120, 1560, 840, 240, true);
-    Combo5 = list(f, "Combo5", 1800, 1560, 1215, 360);
-    Label14 = label(f, "Label14", "停止位:", 120, 1920, 840, 240, true);
-    Combo6 = list(f, "Combo6", 1800, 1920, 1215, 360);
-    Label16 = label(f, "Label16", "数据流控制:", 3240, 480, 1320, 240, true);
-    Combo7 = list(f, "Combo7", 3240, 840, 1695, 360); // wide enough for "RTSXon/Xoff"
-    Image3 = picture(f, "Image3", bulbLitPixmap(), 3720, 1320, 480, 480);
-    Image3->setVisible(false);
-    Image2 = picture(f, "Image2", bulbUnlitPixmap(), 3720, 1320, 480, 480);
-    Cmd_Switch = button(f, "Cmd_Switch", ConsoleTerminal::kOpenCaption, nullptr, 3240, 1800, 1455, 375);
+    m_portList = ports;
+    m_speedLabel = label(f, "Label11", "波特率:", 120, 840, 840, 240, true);
+    m_speedList = list(f, "Combo3", 1800, 840, 1215, 360);
+    m_parityLabel = label(f, "Label12", "校验位:", 120, 1200, 840, 240, true);
+    m_parityList = list(f, "Combo4", 1800, 1200, 1215, 360);
+    m_dataBitsLabel = label(f, "Label13", "数据位:", 120, 1560, 840, 240, true);
+    m_dataBitsList = list(f, "Combo5", 1800, 1560, 1215, 360);
+    m_stopBitsLabel = label(f, "Label14", "停止位:", 120, 1920, 840, 240, true);
+    m_stopBitsList = list(f, "Combo6", 1800, 1920, 1215, 360);
+    m_flowLabel = label(f, "Label16", "数据流控制:", 3240, 480, 1320, 240, true);
+    m_flowList = list(f, "Combo7", 3240, 840, 1695, 360); // wide enough for "RTSXon/Xoff"
+    m_lampLit = picture(f, "Image3", bulbLitPixmap(), 3720, 1320, 480, 480);
+    m_lampLit->setVisible(false);
+    m_lampUnlit = picture(f, "Image2", bulbUnlitPixmap(), 3720, 1320, 480, 480);
+    m_openButton = button(f, "Cmd_Switch", ConsoleTerminal::kOpenCaption, nullptr, 3240, 1800, 1455, 375);
     // Wide enough for the longest line the lists make, "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff".
-    Lbl_ComSettings = label(f, "Lbl_ComSettings", "", 120, 2280, 4920, 255, false);
-    setTextColor(Lbl_ComSettings, QColor(0x00, 0x00, 0xC0));
+    m_settingsLabel = label(f, "Lbl_ComSettings", "", 120, 2280, 4920, 255, false);
+    setTextColor(m_settingsLabel, QColor(0x00, 0x00, 0xC0));
 }
 
 void FrmMain::createBindingFrame()
 {
-    Frame1 = frame(this, "Frame1", "绑定", 240, 6960, 9135, 2655);
-    QWidget *f = Frame1;
-    Label1 = label(f, "Label1", "管理IP", 120, 480, 720, 240, true);
-    Txt_ManageIP = textBox(f, "Txt_ManageIP", 1560, 360, 2295, 375, QColor(0x00, 0x00, 0xFF));
-    Label6 = label(f, "Label6", "用户名", 120, 960, 720, 240, true);
-    Txt_User_Name = textBox(f, "Txt_User_Name", 1560, 840, 2295, 375, QColor(0x00, 0x40, 0x00));
-    Label7 = label(f, "Label7", "密码", 120, 1320, 480, 240, true);
-    Txt_User_PSD = textBox(f, "Txt_User_PSD", 1560, 1200, 2295, 375, QColor(0x00, 0x40, 0x00));
-    Label8 = label(f, "Label8", "高级用户名", 120, 1920, 1200, 240, true);
-    Txt_Super_Name = textBox(f, "Txt_Super_Name", 1560, 1800, 2295, 375, QColor(0x80, 0x00, 0x00));
-    Label9 = label(f, "Label9", "高级密码", 120, 2280, 960, 240, true);
-    Txt_Super_PSD = textBox(f, "Txt_Super_PSD", 1560, 2160, 2295, 360, QColor(0x80, 0x00, 0x00));
-    for (QLineEdit *masked : {Txt_User_PSD, Txt_Super_PSD}) {
+    m_bindingFrame = frame(this, "Frame1", "绑定", 240, 6960, 9135, 2655);
+    QWidget *f = m_bindingFrame;
+    m_manageIpLabel = label(f, "Label1", "管理IP", 120, 480, 720, 240, true);
+    m_manageIpBox = textBox(f, "Txt_ManageIP", 1560, 360, 2295, 375, QColor(0x00, 0x00, 0xFF));
+    m_userNameLabel = label(f, "Label6", "用户名", 120, 960, 720, 240, true);
+    m_userNameBox = textBox(f, "Txt_User_Name", 1560, 840, 2295, 375, QColor(0x00, 0x40, 0x00));
+    m_passwordLabel = label(f, "Label7", "密码", 120, 1320, 480, 240, true);
+    m_passwordBox = textBox(f, "Txt_User_PSD", 1560, 1200, 2295, 375, QColor(0x00, 0x40, 0x00));
+    m_superNameLabel = label(f, "Label8", "高级用户名", 120, 1920, 1200, 240, true);
+    m_superNameBox = textBox(f, "Txt_Super_Name", 1560, 1800, 2295, 375, QColor(0x80, 0x00, 0x00));
+    m_superPasswordLabel = label(f, "Label9", "高级密码", 120, 2280, 960, 240, true);
+    m_superPasswordBox = textBox(f, "Txt_Super_PSD", 1560, 2160, 2295, 360, QColor(0x80, 0x00, 0x00));
+    for (QLineEdit *masked : {m_passwordBox, m_superPasswordBox}) {
         masked->setStyle(starPasswordStyle(this));
         masked->setEchoMode(QLineEdit::Password);
     }
 
-    // Frame3 and Frame2 reach 180 twips further right than designed, into the free space of
-    // Frame1, so that the port-type captions fit at 14.25 pt.
-    Frame3 = frame(f, "Frame3", "", 3960, 240, 5115, 615);
-    Opt_Sw3100 = button<QRadioButton>(Frame3, "Opt_Sw3100", "3100", nullptr, 120, 240, 855, 255);
-    Opt_Sw3600 = button<QRadioButton>(Frame3, "Opt_Sw3600", "3600", nullptr, 1680, 240, 855, 255);
-    Opt_Sw3100->setChecked(true);
-    Label2 = label(Frame3, "Label2", "端口号", 3360, 240, 720, 240, true);
-    Txt_PortNum = textBox(Frame3, "Txt_PortNum", 4200, 120, 735, 480, QColor(0xFF, 0x00, 0x00));
-    Txt_PortNum->setFont(windowFont(18));
-    Txt_PortNum->setAlignment(Qt::AlignCenter);
-    Txt_PortNum->setText(QStringLiteral("1"));
+    // m_modelFrame and m_portTypeFrame reach 180 twips further right than designed, into the free space of
+    // m_bindingFrame, so that the port-type captions fit at 14.25 pt.
+    m_modelFrame = frame(f, "Frame3", "", 3960, 240, 5115, 615);
+    m_model3100Button = button<QRadioButton>(m_modelFrame, "Opt_Sw3100", "3100", nullptr, 120, 240, 855, 255);
+    m_model3600Button = button<QRadioButton>(m_modelFrame, "Opt_Sw3600", "3600", nullptr, 1680, 240, 855, 255);
+    m_model3100Button->setChecked(true);
+    m_portNumberLabel = label(m_modelFrame, "Label2", "端口号", 3360, 240, 720, 240, true);
+    m_portNumberBox = textBox(m_modelFrame, "Txt_PortNum", 4200, 120, 735, 480, QColor(0xFF, 0x00, 0x00));
+    m_portNumberBox->setFont(windowFont(18));
+    m_portNumberBox->setAlignment(Qt::AlignCenter);
+    m_portNumberBox->setText(QStringLiteral("1"));
 
-    Frame2 = frame(f, "Frame2", "", 3960, 720, 5115, 615);
-    Frame2->setFont(windowFont(14.25));
-    Option1 = button<QRadioButton>(Frame2, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2520, 255);
-    Option2 = button<QRadioButton>(Frame2, "Option2", "Trunk(接交换机)", nullptr, 2700, 240, 2385, 255);
+    m_portTypeFrame = frame(f, "Frame2", "", 3960, 720, 5115, 615);
+    m_portTypeFrame->setFont(windowFont(14.25));
+    m_accessButton = button<QRadioButton>(m_portTypeFrame, "Option1", "Access(接电脑用)", nullptr, 120, 240, 2520, 255);
+    m_trunkButton = button<QRadioButton>(m_portTypeFrame, "Option2", "Trunk(接交换机)", nullptr, 2700, 240, 2385, 255);
     auto *narrow = new NarrowOptionStyle;
-    narrow->setParent(Frame2);
-    Option1->setStyle(narrow);
-    Option2->setStyle(narrow);
-    Option1->setChecked(true);
+    narrow->setParent(m_portTypeFrame);
+    m_accessButton->setStyle(narrow);
+    m_trunkButton->setStyle(narrow);
+    m_accessButton->setChecked(true);
     // The two frames share a strip; the port number box reaches into it and must stay on top.
-    Frame3->raise();
+    m_modelFrame->raise();
 
-    Label4 = label(f, "Label4", "Mac地址", 3960, 1560, 855, 255, false);
-    Txt_Mac = textBox(f, "Txt_Mac", 5040, 1440, 2295, 375);
-    Txt_Mac->setToolTip(QStringLiteral("格式xxxx-xxxx-xxxx"));
-    Label5 = label(f, "Label5", "IP", 4200, 1920, 615, 375, false);
-    Txt_IP = textBox(f, "Txt_IP", 5040, 1800, 2295, 375);
-    Label10 = label(f, "Label10", "Vlan", 4080, 2280, 480, 240, true);
-    Txt_Vlan = textBox(f, "Txt_Vlan", 5040, 2160, 855, 375);
+    m_macLabel = label(f, "Label4", "Mac地址", 3960, 1560, 855, 255, false);
+    m_macBox = textBox(f, "Txt_Mac", 5040, 1440, 2295, 375);
+    m_macBox->setToolTip(QStringLiteral("格式xxxx-xxxx-xxxx"));
+    m_ipLabel = label(f, "Label5", "IP", 4200, 1920, 615, 375, false);
+    m_ipBox = textBox(f, "Txt_IP", 5040, 1800, 2295, 375);
+    m_vlanLabel = label(f, "Label10", "Vlan", 4080, 2280, 480, 240, true);
+    m_vlanBox = textBox(f, "Txt_Vlan", 5040, 2160, 855, 375);
 
-    Cmd_Reboot = button(f, "Cmd_Reboot", "重启", nullptr, 7560, 1440, 735, 375);
-    Cmd_Try_Undo = button(f, "Cmd_Try_Undo", "解绑", "根据输入的mac等形成解绑定命令并执行", 8280, 1440, 735, 375);
-    Cmd_Login = button(f, "Cmd_Login", "登录", nullptr, 7560, 1800, 735, 375);
-    Cmd_Try_Bind = button(f, "Cmd_Try_Bind", "绑定", "根据输入的mac等形成绑定命令并执行", 8280, 1800, 735, 375);
-    Cmd_Save = button(f, "Cmd_Save", "保存", "]状态下保存当前交换机配置", 7560, 2160, 735, 375);
-    C买的 = button(f, "C买的", "帮助", nullptr, 8280, 2160, 735, 375);
+    m_rebootButton = button(f, "Cmd_Reboot", "重启", nullptr, 7560, 1440, 735, 375);
+    m_unbindButton = button(f, "Cmd_Try_Undo", "解绑", "根据输入的mac等形成解绑定命令并执行", 8280, 1440, 735, 375);
+    m_loginButton = button(f, "Cmd_Login", "登录", nullptr, 7560, 1800, 735, 375);
+    m_bindButton = button(f, "Cmd_Try_Bind", "绑定", "根据输入的mac等形成绑定命令并执行", 8280, 1800, 735, 375);
+    m_saveButton = button(f, "Cmd_Save", "保存", "]状态下保存当前交换机配置", 7560, 2160, 735, 375);
+    m_helpButton = button(f, "C买的", "帮助", nullptr, 8280, 2160, 735, 375);
 }
 
 void FrmMain::setFocusOrder()
 {
     const QList<QWidget *> order = {
-        Text1, Text2, Cmd_Send_Enter, Text3, Cmd_GetBindInfo, Combo1, CmdSendSpace, Txt_ManageIP,
-        Option1, Option2, Txt_Mac, Txt_User_Name, Txt_User_PSD, Txt_Super_Name, Txt_Super_PSD,
-        Cmd_Try_Bind, Txt_Vlan, Txt_IP, Combo2, Combo3, Combo4, Combo5, Combo6, Combo7, Cmd_WenHao,
-        Cmd_Tab, Cmd_Switch, Cmd_PSD, Cmd_Break, Cmd_Try_Undo, Txt_PortNum, Opt_Sw3100, Opt_Sw3600,
-        Cmd_Back, Cmd_Save, Cmd_Reboot, Cmd_Login, C买的};
+        m_terminalView, m_inputLine, m_enterButton, m_reportBox, m_portListButton, m_fontSizeList, m_spaceButton, m_manageIpBox,
+        m_accessButton, m_trunkButton, m_macBox, m_userNameBox, m_passwordBox, m_superNameBox, m_superPasswordBox,
+        m_bindButton, m_vlanBox, m_ipBox, m_portList, m_speedList, m_parityList, m_dataBitsList, m_stopBitsList, m_flowList, m_helpKeyButton,
+        m_completeButton, m_openButton, m_maskButton, m_breakButton, m_unbindButton, m_portNumberBox, m_model3100Button, m_model3600Button,
+        m_backspaceButton, m_saveButton, m_rebootButton, m_loginButton, m_helpButton};
     for (QWidget *w : order)
         if (w->focusPolicy() == Qt::NoFocus)
             w->setFocusPolicy(Qt::StrongFocus);

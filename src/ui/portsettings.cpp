@@ -46,31 +46,31 @@ PortSettings::PortSettings(SerialControl &serial, const Controls &controls)
 void PortSettings::populate(const Controls &c)
 {
     for (int n = 1; n <= 16; ++n)
-        c.Combo2->addItem(QStringLiteral("COM%1").arg(n), n);
-    c.Combo3->addItems({"1200", "2400", "4800", "9600", "19200", "38400"});
-    c.Combo4->addItems({"无", "奇校验", "偶校验"});
-    c.Combo5->addItems({"5", "6", "7", "8"});
-    c.Combo6->addItems({"1", "1.5", "2"});
-    c.Combo7->addItems({"无", "Xon/Xoff", "RTS", "RTSXon/Xoff"});
-    for (QComboBox *list : {c.Combo2, c.Combo3, c.Combo4, c.Combo5, c.Combo6, c.Combo7}) {
+        c.portList->addItem(QStringLiteral("COM%1").arg(n), n);
+    c.speedList->addItems({"1200", "2400", "4800", "9600", "19200", "38400"});
+    c.parityList->addItems({"无", "奇校验", "偶校验"});
+    c.dataBitsList->addItems({"5", "6", "7", "8"});
+    c.stopBitsList->addItems({"1", "1.5", "2"});
+    c.flowList->addItems({"无", "Xon/Xoff", "RTS", "RTSXon/Xoff"});
+    for (QComboBox *list : {c.portList, c.speedList, c.parityList, c.dataBitsList, c.stopBitsList, c.flowList}) {
         list->setEditable(false);
         list->setCurrentIndex(-1);
     }
     // The settings the serial control starts with, the parity letter as the lists show it.
-    tarnwell::CommSettings initial = defaultCommSettings();
+    tarnwell::commSettings initial = defaultCommSettings();
     initial.Check = initial.Check.toUpper();
-    c.Lbl_ComSettings->setText(QStringLiteral("当前设置:COM%1 ").arg(initial.PortNum) + lineSettingsText(initial));
+    c.settingsLabel->setText(QStringLiteral("当前设置:COM%1 ").arg(initial.PortNum) + lineSettingsText(initial));
 }
 
 void PortSettings::connectLists()
 {
-    for (QComboBox *list : {m_c.Combo2, m_c.Combo3, m_c.Combo4, m_c.Combo5, m_c.Combo6, m_c.Combo7})
-        QObject::connect(list, &QComboBox::currentIndexChanged, list, [this] { ApplyCommSettings(); });
+    for (QComboBox *list : {m_c.portList, m_c.speedList, m_c.parityList, m_c.dataBitsList, m_c.stopBitsList, m_c.flowList})
+        QObject::connect(list, &QComboBox::currentIndexChanged, list, [this] { applyCommSettings(); });
 }
 
-void PortSettings::ApplyCommSettings()
+void PortSettings::applyCommSettings()
 {
-    if (!ApplyEnabled)
+    if (!applyEnabled)
         return;
     trapErrors([this] { applySteps(); });
 }
@@ -79,39 +79,39 @@ void PortSettings::applySteps()
 {
     if (m_serial.portOpen())
         m_serial.setPortOpen(false);
-    const int parityIndex = m_c.Combo4->currentIndex();
+    const int parityIndex = m_c.parityList->currentIndex();
     const QString parity = (parityIndex >= 0 && parityIndex < 3)
                                ? QString::fromLatin1(kParityLetters[parityIndex]) : QString();
-    CommSettings.PortNum = qint16(m_c.Combo2->currentData().toInt());
-    m_serial.setCommPort(CommSettings.PortNum);
-    CommSettings.Speed = listNumber(m_c.Combo3, "波特率");
-    CommSettings.Check = parity;
-    CommSettings.Data = qint16(listNumber(m_c.Combo5, "数据位"));
-    CommSettings.Stop = m_c.Combo6->currentText();
-    CommSettings.HandShake = qint16(m_c.Combo7->currentIndex());
-    m_serial.setSettings(m_c.Combo3->currentText() + u',' + parity + u',' + m_c.Combo5->currentText()
-                         + u',' + m_c.Combo6->currentText());
-    m_serial.setHandshaking(m_c.Combo7->currentIndex());
-    m_c.Lbl_ComSettings->setText(QStringLiteral("设置:COM%1 %2 握手:%3")
+    commSettings.PortNum = qint16(m_c.portList->currentData().toInt());
+    m_serial.setCommPort(commSettings.PortNum);
+    commSettings.Speed = listNumber(m_c.speedList, "波特率");
+    commSettings.Check = parity;
+    commSettings.Data = qint16(listNumber(m_c.dataBitsList, "数据位"));
+    commSettings.Stop = m_c.stopBitsList->currentText();
+    commSettings.HandShake = qint16(m_c.flowList->currentIndex());
+    m_serial.setSettings(m_c.speedList->currentText() + u',' + parity + u',' + m_c.dataBitsList->currentText()
+                         + u',' + m_c.stopBitsList->currentText());
+    m_serial.setHandshaking(m_c.flowList->currentIndex());
+    m_c.settingsLabel->setText(QStringLiteral("设置:COM%1 %2 握手:%3")
                                      .arg(m_serial.commPort())
-                                     .arg(m_serial.settings(), m_c.Combo7->itemText(m_serial.handshaking())));
+                                     .arg(m_serial.settings(), m_c.flowList->itemText(m_serial.handshaking())));
     m_applied = true;
 }
 
-void PortSettings::FillCommLists()
+void PortSettings::fillCommLists()
 {
-    ApplyEnabled = false;
-    if (!SettingsLoaded || !select(CommSettings)) {
+    applyEnabled = false;
+    if (!settingsLoaded || !select(commSettings)) {
         // No stored settings, or some cannot be selected: the defaults, without a message.
         select(defaultCommSettings());
     }
-    ApplyEnabled = true;
-    ApplyCommSettings();
+    applyEnabled = true;
+    applyCommSettings();
 }
 
-bool PortSettings::select(const tarnwell::CommSettings &s)
+bool PortSettings::select(const tarnwell::commSettings &s)
 {
-    if (!selectIndex(m_c.Combo2, s.PortNum - 1) || !selectText(m_c.Combo3, QString::number(s.Speed)))
+    if (!selectIndex(m_c.portList, s.PortNum - 1) || !selectText(m_c.speedList, QString::number(s.Speed)))
         return false;
     // The parity letter in either case ("N" is what the status label shows); a missing or
     // unknown one selects the default entry, silently, and the other stored values still count.
@@ -119,14 +119,14 @@ bool PortSettings::select(const tarnwell::CommSettings &s)
     for (int i = 0; i < 3; ++i)
         if (s.Check.compare(QLatin1String(kParityLetters[i]), Qt::CaseInsensitive) == 0)
             parity = i;
-    m_c.Combo4->setCurrentIndex(parity);
-    return selectText(m_c.Combo5, QString::number(s.Data)) && selectText(m_c.Combo6, s.Stop)
-           && selectIndex(m_c.Combo7, s.HandShake);
+    m_c.parityList->setCurrentIndex(parity);
+    return selectText(m_c.dataBitsList, QString::number(s.Data)) && selectText(m_c.stopBitsList, s.Stop)
+           && selectIndex(m_c.flowList, s.HandShake);
 }
 
 void PortSettings::setListsEnabled(bool enabled)
 {
-    for (QComboBox *list : {m_c.Combo2, m_c.Combo3, m_c.Combo4, m_c.Combo5, m_c.Combo6, m_c.Combo7})
+    for (QComboBox *list : {m_c.portList, m_c.speedList, m_c.parityList, m_c.dataBitsList, m_c.stopBitsList, m_c.flowList})
         list->setEnabled(enabled);
 }
 

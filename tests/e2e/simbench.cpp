@@ -1,3 +1,4 @@
+#include "support/controls.h"
 #include "simbench.h"
 
 #include <QTest>
@@ -71,11 +72,11 @@ bool SimBench::start(const QStringList &simArguments, QString &error)
     home.linkPort(3, sim.terminalPath());
     m_window = std::make_unique<FrmMain>();
     home.confine(*qobject_cast<PortSerialControl *>(&m_window->serial()));
-    if (m_window->Combo2->currentText() != QStringLiteral("COM3")) {
-        error = QStringLiteral("the window did not start on COM3 but on ") + m_window->Combo2->currentText();
+    if (test::control<QComboBox>(*m_window, "Combo2")->currentText() != QStringLiteral("COM3")) {
+        error = QStringLiteral("the window did not start on COM3 but on ") + test::control<QComboBox>(*m_window, "Combo2")->currentText();
         return false;
     }
-    m_window->Cmd_Switch->click();
+    test::control<QPushButton>(*m_window, "Cmd_Switch")->click();
     if (!m_window->serial().portOpen()) {
         error = QStringLiteral("the port did not open: ") + boxes.texts().join(u'\n');
         return false;
@@ -105,8 +106,8 @@ bool SimBench::waitForText(const QString &marker, qsizetype from, int timeoutMs)
 qsizetype SimBench::typeLine(const QString &line)
 {
     const qsizetype from = mark();
-    m_window->Text2->setText(line);
-    m_window->Cmd_Send_Enter->click();
+    test::control<QLineEdit>(*m_window, "Text2")->setText(line);
+    test::control<QPushButton>(*m_window, "Cmd_Send_Enter")->click();
     return from;
 }
 
@@ -120,7 +121,7 @@ void SimBench::run(QPushButton *button)
 QString SimBench::capture()
 {
     QSignalSpy reported(&m_window->capture(), &BindInfoCapture::reported);
-    m_window->Cmd_GetBindInfo->click();
+    test::control<QPushButton>(*m_window, "Cmd_GetBindInfo")->click();
     if (reported.isEmpty() && !reported.wait(kReportTimeoutMs))
         return {};
     return reported.takeFirst().at(0).toString();
@@ -128,8 +129,8 @@ QString SimBench::capture()
 
 void SimBench::clearLoginBoxes()
 {
-    for (QLineEdit *box : {m_window->Txt_ManageIP, m_window->Txt_User_Name, m_window->Txt_User_PSD,
-                           m_window->Txt_Super_Name, m_window->Txt_Super_PSD})
+    for (QLineEdit *box : {test::control<QLineEdit>(*m_window, "Txt_ManageIP"), test::control<QLineEdit>(*m_window, "Txt_User_Name"), test::control<QLineEdit>(*m_window, "Txt_User_PSD"),
+                           test::control<QLineEdit>(*m_window, "Txt_Super_Name"), test::control<QLineEdit>(*m_window, "Txt_Super_PSD")})
         box->clear();
 }
 

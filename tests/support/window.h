@@ -2,6 +2,7 @@
 // The real main window in a throw-away configuration directory with every message box recorded:
 // WindowRig puts COM3 (the port a first run selects) on a pseudo-terminal, FakeWindow gives the
 // window a fake serial control. The closing fade is off unless a test asks for it.
+#include "support/controls.h"
 #include "serial/portserialcontrol.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
@@ -48,7 +49,7 @@ struct WindowRig {
     }
     void open()
     {
-        QTest::mouseClick(window->Cmd_Switch, Qt::LeftButton);
+        QTest::mouseClick(test::control<QPushButton>(*window, "Cmd_Switch"), Qt::LeftButton);
         QVERIFY(window->serial().portOpen());
     }
     // What reached the far end once n bytes have (or the wait ran out), and nothing after them.

@@ -1,5 +1,6 @@
 // The console through the main window over a real pseudo-terminal: open and close, the bytes
 // each key and button sends, the space rule and the default button.
+#include "support/controls.h"
 #include "serial/serialcontrol.h"
 #include "support/window.h"
 #include "ui/frmmain.h"
@@ -16,9 +17,9 @@ namespace {
 
 bool closedState(FrmMain &w)
 {
-    return w.Cmd_Switch->text() == QStringLiteral("点击开启") && !w.serial().portOpen()
-           && w.Combo2->isEnabled() && w.Combo7->isEnabled() && !w.Timer2->isActive()
-           && !w.Image2->isHidden() && w.Image3->isHidden() && w.portSettings().ApplyEnabled;
+    return test::control<QPushButton>(w, "Cmd_Switch")->text() == QStringLiteral("点击开启") && !w.serial().portOpen()
+           && test::control<QComboBox>(w, "Combo2")->isEnabled() && test::control<QComboBox>(w, "Combo7")->isEnabled() && !test::control<QTimer>(w, "Timer2")->isActive()
+           && !test::control<QLabel>(w, "Image2")->isHidden() && test::control<QLabel>(w, "Image3")->isHidden() && w.portSettings().applyEnabled;
 }
 
 } // namespace
@@ -32,11 +33,11 @@ private slots:
         FrmMain &w = t.start(false); // not shown: key and mouse events still reach it
         QVERIFY(closedState(w));
         t.open();
-        QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
-        QVERIFY(!w.Combo3->isEnabled() && w.Timer2->isActive() && !w.portSettings().ApplyEnabled);
-        QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+        QCOMPARE(test::control<QPushButton>(w, "Cmd_Switch")->text(), QStringLiteral("点击关闭"));
+        QVERIFY(!test::control<QComboBox>(w, "Combo3")->isEnabled() && test::control<QTimer>(w, "Timer2")->isActive() && !w.portSettings().applyEnabled);
+        QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
         QVERIFY(closedState(w));
-        w.Combo3->setCurrentIndex(w.Combo3->findText("19200")); // applied at once when closed
+        test::control<QComboBox>(w, "Combo3")->setCurrentIndex(test::control<QComboBox>(w, "Combo3")->findText("19200")); // applied at once when closed
         QCOMPARE(w.serial().settings(), QStringLiteral("19200,n,8,1"));
         QVERIFY(t.boxes.boxes.isEmpty());
     }
@@ -78,7 +79,7 @@ private slots:
         test::WindowRig t;
         FrmMain &w = t.start(false);
         t.open();
-        w.Text2->setText(typed);
+        test::control<QLineEdit>(w, "Text2")->setText(typed);
         auto *control = w.findChild<QWidget *>(target);
         QVERIFY(control);
         control->setFocus();
@@ -87,7 +88,7 @@ private slots:
         else
             QTest::mouseClick(control, Qt::LeftButton);
         QCOMPARE(t.sent(qMax<int>(1, bytes.size())), bytes); // once, and nothing after it
-        QCOMPARE(w.Text2->text(), after);
+        QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), after);
         QVERIFY(t.boxes.boxes.isEmpty());
     }
 
@@ -97,9 +98,9 @@ private slots:
         test::WindowRig t;
         FrmMain &w = t.start(false);
         t.open();
-        w.Cmd_PSD->click(); // 密文
-        w.Text2->setText(QStringLiteral("pa☃ss"));
-        w.Cmd_Send_Enter->click();
+        test::control<QPushButton>(w, "Cmd_PSD")->click(); // 密文
+        test::control<QLineEdit>(w, "Text2")->setText(QStringLiteral("pa☃ss"));
+        test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
         QCOMPARE(t.boxes.boxes.size(), 1);
         QVERIFY2(t.boxes.boxes[0].text.contains(QStringLiteral("密码")) && !t.boxes.boxes[0].text.contains(u'☃'),
                  qPrintable(t.boxes.boxes[0].text));

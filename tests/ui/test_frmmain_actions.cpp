@@ -1,6 +1,7 @@
 // The main window's own actions: masking the input line, the one help window, which goes when
 // the main window closes, the cursor that stops blinking while nobody types, and the pane's
 // menu entry that shows the session logs' folder.
+#include "support/controls.h"
 #include "support/window.h"
 #include "ui/cursorblink.h"
 #include "ui/frmmain.h"
@@ -95,28 +96,28 @@ void TestFrmMainActions::maskToggle()
     FrmMain &w = *t.w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.Cmd_PSD->text(), QStringLiteral("明文"));
-    QCOMPARE(w.Text2->echoMode(), QLineEdit::Normal);
+    QCOMPARE(test::control<QPushButton>(w, "Cmd_PSD")->text(), QStringLiteral("明文"));
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->echoMode(), QLineEdit::Normal);
 
-    w.Text2->setFocus();
-    QTest::keyClicks(w.Text2, "dis");
-    QTest::mouseClick(w.Cmd_PSD, Qt::LeftButton);
-    w.Text2->setFocus();
-    type(w.Text2, QStringLiteral(" cu中"));
-    QCOMPARE(w.Text2->text(), QStringLiteral("dis cu中"));
-    QCOMPARE(w.Text2->displayText(), QStringLiteral("*******"));
+    test::control<QLineEdit>(w, "Text2")->setFocus();
+    QTest::keyClicks(test::control<QLineEdit>(w, "Text2"), "dis");
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_PSD"), Qt::LeftButton);
+    test::control<QLineEdit>(w, "Text2")->setFocus();
+    type(test::control<QLineEdit>(w, "Text2"), QStringLiteral(" cu中"));
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), QStringLiteral("dis cu中"));
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->displayText(), QStringLiteral("*******"));
     for (int i = 1; i < clicks; ++i)
-        QTest::mouseClick(w.Cmd_PSD, Qt::LeftButton);
+        QTest::mouseClick(test::control<QPushButton>(w, "Cmd_PSD"), Qt::LeftButton);
 
-    QCOMPARE(w.Cmd_PSD->text(), caption);
-    QCOMPARE(w.Text2->text(), QStringLiteral("dis cu中"));
-    QCOMPARE(w.Text2->displayText(), masked ? QStringLiteral("*******") : QStringLiteral("dis cu中"));
+    QCOMPARE(test::control<QPushButton>(w, "Cmd_PSD")->text(), caption);
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), QStringLiteral("dis cu中"));
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->displayText(), masked ? QStringLiteral("*******") : QStringLiteral("dis cu中"));
 
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     QVERIFY(w.serial().portOpen());
     t.serial->writes.clear();
-    w.Text2->setFocus();
-    QTest::keyClick(w.Text2, Qt::Key_Return);
+    test::control<QLineEdit>(w, "Text2")->setFocus();
+    QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_Return);
     QCOMPARE(t.serial->written(), QStringLiteral("dis cu中\r"));
     QVERIFY(t.boxes.boxes.isEmpty());
 }
@@ -135,8 +136,8 @@ void TestFrmMainActions::helpWindowClosesWithMainWindow()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // A second click shows the one help window again rather than a new one.
-    QTest::mouseClick(w.C买的, Qt::LeftButton);
-    QTest::mouseClick(w.C买的, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "C买的"), Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "C买的"), Qt::LeftButton);
     QCOMPARE(helpWindows(false).size(), 1);
     QPointer<FrmHelp> help = helpWindows(true).value(0);
     QVERIFY(help);
@@ -193,7 +194,7 @@ void TestFrmMainActions::logFolderFromMenu()
 {
     Window win;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
-    std::unique_ptr<QMenu> menu(win.w->Text1->createContextMenu());
+    std::unique_ptr<QMenu> menu(test::control<TerminalView>(*win.w, "Text1")->createContextMenu());
     QAction *entry = nullptr;
     for (QAction *a : menu->actions())
         if (a->text() == QStringLiteral("打开日志文件夹"))
@@ -227,16 +228,16 @@ void TestFrmMainActions::stoppingAScriptAsksFirst()
     FrmMain &w = *t.w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     QVERIFY(w.serial().portOpen());
     t.boxes.answer = answer;
     QTimer::singleShot(700, &w, [&] {
         if (action == "window")
             w.close();
         else
-            w.Cmd_Switch->click();
+            test::control<QPushButton>(w, "Cmd_Switch")->click();
     });
-    w.Cmd_Save->click();
+    test::control<QPushButton>(w, "Cmd_Save")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w.engine().busy(), 10000);
     QCoreApplication::processEvents(); // the end is shown once it is over
     QCOMPARE(t.boxes.questions.size(), 1);

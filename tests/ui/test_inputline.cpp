@@ -1,6 +1,7 @@
 // The input line as a console line, on a fake port and a virtual clock: the history (and the
 // masked line kept out of it), the question before a paste of several lines, its pace, what
 // stops it, and text the switch cannot take.
+#include "support/controls.h"
 #include "support/virtualclock.h"
 #include "support/window.h"
 #include "ui/consoleterminal.h"
@@ -34,12 +35,12 @@ struct Rig {
         t.serial->clock = [this] { return clock.now; };
         w.pasteInput().ask = [this](QWidget *, const QString &q) { return asked << q, answer; };
         w.operations().observe({}, [this](const QString &, const QString &how) { outcome = how; });
-        QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+        QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     }
     void paste(const QString &text) // as Ctrl+V does; the paste runs to its end in here
     {
         QApplication::clipboard()->setText(text);
-        QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_V, Qt::ControlModifier);
         QCoreApplication::processEvents();
         clock.run();
     }
@@ -69,29 +70,29 @@ private slots:
     {
         Rig r;
         for (const char *line : {"sys", "dis cu", "dis cu", "return"}) {
-            r.w.Text2->setText(QString::fromLatin1(line));
-            QTest::keyClick(r.w.Text2, Qt::Key_Return);
+            test::control<QLineEdit>(r.w, "Text2")->setText(QString::fromLatin1(line));
+            QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Return);
         }
-        r.w.Text2->setText(QStringLiteral("draft"));
+        test::control<QLineEdit>(r.w, "Text2")->setText(QStringLiteral("draft"));
         QStringList seen;
         for (const Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down})
-            QTest::keyClick(r.w.Text2, k), seen << r.w.Text2->text();
+            QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), k), seen << test::control<QLineEdit>(r.w, "Text2")->text();
         QCOMPARE(seen, (QStringList{"return", "dis cu", "sys", "sys", "dis cu", "return", "draft"}));
         // A line typed while 密文 hides it goes out masked wherever it is shown and is not kept.
         QSignalSpy shown(r.t.serial, &SerialControl::sent);
-        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
-        r.w.Text2->setText(QStringLiteral("secret"));
-        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_PSD"), Qt::LeftButton);
+        test::control<QLineEdit>(r.w, "Text2")->setText(QStringLiteral("secret"));
+        QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Return);
         QCOMPARE(r.written().constLast(), QStringLiteral("secret\r"));
         QCOMPARE(shown.value(0).value(0).toString(), QStringLiteral("******\r"));
-        QCOMPARE(r.w.Text2->text(), QString());
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->text(), QString());
         QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines().constLast(), QStringLiteral("return"));
         // A line too long for a command is not kept either: bringing it back would take seconds.
-        QTest::mouseClick(r.w.Cmd_PSD, Qt::LeftButton);
-        r.w.Text2->setText(QString(CommandHistory::kLongestLine + 1, u'x'));
-        QTest::keyClick(r.w.Text2, Qt::Key_Return);
-        QTest::keyClick(r.w.Text2, Qt::Key_Up);
-        QCOMPARE(r.w.Text2->text(), QStringLiteral("return"));
+        QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_PSD"), Qt::LeftButton);
+        test::control<QLineEdit>(r.w, "Text2")->setText(QString(CommandHistory::kLongestLine + 1, u'x'));
+        QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Return);
+        QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Up);
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->text(), QStringLiteral("return"));
         CommandHistory h;
         for (int i = 0; i < 205; ++i)
             h.add(QString::number(i));
@@ -116,14 +117,14 @@ private slots:
         QFETCH(bool, secret);
         Rig r;
         r.w.terminal().append(shown);
-        QCOMPARE(r.w.Text2->echoMode() != QLineEdit::Normal, secret);
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->echoMode() != QLineEdit::Normal, secret);
         QSignalSpy sent(r.t.serial, &SerialControl::sent);
-        QTest::keyClicks(r.w.Text2, QStringLiteral(" h3c"));
-        QTest::keyClick(r.w.Text2, Qt::Key_Return);
+        QTest::keyClicks(test::control<QLineEdit>(r.w, "Text2"), QStringLiteral(" h3c"));
+        QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Return);
         QCOMPARE(r.written(), (secret ? QStringList{" h3c\r"} : QStringList{" ", " h3c\r"}));
         QCOMPARE(sent.constLast().value(0).toString(), secret ? QStringLiteral("******\r") : QStringLiteral(" h3c\r"));
         QCOMPARE(r.w.findChild<ConsoleTerminal *>()->history().lines(), secret ? QStringList() : QStringList{" h3c"});
-        QCOMPARE(r.w.Text2->echoMode(), QLineEdit::Normal); // the next line is no password
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->echoMode(), QLineEdit::Normal); // the next line is no password
     }
 
     // Every line with its CR, 500 ms after the one before, the progress shown meanwhile and
@@ -142,10 +143,10 @@ private slots:
         Rig r;
         QString progress;
         r.clock.at(600, [&] {
-            progress = r.w.Text2->text();
-            QTest::keyClicks(r.w.Text2, QStringLiteral("x"));
-            QTest::keyClick(r.w.Text2, Qt::Key_Return);
-            QTest::mouseClick(r.w.Cmd_Send_Enter, Qt::LeftButton);
+            progress = test::control<QLineEdit>(r.w, "Text2")->text();
+            QTest::keyClicks(test::control<QLineEdit>(r.w, "Text2"), QStringLiteral("x"));
+            QTest::keyClick(test::control<QLineEdit>(r.w, "Text2"), Qt::Key_Return);
+            QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_Send_Enter"), Qt::LeftButton);
         });
         r.paste(lines(count, stem) + QStringLiteral("\n"));
         QCOMPARE(r.asked.size(), 1);
@@ -161,8 +162,8 @@ private slots:
             }
         }
         QCOMPARE(r.outcome, QStringLiteral("完成"));
-        QCOMPARE(r.w.Text2->text(), QString());
-        QVERIFY(!r.w.Text2->isReadOnly());
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->text(), QString());
+        QVERIFY(!test::control<QLineEdit>(r.w, "Text2")->isReadOnly());
         QCOMPARE(PasteSender::duration(300), QStringLiteral("约 2 分 29 秒"));
     }
 
@@ -186,11 +187,11 @@ private slots:
             if (how.startsWith("esc"))
                 QTest::keyClick(r.w.findChild<QWidget *>(how == "esc" ? "Text2" : "Text1"), Qt::Key_Escape);
             else if (how == "break")
-                QTest::mouseClick(r.w.Cmd_Break, Qt::LeftButton);
+                QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_Break"), Qt::LeftButton);
             else if (how != "window")
-                QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+                QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_Switch"), Qt::LeftButton);
             if (how == "reopen")
-                QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+                QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_Switch"), Qt::LeftButton);
             sent = r.written();
             if (how == "window")
                 r.t.w.reset();
@@ -202,8 +203,8 @@ private slots:
         if (how == "window")
             return;
         QCOMPARE(r.written(), expected);
-        QCOMPARE(r.w.Text2->text(), QString());
-        QVERIFY(!r.w.Text2->isReadOnly());
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->text(), QString());
+        QVERIFY(!test::control<QLineEdit>(r.w, "Text2")->isReadOnly());
         QCOMPARE(r.w.serial().portOpen(), how.startsWith("esc") || how == "break" || how == "reopen");
     }
 
@@ -236,12 +237,12 @@ private slots:
         Rig r;
         r.answer = why != "cancel";
         if (why == "closed")
-            QTest::mouseClick(r.w.Cmd_Switch, Qt::LeftButton);
+            QTest::mouseClick(test::control<QPushButton>(r.w, "Cmd_Switch"), Qt::LeftButton);
         const auto other = why == "busy" ? r.w.operations().tryBegin(QStringLiteral("读取绑定信息")) : std::nullopt;
         if (why == "masked")
-            r.w.Text2->setEchoMode(QLineEdit::Password);
-        r.w.Text2->setText(QStringLiteral("dis "));
-        r.w.Text2->end(false);
+            test::control<QLineEdit>(r.w, "Text2")->setEchoMode(QLineEdit::Password);
+        test::control<QLineEdit>(r.w, "Text2")->setText(QStringLiteral("dis "));
+        test::control<QLineEdit>(r.w, "Text2")->end(false);
         if (why == "menu") {
             QApplication::clipboard()->setText(pasted);
             QTimer::singleShot(0, [] {
@@ -252,8 +253,8 @@ private slots:
                 if (menu)
                     menu->close();
             });
-            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), r.w.Text2->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(r.w.Text2, &click);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), test::control<QLineEdit>(r.w, "Text2")->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(test::control<QLineEdit>(r.w, "Text2"), &click);
         } else {
             r.paste(pasted);
         }
@@ -261,9 +262,9 @@ private slots:
         QCOMPARE(r.t.boxes.boxes.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
             QVERIFY2(r.t.boxes.boxes[0].text.contains(box), qPrintable(r.t.boxes.boxes[0].text));
-        QCOMPARE(r.w.Text2->text(), kept ? QStringLiteral("dis ") + pasted
+        QCOMPARE(test::control<QLineEdit>(r.w, "Text2")->text(), kept ? QStringLiteral("dis ") + pasted
                                     : why == "masked" ? QStringLiteral("dis Secret1") : QStringLiteral("dis "));
-        QVERIFY(!r.w.Text2->isReadOnly());
+        QVERIFY(!test::control<QLineEdit>(r.w, "Text2")->isReadOnly());
     }
 
     // A script box keeps one cell of whatever is typed or pasted into it, says when it dropped

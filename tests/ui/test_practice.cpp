@@ -1,6 +1,7 @@
 // tarnwell --practice: the window on the bundled simulated switch at a console's pace, in a
 // throw-away settings folder that nothing of the person's own configuration reaches; the
 // session logs kept in the person's log folder, marked as practice.
+#include "support/controls.h"
 #include "base/error.h"
 #include "serial/portserialcontrol.h"
 #include "support/files.h"
@@ -56,14 +57,14 @@ void TestPractice::windowOnTheSimulatedSwitch()
                  qPrintable(w.windowTitle()));
         const QTemporaryDir noLocks; // the machine's lock folder may hold a killed test's lock
         qobject_cast<PortSerialControl *>(&w.serial())->setLockDirectories({noLocks.path()});
-        QCOMPARE(w.Combo2->currentText(), QStringLiteral("COM3"));
-        w.Cmd_Switch->click();
+        QCOMPARE(test::control<QComboBox>(w, "Combo2")->currentText(), QStringLiteral("COM3"));
+        test::control<QPushButton>(w, "Cmd_Switch")->click();
         QVERIFY(w.serial().portOpen());
-        w.Cmd_Send_Enter->click();
+        test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.terminal().text().contains(QStringLiteral("Username:")), 20000);
         const auto type = [&w](const char *line, const char *until) {
-            w.Text2->setText(QString::fromLatin1(line));
-            w.Cmd_Send_Enter->click();
+            test::control<QLineEdit>(w, "Text2")->setText(QString::fromLatin1(line));
+            test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
             QTRY_VERIFY_WITH_TIMEOUT(w.terminal().text().endsWith(QString::fromLatin1(until)), 20000);
         };
         type("admin", "Password:");

@@ -1,6 +1,7 @@
 // The port settings from one run to the next, through the whole window and a real settings
 // file: what start-up selects and applies, what shutdown writes, files written by hand, and a
 // file that cannot be loaded.
+#include "support/controls.h"
 #include "serial/portserialcontrol.h"
 #include "support/files.h"
 #include "support/window.h"
@@ -18,7 +19,7 @@ namespace {
 const QByteArray kDefaultsFile = "[h3c_comm]\nPortNum=3\nSpeed=9600\nCheck=n\nData=8\nStop=1\nHandShake=0\n";
 const QString kDefaultSelections = QStringLiteral("COM3|9600|无|8|1|无");
 
-QList<QComboBox *> lists(const FrmMain &w) { return {w.Combo2, w.Combo3, w.Combo4, w.Combo5, w.Combo6, w.Combo7}; }
+QList<QComboBox *> lists(const FrmMain &w) { return {test::control<QComboBox>(w, "Combo2"), test::control<QComboBox>(w, "Combo3"), test::control<QComboBox>(w, "Combo4"), test::control<QComboBox>(w, "Combo5"), test::control<QComboBox>(w, "Combo6"), test::control<QComboBox>(w, "Combo7")}; }
 
 // The six lists' selected texts, "-" where nothing is selected.
 QString selections(const FrmMain &w)
@@ -106,7 +107,7 @@ void TestStartupSettings::savedAndRestored()
         QCOMPARE(selections(r.w), selected);
         QCOMPARE(QStringLiteral("COM%1 %2 %3").arg(r.serial->commPort()).arg(r.serial->settings()).arg(r.serial->handshaking()),
                  applied);
-        QVERIFY(r.w.Lbl_ComSettings->text().startsWith(u"设置:"_qs + applied.section(u' ', 0, 1) + u" 握手:"_qs));
+        QVERIFY(test::control<QLabel>(r.w, "Lbl_ComSettings")->text().startsWith(u"设置:"_qs + applied.section(u' ', 0, 1) + u" 握手:"_qs));
         QCOMPARE(readFile(ini), run ? saved : before.isEmpty() ? QByteArray("<unreadable>") : before);
         QVERIFY(r.w.close());
         QCOMPARE(r.boxes.texts(), QStringList());
@@ -154,8 +155,8 @@ void TestStartupSettings::badFileAtStartUp()
     }
     QCOMPARE(selections(w), fails ? QStringLiteral("-|-|-|-|-|-") : kDefaultSelections);
     // Opening and closing the port applies nothing.
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     QVERIFY(!run.serial->portOpen() && run.serial->openCount == 1);
     QVERIFY(w.close());
     QCOMPARE(run.boxes.boxes.size(), fails ? 1 : 0); // shutdown reports nothing
@@ -189,12 +190,12 @@ void TestStartupSettings::failedLoad()
     writeFile(ini, before);
     FrmMain &w = rig.start(false);
     QCOMPARE(selections(w), QStringLiteral("-|-|-|-|-|-"));
-    QCOMPARE(w.Lbl_ComSettings->text(), QStringLiteral("当前设置:COM3 9600,N,8,1"));
+    QCOMPARE(test::control<QLabel>(w, "Lbl_ComSettings")->text(), QStringLiteral("当前设置:COM3 9600,N,8,1"));
     rig.open();
     QCOMPARE(qobject_cast<PortSerialControl *>(&w.serial())->deviceName(), rig.pty.slavePath());
     QCOMPARE(w.serial().settings(), QStringLiteral("9600,n,8,1"));
     QCOMPARE(rig.boxes.boxes.size(), 1); // the error dialog, nothing on opening
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     pick(w, picks);
     QVERIFY(w.close());
     QCOMPARE(readFile(ini), saved ? QByteArray("; mine\n[h3c_comm]\nPortNum=7\nSpeed=2400\nCheck=e\nData=7\nStop=2\nHandShake=2\n[keep]\na=b\n")

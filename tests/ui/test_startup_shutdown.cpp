@@ -1,4 +1,5 @@
 // The closing fade behind its 1020 MiB gate, after the port is closed and the settings saved.
+#include "support/controls.h"
 #include "support/virtualclock.h"
 #include "support/window.h"
 #include "ui/frmmain.h"
@@ -65,10 +66,10 @@ void TestStartupShutdown::fadeGate()
     Window t;
     test::MemoryGate gate(mib);
     FrmMain &w = *t.w;
-    QCOMPARE(w.GetMemoryInfo(1, true), mib ? double(mib) : -1.0);
+    QCOMPARE(w.memoryInfo(1, true), mib ? double(mib) : -1.0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.Cmd_Switch, Qt::LeftButton);
+    QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
     QVERIFY(w.serial().portOpen());
     QCOMPARE(w.windowOpacity(), 1.0);
 

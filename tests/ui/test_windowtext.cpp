@@ -1,5 +1,6 @@
 // What the user reads: every control of both windows drawn in a Song face at its own size with
 // its caption whole, and the texts Qt draws itself (buttons, context menus) in Chinese.
+#include "support/controls.h"
 #include "support/fakeserialcontrol.h"
 #include "support/messagerecorder.h"
 #include "support/pty.h"
@@ -99,12 +100,12 @@ private slots:
         m_main = std::make_unique<FrmMain>(std::make_unique<test::FakeSerialControl>());
         m_help = std::make_unique<FrmHelp>();
         // The longest port-settings line the lists can produce.
-        m_main->Combo2->setCurrentIndex(m_main->Combo2->count() - 1);
-        m_main->Combo3->setCurrentText("38400");
-        m_main->Combo4->setCurrentIndex(2);
-        m_main->Combo6->setCurrentText("1.5");
-        m_main->Combo7->setCurrentText("RTSXon/Xoff");
-        QCOMPARE(m_main->Lbl_ComSettings->text(), "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff");
+        test::control<QComboBox>(*m_main, "Combo2")->setCurrentIndex(test::control<QComboBox>(*m_main, "Combo2")->count() - 1);
+        test::control<QComboBox>(*m_main, "Combo3")->setCurrentText("38400");
+        test::control<QComboBox>(*m_main, "Combo4")->setCurrentIndex(2);
+        test::control<QComboBox>(*m_main, "Combo6")->setCurrentText("1.5");
+        test::control<QComboBox>(*m_main, "Combo7")->setCurrentText("RTSXon/Xoff");
+        QCOMPARE(test::control<QLabel>(*m_main, "Lbl_ComSettings")->text(), "设置:COM16 38400,e,8,1.5 握手:RTSXon/Xoff");
         m_main->show();
         m_help->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()) && QTest::qWaitForWindowExposed(m_help.get()));
@@ -147,8 +148,8 @@ private slots:
         setMessageBoxHandler(recorder);
         QCOMPARE(texts.value(0), QStringLiteral("xt"));
         texts.removeFirst();
-        const std::unique_ptr<QMenu> lineMenu(m_main->Txt_Mac->createStandardContextMenu());
-        const std::unique_ptr<QMenu> textMenu(m_main->Text3->createStandardContextMenu());
+        const std::unique_ptr<QMenu> lineMenu(test::control<QLineEdit>(*m_main, "Txt_Mac")->createStandardContextMenu());
+        const std::unique_ptr<QMenu> textMenu(test::control<QPlainTextEdit>(*m_main, "Text3")->createStandardContextMenu());
         for (const QMenu *menu : {lineMenu.get(), textMenu.get()})
             for (const QAction *a : menu->actions())
                 if (!a->isSeparator()) // without the accelerator "(&U)" / "&" and the shortcut

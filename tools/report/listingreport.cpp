@@ -76,7 +76,7 @@ void ListingReport::spill()
 
 void ListingReport::write(std::FILE *to)
 {
-    writeUtf8(to, FormatBindHeader(m_model));
+    writeUtf8(to, formatBindHeader(m_model));
     const auto rowsOf = [&](QIODevice *device) {
         QDataStream in(device);
         BindInfoPort port;
@@ -85,7 +85,7 @@ void ListingReport::write(std::FILE *to)
             if (in.status() != QDataStream::Ok)
                 throw Error(QStringLiteral("无法读回临时文件"));
             for (const BindInfoRow &row : BindInfoRows(port, m_model))
-                writeUtf8(to, FormatBindRow(row));
+                writeUtf8(to, formatBindRow(row));
         }
     };
     if (m_file) {

@@ -53,11 +53,11 @@ void TestSettingsSave::folderWithoutWritePermission()
     setMode(path, fileWritable ? 0666 : 0444);
     setMode(SystemDirectory, 0555);
 
-    const CommSettings changed{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1};
+    const commSettings changed{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1};
     // Root writes through any permission bits: the save runs as an ordinary user.
     const bool asNobody = ::geteuid() == 0 && ::seteuid(65534) == 0;
     QString why;
-    const bool saved = SaveCommSettings(changed, &why);
+    const bool saved = saveCommSettings(changed, &why);
     if (asNobody)
         QVERIFY(::seteuid(0) == 0);
     setMode(SystemDirectory, 0755);
@@ -106,7 +106,7 @@ void TestSettingsSave::throughLink()
     }
 
     QString why;
-    QVERIFY2(SaveCommSettings(CommSettings{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1}, &why), qPrintable(why));
+    QVERIFY2(saveCommSettings(commSettings{1, 1200, QStringLiteral("e"), 7, QStringLiteral("2"), 1}, &why), qPrintable(why));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QFileInfo(link).symLinkTarget(), target);
     QVERIFY(test::readFile(target).contains("PortNum=1"));
@@ -122,4 +122,4 @@ void TestSettingsSave::throughLink()
 }
 
 QTEST_GUILESS_MAIN(TestSettingsSave)
-#include "tst_settingssave.moc"
+#include "test_settingssave.moc"

@@ -2,6 +2,7 @@
 // listing over ten screens, what the switch refused or asks at the end of a script, and pasted
 // text with line breaks.
 
+#include "support/controls.h"
 #include "simbench.h"
 #include "ui/pasteinput.h"
 
@@ -109,8 +110,8 @@ void TestE2eReplies::scriptMessages()
     for (const QString &line : typed) {
         from = t.mark();
         if (line.startsWith(u'?')) {
-            w.Text2->setText(line.mid(1));
-            w.Cmd_WenHao->click();
+            test::control<QLineEdit>(w, "Text2")->setText(line.mid(1));
+            test::control<QPushButton>(w, "Cmd_WenHao")->click();
             QVERIFY2(t.waitForText(u"\r\n<SW3100-A>"_qs + line.mid(1) + u' ', from), qPrintable(t.since(from)));
         } else {
             t.typeLine(line);
@@ -118,9 +119,9 @@ void TestE2eReplies::scriptMessages()
         }
     }
     t.clearLoginBoxes();
-    w.Txt_PortNum->setText(port);
-    w.Txt_Vlan->setText(vlan);
-    w.Txt_Mac->setText(u"000f-e212-3456"_qs);
+    test::control<QLineEdit>(w, "Txt_PortNum")->setText(port);
+    test::control<QLineEdit>(w, "Txt_Vlan")->setText(vlan);
+    test::control<QLineEdit>(w, "Txt_Mac")->setText(u"000f-e212-3456"_qs);
     from = t.mark();
     t.run(w.findChild<QPushButton *>(button));
     QCOMPARE(t.boxes.texts(), QStringList{message});
@@ -154,11 +155,11 @@ void TestE2eReplies::login()
     FrmMain &w = t.w();
     qsizetype from = t.typeLine(QString());
     QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
-    const QList<QLineEdit *> edits{w.Txt_ManageIP, w.Txt_User_Name, w.Txt_User_PSD, w.Txt_Super_Name, w.Txt_Super_PSD};
+    const QList<QLineEdit *> edits{test::control<QLineEdit>(w, "Txt_ManageIP"), test::control<QLineEdit>(w, "Txt_User_Name"), test::control<QLineEdit>(w, "Txt_User_PSD"), test::control<QLineEdit>(w, "Txt_Super_Name"), test::control<QLineEdit>(w, "Txt_Super_PSD")};
     for (qsizetype i = 0; i < edits.size(); ++i)
         edits[i]->setText(boxes[i]);
     from = t.mark();
-    t.run(w.Cmd_Login);
+    t.run(test::control<QPushButton>(w, "Cmd_Login"));
     QCOMPARE(t.boxes.texts(), QStringList{message});
     QVERIFY2(!t.since(from).contains(u"Secret99"_qs), qPrintable(t.since(from)));
     if (boxes[0] == u"10.0.0.2")
@@ -176,18 +177,18 @@ void TestE2eReplies::bindAfterTelnetLogin()
     qsizetype from = t.typeLine(QString());
     QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
     t.clearLoginBoxes();
-    w.Txt_ManageIP->setText(u"10.0.0.2"_qs);
-    w.Txt_User_Name->setText(u"admin"_qs);
-    w.Txt_User_PSD->setText(u"admin"_qs);
-    t.run(w.Cmd_Login);
+    test::control<QLineEdit>(w, "Txt_ManageIP")->setText(u"10.0.0.2"_qs);
+    test::control<QLineEdit>(w, "Txt_User_Name")->setText(u"admin"_qs);
+    test::control<QLineEdit>(w, "Txt_User_PSD")->setText(u"admin"_qs);
+    t.run(test::control<QPushButton>(w, "Cmd_Login"));
     QCOMPARE(t.boxes.texts(), QStringList{u"登录完毕，注意此功能需要在>状态下使用！"_qs});
-    w.Opt_Sw3600->click();
-    w.Txt_PortNum->setText(u"4"_qs);
-    w.Txt_Vlan->setText(u"10"_qs);
-    w.Txt_Mac->setText(u"000f-e212-3456"_qs);
-    w.Txt_IP->setText(u"10.1.1.4"_qs);
+    test::control<QRadioButton>(w, "Opt_Sw3600")->click();
+    test::control<QLineEdit>(w, "Txt_PortNum")->setText(u"4"_qs);
+    test::control<QLineEdit>(w, "Txt_Vlan")->setText(u"10"_qs);
+    test::control<QLineEdit>(w, "Txt_Mac")->setText(u"000f-e212-3456"_qs);
+    test::control<QLineEdit>(w, "Txt_IP")->setText(u"10.1.1.4"_qs);
     from = t.mark();
-    t.run(w.Cmd_Try_Bind);
+    t.run(test::control<QPushButton>(w, "Cmd_Try_Bind"));
     QCOMPARE(t.boxes.texts().value(1), u"操作完毕！\n\n交换机已在 SW3600-B（10.0.0.2）的命令行，登录的各行没有再发送。"_qs);
     QVERIFY2(!t.since(from).contains(u"tel 10.0.0.2"_qs), qPrintable(t.since(from)));
     from = t.typeLine(u"return"_qs);
@@ -210,14 +211,14 @@ void TestE2eReplies::pastedText()
     QString asked;
     w.pasteInput().ask = [&](QWidget *, const QString &question) { return asked = question, true; };
     QGuiApplication::clipboard()->setText(u"sys\r\nint eth 1/0/7\nreturn\n"_qs);
-    w.Text2->setFocus();
+    test::control<QLineEdit>(w, "Text2")->setFocus();
     from = t.mark();
-    QTest::keyClick(w.Text2, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_V, Qt::ControlModifier);
     QVERIFY2(t.waitForText(u"[SW3100-A-Ethernet1/0/7]return\r\n<SW3100-A>"_qs, from), qPrintable(t.since(from)));
     QVERIFY2(!t.since(from).contains(u"% "_qs), qPrintable(t.since(from)));
     QVERIFY2(asked.contains(u"3 行"_qs) && asked.contains(u"int eth 1/0/7"_qs), qPrintable(asked));
-    QCOMPARE(w.Text2->text(), QString());
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), QString());
 }
 
 QTEST_MAIN(TestE2eReplies)
-#include "tst_e2e_replies.moc"
+#include "test_e2e_replies.moc"

@@ -162,7 +162,7 @@ void TestBindInfoParser::parse()
     QFETCH(ModelButton, button);
     QFETCH(QStringList, rows);
 
-    const BindInfoResult r = ParseBindInfo(text, switchModelFromText(before));
+    const BindInfoResult r = parseBindInfo(text, switchModelFromText(before));
     QCOMPARE(switchModelText(r.switchModel), model);
     QCOMPARE(r.selected, button);
     QCOMPARE(rowsOf(r.table), rows);
@@ -214,7 +214,7 @@ void TestBindInfoParser::reportText()
     QFETCH(QString, text);
     QFETCH(QString, before);
     QFETCH(QString, report);
-    const QString got = FormatBindReport(ParseBindInfo(text, switchModelFromText(before)));
+    const QString got = formatBindReport(parseBindInfo(text, switchModelFromText(before)));
     QCOMPARE(got, report);
     for (const QString &line : got.split(u"\r\n"_qs).mid(1, -1)) {
         if (!line.isEmpty())
@@ -249,4 +249,4 @@ void TestBindInfoParser::modelText()
 }
 
 QTEST_GUILESS_MAIN(TestBindInfoParser)
-#include "tst_bindinfoparser.moc"
+#include "test_bindinfoparser.moc"

@@ -105,7 +105,7 @@ struct Rig {
 
 QString reportOf(const QString &text)
 {
-    return FormatBindReport(ParseBindInfo(text, SwitchModel::S3100));
+    return formatBindReport(parseBindInfo(text, SwitchModel::S3100));
 }
 
 // A listing of 60 ports (254 lines); with logs, a log line every 40 lines and one after the prompt.
@@ -274,4 +274,4 @@ void TestBindInfoCapture::refused()
 }
 
 QTEST_GUILESS_MAIN(TestBindInfoCapture)
-#include "tst_bindinfocapture.moc"
+#include "test_bindinfocapture.moc"

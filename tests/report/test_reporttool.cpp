@@ -115,7 +115,7 @@ void TestReportTool::report_data()
     // Longer than a read block and than the rows held in memory; Chinese text on block borders.
     const QString listing = test::pagedListing(test::configLines(40000, true), 23).join(QString());
     QTest::newRow("long capture") << QStringList{} << gbk(listing)
-                                  << FormatBindReport(ParseBindInfo(listing, SwitchModel::S3100)).toUtf8() << 0;
+                                  << formatBindReport(parseBindInfo(listing, SwitchModel::S3100)).toUtf8() << 0;
 
     // Invalid and four-byte GBK sequences inside a VLAN value, read as in one piece: 85 bytes a
     // block, so the ends of the 64 KiB read blocks fall on 32 successive bytes of the block.
@@ -123,7 +123,7 @@ void TestReportTool::report_data()
                            + "\r\n#\r\ninterface Ethernet1/0/1\r\n port access vlan 55555";
     const QByteArray oddCapture = odd.repeated((2 << 20) / odd.size());
     QTest::newRow("invalid GBK across read blocks") << QStringList{} << oddCapture
-        << FormatBindReport(ParseBindInfo(QStringDecoder("GB18030")(oddCapture), SwitchModel::S3100)).toUtf8() << 0;
+        << formatBindReport(parseBindInfo(QStringDecoder("GB18030")(oddCapture), SwitchModel::S3100)).toUtf8() << 0;
 
     // Session logs: time prefixes, events and sent lines left out, "+++" parts joined, caret
     // notation read back (^M is a line end for a value), a listing ended by the next sent line
@@ -226,4 +226,4 @@ void TestReportTool::fullTemporaryFolder()
 }
 
 QTEST_GUILESS_MAIN(TestReportTool)
-#include "tst_reporttool.moc"
+#include "test_reporttool.moc"

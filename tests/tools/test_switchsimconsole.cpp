@@ -169,4 +169,4 @@ void SwitchSimConsole::layout()
 }
 
 QTEST_GUILESS_MAIN(SwitchSimConsole)
-#include "tst_switchsimconsole.moc"
+#include "test_switchsimconsole.moc"

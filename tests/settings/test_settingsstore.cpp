@@ -23,9 +23,9 @@ using test::writeFile;
 namespace {
 
 const QByteArray kDefaultsFile = "[h3c_comm]\nPortNum=3\nSpeed=9600\nCheck=n\nData=8\nStop=1\nHandShake=0\n";
-const CommSettings kDefaults{3, 9600, QStringLiteral("n"), 8, QStringLiteral("1"), 0};
+const commSettings kDefaults{3, 9600, QStringLiteral("n"), 8, QStringLiteral("1"), 0};
 
-QString fields(const CommSettings &s)
+QString fields(const commSettings &s)
 {
     return QStringLiteral("%1|%2|%3|%4|%5|%6").arg(s.PortNum).arg(s.Speed).arg(s.Check).arg(s.Data).arg(s.Stop).arg(s.HandShake);
 }
@@ -63,7 +63,7 @@ private slots:
     void init()
     {
         m_home = std::make_unique<test::ConfigHome>();
-        LoadSystemDirectory();
+        loadSystemDirectory();
         QCOMPARE(SystemDirectory, m_home->appDir());
     }
     void cleanup()
@@ -112,13 +112,13 @@ void TestSettingsStore::save()
     if (!before.isEmpty())
         writeFile(path(), before);
     const QStringList f = saved.split(u'|');
-    const CommSettings s{qint16(f[0].toInt()), f[1].toInt(), f[2], qint16(f[3].toInt()), f[4], qint16(f[5].toInt())};
-    QVERIFY(SaveCommSettings(s));
+    const commSettings s{qint16(f[0].toInt()), f[1].toInt(), f[2], qint16(f[3].toInt()), f[4], qint16(f[5].toInt())};
+    QVERIFY(saveCommSettings(s));
     QCOMPARE(readFile(path()), after);
     QCOMPARE(entries(SystemDirectory), QStringList{"h3c_config.ini"});
-    CommSettings loaded;
+    commSettings loaded;
     bool settingsLoaded = false;
-    LoadCommSettings(loaded, settingsLoaded);
+    loadCommSettings(loaded, settingsLoaded);
     QVERIFY(settingsLoaded);
     QCOMPARE(fields(loaded), saved);
 }
@@ -151,10 +151,10 @@ void TestSettingsStore::load()
     QFETCH(QString, error);
     if (!file.isEmpty())
         writeFile(path(), file);
-    CommSettings s{11, 1200, QStringLiteral("o"), 7, QStringLiteral("2"), 2};
+    commSettings s{11, 1200, QStringLiteral("o"), 7, QStringLiteral("2"), 2};
     bool loaded = false;
     try {
-        LoadCommSettings(s, loaded);
+        loadCommSettings(s, loaded);
         QVERIFY2(error.isEmpty(), "no conversion error");
     } catch (const Error &e) {
         for (const QString &word : error.split(u' '))
@@ -190,13 +190,13 @@ void TestSettingsStore::unusableFile()
     else
         QVERIFY(::mkfifo(QFile::encodeName(path()).constData(), 0600) == 0);
 
-    CommSettings s;
+    commSettings s;
     bool loaded = false;
-    QVERIFY_THROWS_EXCEPTION(Error, LoadCommSettings(s, loaded));
+    QVERIFY_THROWS_EXCEPTION(Error, loadCommSettings(s, loaded));
     QVERIFY(!loaded);
-    QCOMPARE(ReadIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum")), QString());
-    QVERIFY(!SaveCommSettings(kDefaults));
-    QVERIFY(!WriteIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum"), QStringLiteral("1")));
+    QCOMPARE(readIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum")), QString());
+    QVERIFY(!saveCommSettings(kDefaults));
+    QVERIFY(!writeIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum"), QStringLiteral("1")));
     struct stat st {};
     QVERIFY(::lstat(QFile::encodeName(path()).constData(), &st) == 0);
     if (kind == u"folder")
@@ -216,12 +216,12 @@ void TestSettingsStore::writeFailure()
     const QString dir = SystemDirectory;
     auto limit = std::make_unique<FileSizeLimit>(16);
     QVERIFY(limit->active);
-    QVERIFY(!WriteIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum"), QStringLiteral("12")));
-    QVERIFY(!SaveCommSettings({12, 38400, QStringLiteral("n"), 8, QStringLiteral("1"), 0}));
+    QVERIFY(!writeIni(QStringLiteral("h3c_comm"), QStringLiteral("PortNum"), QStringLiteral("12")));
+    QVERIFY(!saveCommSettings({12, 38400, QStringLiteral("n"), 8, QStringLiteral("1"), 0}));
     limit.reset();
     QCOMPARE(readFile(dir + QStringLiteral("/h3c_config.ini")), old);
     QCOMPARE(entries(dir), QStringList{"h3c_config.ini"});
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
-#include "tst_settingsstore.moc"
+#include "test_settingsstore.moc"

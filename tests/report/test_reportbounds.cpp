@@ -136,4 +136,4 @@ void TestReportBounds::largeInput()
 }
 
 QTEST_GUILESS_MAIN(TestReportBounds)
-#include "tst_reportbounds.moc"
+#include "test_reportbounds.moc"

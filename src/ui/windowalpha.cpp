@@ -1,10 +1,10 @@
-#include "ui/module1.h"
+#include "ui/windowalpha.h"
 
 #include <QWidget>
 
 namespace tarnwell {
 
-qint32 SetWindowAlpha(QWidget *window, qint16 opacity)
+qint32 setWindowAlpha(QWidget *window, qint16 opacity)
 {
     if (opacity < 0 || opacity > 255)
         return 1;

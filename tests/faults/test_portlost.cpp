@@ -6,6 +6,7 @@
 // on the dead device, and the session log ended with the loss. When COMn stands for a device
 // again the port opens by itself, unless the user took over or the watch ran out, and the notice
 // closes; a port that keeps dropping is opened at most so often, in one notice.
+#include "support/controls.h"
 #include "serial/portreconnector.h"
 #include "support/files.h"
 #include "support/window.h"
@@ -83,16 +84,16 @@ void TestPortLost::farEndVanishes()
 
     WindowRig rig;
     FrmMain &w = rig.start();
-    w.Txt_ManageIP->setText(QStringLiteral("10.0.0.2"));
-    w.Txt_User_Name->setText(QStringLiteral("admin"));
-    w.Txt_User_PSD->setText(QStringLiteral("secret1"));
-    w.Txt_Super_Name->setText(QStringLiteral("super"));
-    w.Txt_Super_PSD->setText(QStringLiteral("secret2"));
+    test::control<QLineEdit>(w, "Txt_ManageIP")->setText(QStringLiteral("10.0.0.2"));
+    test::control<QLineEdit>(w, "Txt_User_Name")->setText(QStringLiteral("admin"));
+    test::control<QLineEdit>(w, "Txt_User_PSD")->setText(QStringLiteral("secret1"));
+    test::control<QLineEdit>(w, "Txt_Super_Name")->setText(QStringLiteral("super"));
+    test::control<QLineEdit>(w, "Txt_Super_PSD")->setText(QStringLiteral("secret2"));
 
-    w.Cmd_Switch->click();
+    test::control<QPushButton>(w, "Cmd_Switch")->click();
     QVERIFY(w.serial().portOpen());
-    QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
-    QVERIFY(!w.Combo2->isEnabled());
+    QCOMPARE(test::control<QPushButton>(w, "Cmd_Switch")->text(), QStringLiteral("点击关闭"));
+    QVERIFY(!test::control<QComboBox>(w, "Combo2")->isEnabled());
 
     QTimer::singleShot(vanishAtMs, &rig.pty, [&] {
         QVERIFY(rig.pty.waitForReceived(int(sent.size()), 5000));
@@ -124,15 +125,15 @@ void TestPortLost::farEndVanishes()
              qPrintable(lost.text));
 
     // The Closed state.
-    QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击开启"));
-    QVERIFY(!w.Timer2->isActive());
-    QVERIFY(!w.Timer1->isActive());
+    QCOMPARE(test::control<QPushButton>(w, "Cmd_Switch")->text(), QStringLiteral("点击开启"));
+    QVERIFY(!test::control<QTimer>(w, "Timer2")->isActive());
+    QVERIFY(!w.capture().timer1().isActive());
     QCOMPARE(w.reportText().isEmpty(), then.isEmpty());
-    QVERIFY(!w.Image2->isHidden());
-    QVERIFY(w.Image3->isHidden());
-    QVERIFY(w.Combo2->isEnabled());
+    QVERIFY(!test::control<QLabel>(w, "Image2")->isHidden());
+    QVERIFY(test::control<QLabel>(w, "Image3")->isHidden());
+    QVERIFY(test::control<QComboBox>(w, "Combo2")->isEnabled());
     // No wait message left in the input line, where the next Enter would send it.
-    QCOMPARE(w.Text2->text(), QString());
+    QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), QString());
 
     // Idle, not spinning on the dead device: over one second of waiting in the event loop the
     // process uses a small part of a core (a spin would use all of it).
@@ -181,12 +182,12 @@ void TestPortLost::reconnect()
     rig.open();
     rig.pty.write("<H3C>");
     QTRY_VERIFY(w.terminal().text().endsWith(u"<H3C>"));
-    w.Text2->setText(QStringLiteral("dis cu"));
-    w.Cmd_Send_Enter->click();
-    w.Cmd_PSD->click(); // the input line masked: a password typed there
-    w.Text2->setText(QStringLiteral("secret1"));
-    w.Cmd_Send_Enter->click();
-    w.Cmd_PSD->click();
+    test::control<QLineEdit>(w, "Text2")->setText(QStringLiteral("dis cu"));
+    test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
+    test::control<QPushButton>(w, "Cmd_PSD")->click(); // the input line masked: a password typed there
+    test::control<QLineEdit>(w, "Text2")->setText(QStringLiteral("secret1"));
+    test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
+    test::control<QPushButton>(w, "Cmd_PSD")->click();
     std::optional<OperationGate::Ticket> ticket = w.operations().tryBegin(QStringLiteral("登录"));
     ticket->setOutcome(QStringLiteral("完成"));
     ticket.reset();
@@ -196,9 +197,9 @@ void TestPortLost::reconnect()
     QTRY_VERIFY(!w.serial().portOpen());
     QVERIFY(watch.watching());
     if (meanwhile == u"settings")
-        w.Combo3->setCurrentText(QStringLiteral("19200"));
+        test::control<QComboBox>(w, "Combo3")->setCurrentText(QStringLiteral("19200"));
     else if (meanwhile == u"click")
-        w.Cmd_Switch->click(); // no device: refused, and the watch ends
+        test::control<QPushButton>(w, "Cmd_Switch")->click(); // no device: refused, and the watch ends
     else if (meanwhile == u"limit")
         QTRY_VERIFY(!watch.watching());
 
@@ -218,14 +219,14 @@ void TestPortLost::reconnect()
                                              .arg(rig.boxes.notice())),
                               5000);
     QVERIFY(!watch.watching());
-    QCOMPARE(w.Cmd_Switch->text(), QStringLiteral("点击关闭"));
-    QVERIFY(w.Timer2->isActive());
-    QVERIFY(!w.Combo2->isEnabled());
+    QCOMPARE(test::control<QPushButton>(w, "Cmd_Switch")->text(), QStringLiteral("点击关闭"));
+    QVERIFY(test::control<QTimer>(w, "Timer2")->isActive());
+    QVERIFY(!test::control<QComboBox>(w, "Combo2")->isEnabled());
     const QString text = w.terminal().text();
     QVERIFY2(text.contains(QRegularExpression(QStringLiteral("<H3C>\r\n—— 串口已重新连接 \\d\\d:\\d\\d:\\d\\d ——\r\n$"))),
              qPrintable(text));
     QVERIFY(second.received().isEmpty()); // the line in the pane is not sent
-    w.Cmd_Send_Enter->click();
+    test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
     QVERIFY(second.waitForReceived(1));
     QCOMPARE(rig.boxes.boxes.size(), dialogs);
     QCOMPARE(rig.boxes.notice(), QString()); // the loss's advice would now close the port
@@ -286,10 +287,10 @@ void TestPortLost::unwritableLogFolder()
     // Said once, at the first opening; the port works all the same.
     for (int i = 0; i < 2; ++i) {
         rig.open();
-        w.Text2->setText(QStringLiteral("dis cu"));
-        w.Cmd_Send_Enter->click();
+        test::control<QLineEdit>(w, "Text2")->setText(QStringLiteral("dis cu"));
+        test::control<QPushButton>(w, "Cmd_Send_Enter")->click();
         QVERIFY(rig.pty.waitForReceived(7 * (i + 1)));
-        w.Cmd_Switch->click();
+        test::control<QPushButton>(w, "Cmd_Switch")->click();
         QVERIFY(!w.serial().portOpen());
     }
     QCOMPARE(rig.boxes.boxes.size(), 1);
@@ -298,4 +299,4 @@ void TestPortLost::unwritableLogFolder()
 }
 
 QTEST_MAIN(TestPortLost)
-#include "tst_portlost.moc"
+#include "test_portlost.moc"

@@ -105,4 +105,4 @@ void TestIniDocument::refusesWhatBreaksLines()
 }
 
 QTEST_GUILESS_MAIN(TestIniDocument)
-#include "tst_inidocument.moc"
+#include "test_inidocument.moc"

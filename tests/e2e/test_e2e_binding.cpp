@@ -1,6 +1,7 @@
 // Binding and unbinding a port of a simulated 3100 or 3600 switch through the real window, and
 // the binding report that shows the result; the offline report tool on the same captures.
 
+#include "support/controls.h"
 #include "simbench.h"
 
 #include <QComboBox>
@@ -86,17 +87,17 @@ void TestE2eBinding::bindThenUnbind()
         const QString report = t.capture();
         QVERIFY2(report.startsWith(u"这是个3600，详细信息如下：\r\n"_qs), qPrintable(report.left(200)));
         QCOMPARE(w.session().switchModel(), SwitchModel::S3600);
-        QVERIFY(w.Opt_Sw3600->isChecked());
-        QVERIFY(!w.Opt_Sw3100->isChecked());
+        QVERIFY(test::control<QRadioButton>(w, "Opt_Sw3600")->isChecked());
+        QVERIFY(!test::control<QRadioButton>(w, "Opt_Sw3100")->isChecked());
         QCOMPARE(test::reportRow(report, "1/0/" + port), u"1/0/"_qs + port + u"\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
     }
 
-    w.Txt_PortNum->setText(port);
-    w.Txt_Vlan->setText(vlan);
-    w.Txt_Mac->setText(mac);
-    w.Txt_IP->setText(ip);
+    test::control<QLineEdit>(w, "Txt_PortNum")->setText(port);
+    test::control<QLineEdit>(w, "Txt_Vlan")->setText(vlan);
+    test::control<QLineEdit>(w, "Txt_Mac")->setText(mac);
+    test::control<QLineEdit>(w, "Txt_IP")->setText(ip);
     from = t.mark();
-    t.run(w.Cmd_Try_Bind);
+    t.run(test::control<QPushButton>(w, "Cmd_Try_Bind"));
     QCOMPARE(t.boxes.texts(), QStringList{u"操作完毕！"_qs});
     QVERIFY2(t.waitForText(lastLine + u"\r\n"_qs + portPrompt, from), qPrintable(t.since(from)));
     QVERIFY2(portLinesAccepted(t.since(from), port), qPrintable(t.since(from)));
@@ -108,7 +109,7 @@ void TestE2eBinding::bindThenUnbind()
     QCOMPARE(test::reportPorts(bound).size(), 24);
     QCOMPARE(bound, w.reportText());
     // The report box shows it one row per line, down to the last cell.
-    QCOMPARE(w.Text3->toPlainText() + u'\n', QString(bound).replace(u"\r\n"_qs, u"\n"_qs));
+    QCOMPARE(test::control<QPlainTextEdit>(w, "Text3")->toPlainText() + u'\n', QString(bound).replace(u"\r\n"_qs, u"\n"_qs));
     // The rest of the switch is untouched.
     QCOMPARE(test::reportRow(bound, "1/0/1"), u"1/0/1\t开启状态\t其它类型\t无VLAN\t无MAC\t无IP\t"_qs);
 
@@ -120,7 +121,7 @@ void TestE2eBinding::bindThenUnbind()
 
     t.boxes.boxes.clear();
     from = t.mark();
-    t.run(w.Cmd_Try_Undo);
+    t.run(test::control<QPushButton>(w, "Cmd_Try_Undo"));
     // Its "sys" came in port view: refused there, but harmless, so not reported.
     QCOMPARE(t.boxes.texts(), QStringList{u"操作完毕！"_qs});
     QVERIFY2(t.waitForText(u"undo "_qs + lastLine + u"\r\n"_qs + portPrompt, from), qPrintable(t.since(from)));
@@ -147,11 +148,11 @@ void TestE2eBinding::fullyBoundAtConsolePace()
     QStringList sent;
     connect(&w.serial(), &SerialControl::sent, this, [&](const QString &text) { sent << text; });
     QTimer::singleShot(2500, this, [&] {
-        QCOMPARE(w.Text2->text(), u"稍等，结果出来~~"_qs);
-        QTest::keyClick(w.Text2, Qt::Key_Return);
-        QTest::keyClicks(w.Text2, u"abc"_qs); // edited, still nothing of it is sent
-        QTest::keyClick(w.Text2, Qt::Key_Return);
-        w.Cmd_Tab->click();
+        QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), u"稍等，结果出来~~"_qs);
+        QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_Return);
+        QTest::keyClicks(test::control<QLineEdit>(w, "Text2"), u"abc"_qs); // edited, still nothing of it is sent
+        QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_Return);
+        test::control<QPushButton>(w, "Cmd_Tab")->click();
     });
     const qint64 clicked = QDateTime::currentMSecsSinceEpoch();
     const QString report = t.capture();
@@ -162,11 +163,11 @@ void TestE2eBinding::fullyBoundAtConsolePace()
     QCOMPARE(test::reportRow(report, "1/0/48"), u"1/0/48\t开启状态\tAccess类型\t10\t000f-e200-0048\t10.1.1.58\t"_qs);
     QCOMPARE(t.boxes.texts(), QStringList());
     for (const QString &size : {u"12"_qs, u"28"_qs}) {
-        w.Combo1->setCurrentText(size);
+        test::control<QComboBox>(w, "Combo1")->setCurrentText(size);
         QList<qreal> starts, ends; // of the cells of each column, over all lines
-        for (QTextBlock block = w.Text3->document()->findBlockByNumber(1); block.isValid(); block = block.next()) {
+        for (QTextBlock block = test::control<QPlainTextEdit>(w, "Text3")->document()->findBlockByNumber(1); block.isValid(); block = block.next()) {
             QTextCursor c(block);
-            const auto x = [&](int at) { return c.setPosition(block.position() + at), w.Text3->cursorRect(c).x(); };
+            const auto x = [&](int at) { return c.setPosition(block.position() + at), test::control<QPlainTextEdit>(w, "Text3")->cursorRect(c).x(); };
             for (int at = block.text().indexOf(u'\t'), cell = 0; at >= 0; at = block.text().indexOf(u'\t', at + 1), ++cell) {
                 ends.resize(std::max(ends.size(), qsizetype(cell + 1)));
                 ends[cell] = std::max(ends[cell], qreal(x(at)));
@@ -175,9 +176,9 @@ void TestE2eBinding::fullyBoundAtConsolePace()
             }
         }
         for (qsizetype cell = 0; cell < 6; ++cell)
-            QVERIFY2(ends[cell] + w.Text3->fontMetrics().horizontalAdvance(u' ') <= starts[cell], qPrintable(size));
+            QVERIFY2(ends[cell] + test::control<QPlainTextEdit>(w, "Text3")->fontMetrics().horizontalAdvance(u' ') <= starts[cell], qPrintable(size));
     }
 }
 
 QTEST_MAIN(TestE2eBinding)
-#include "tst_e2e_binding.moc"
+#include "test_e2e_binding.moc"

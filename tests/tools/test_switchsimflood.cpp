@@ -103,4 +103,4 @@ void SwitchSimFlood::memoryBounded()
 }
 
 QTEST_GUILESS_MAIN(SwitchSimFlood)
-#include "tst_switchsimflood.moc"
+#include "test_switchsimflood.moc"

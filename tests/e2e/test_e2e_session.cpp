@@ -95,4 +95,4 @@ void TestE2eSession::bindAndReport()
 }
 
 QTEST_GUILESS_MAIN(TestE2eSession)
-#include "tst_e2e_session.moc"
+#include "test_e2e_session.moc"
