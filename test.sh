@@ -5,8 +5,9 @@
 #            package checks (label packaging: the desktop entry, the AppStream metadata, and
 #            lintian on the .deb: no error, no warning);
 #   asan     the same tests but packaging, built with AddressSanitizer and
-#            UndefinedBehaviorSanitizer in build-asan/, leak detection on: any sanitizer finding,
-#            also in a helper program a test starts, fails;
+#            UndefinedBehaviorSanitizer in build-asan/ (at -O1 with line tables only, which is
+#            all their reports need), leak detection on: any sanitizer finding, also in a helper
+#            program a test starts, fails;
 #   fuzz     the libFuzzer targets built with clang in build-fuzz/, each fuzzed for
 #            TARNWELL_FUZZ_SECONDS (default 20) from its seed corpus (label fuzz).
 # The summary at the end prints the time of each workflow and the total. One kind alone:
