@@ -360,7 +360,7 @@ void SessionLog::afterAdding()
         m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
-    if (!m_flushTimer.isActive() && !m_buffer.isEmpty())
+    if (!m_flushTimer.isActive() && (!m_buffer.isEmpty() || m_blankCount > 0))
         m_flushTimer.start();
 }
 
