@@ -405,7 +405,7 @@ bool SessionLog::isOwnLog(const QFileInfo &file)
 
 QStringList SessionLog::prune(const QString &dir, const QDateTime &now, int maxAgeDays, qint64 maxBytes)
 {
-    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files | QDir::NoSymLinks);
+    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files);
     logs.removeIf([](const QFileInfo &f) { return !isOwnLog(f); });
     std::sort(logs.begin(), logs.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() < b.lastModified(); });
