@@ -60,6 +60,7 @@ void PortReconnector::check()
     if (m_serial.portOpen() || m_serial.commPort() != m_port || m_serial.settings() != m_settings
         || m_serial.handshaking() != m_handshaking) {
         stop(); // opened by hand, or set up for another port meanwhile
+        emit superseded();
         return;
     }
     const QString device = m_resolve(m_port);

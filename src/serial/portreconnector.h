@@ -51,6 +51,9 @@ signals:
     void reconnected();
     // The time limit passed without the device coming back.
     void gaveUp();
+    // The port was opened some other way, or set up for another port or other settings: the
+    // watch has ended.
+    void superseded();
     // The device is back but was opened kMaxReopenings times within a minute already: it waits.
     // Raised once until it is opened again.
     void throttled(int reopenings);

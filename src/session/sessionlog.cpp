@@ -356,7 +356,7 @@ void SessionLog::afterAdding()
         m_fileBytes += m_buffer.size();
         m_buffer.resize(0);
     }
-    if (!m_flushTimer.isActive() && !m_buffer.isEmpty())
+    if (!m_flushTimer.isActive() && (!m_buffer.isEmpty() || m_blankCount > 0))
         m_flushTimer.start();
 }
 
@@ -401,7 +401,7 @@ bool SessionLog::isOwnLog(const QFileInfo &file)
 
 QStringList SessionLog::prune(const QString &dir, const QDateTime &now, int maxAgeDays, qint64 maxBytes)
 {
-    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files | QDir::NoSymLinks);
+    QFileInfoList logs = QDir(dir).entryInfoList({QStringLiteral("COM*.log")}, QDir::Files);
     logs.removeIf([](const QFileInfo &f) { return !isOwnLog(f); });
     std::sort(logs.begin(), logs.end(),
               [](const QFileInfo &a, const QFileInfo &b) { return a.lastModified() < b.lastModified(); });

@@ -45,6 +45,7 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
                                    .arg(PortReconnector::kLimitMs / 60000)),
                QString::fromUtf8(kErrorDialogTitle));
     });
+    connect(&m_reconnector, &PortReconnector::superseded, this, &SessionRecording::takeOver);
     connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
     connect(&terminal, &Terminal::received, &m_log, &SessionLog::received);
     // An operation may end after this object, when the window closed inside one of its pauses.

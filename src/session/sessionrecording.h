@@ -20,7 +20,7 @@ class Terminal;
 // then says so in a line of its own. The loss is told in the one notice, which does not wait for
 // the user: a port lost again while it is up updates it (counting the losses), it says when the
 // watch waits (the port drops too often) or gives up, and it closes once the port is open again
-// or the user opens or closes it. Old logs are pruned when this is made (at start-up).
+// or the user opens or closes it or sets up the port otherwise. Old logs are pruned when this is made (at start-up).
 class SessionRecording : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +31,8 @@ public:
 
     SessionLog &log() { return m_log; }
     PortReconnector &reconnector() { return m_reconnector; }
-    // The user opens or closes the port: the watch for a lost one and its notice end.
+    // The user opens or closes the port (or sets it up otherwise): the watch for a lost one and
+    // its notice end.
     void takeOver();
 
 signals:

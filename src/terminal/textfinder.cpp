@@ -2,10 +2,7 @@
 
 #include "terminal/screenlines.h"
 
-
 #include <algorithm>
-#include <array>
-#include <functional>
 #include <limits>
 
 namespace tarnwell {
@@ -23,7 +20,6 @@ struct FullFold {
 
 // The searches read `length` characters from t on, Step (1 forward, -1 backward) at a time, and
 // return where the first match begins in that order; -1 when there is none.
-
 template <int Step, typename Fold>
 qsizetype kmp(const TextMatcher::Pattern &p, const char16_t *t, qsizetype from, qsizetype length, Fold fold)
 {

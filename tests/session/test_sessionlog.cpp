@@ -315,6 +315,10 @@ void TestSessionLog::writtenWithinASecond()
     rig.log.open(3, QStringLiteral("COM3"));
     rig.log.received(QStringLiteral("<H3C>"));
     QTRY_VERIFY_WITH_TIMEOUT(test::readFile(rig.log.filePath()).endsWith("09:05:03.007 <H3C>\n"), 5000);
+    rig.log.received(QStringLiteral("\n\n")); // the line's end and an empty line, which starts a run
+    QTRY_VERIFY_WITH_TIMEOUT(test::readFile(rig.log.filePath()).endsWith("<H3C>\n09:05:03.007 \n"), 5000);
+    rig.log.received(QStringLiteral("\n\n\n")); // the run goes on: only counted, and the count written
+    QTRY_VERIFY_WITH_TIMEOUT(test::readFile(rig.log.filePath()).endsWith("09:05:03.007 === 又收到 3 个空行\n"), 5000);
 }
 
 QTEST_GUILESS_MAIN(TestSessionLog)
