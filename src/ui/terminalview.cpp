@@ -29,6 +29,7 @@ constexpr int kMargin = 2; // pixels left of the first column
 const QColor kText(Qt::white);
 const QColor kControl(0x90, 0x90, 0x90); // caret notation, dimmer than the text
 const QColor kFound(0x80, 0x60, 0x00);   // matches of the find field's text in view
+const QColor kCursor(0x00, 0xC0, 0x00);  // where typed keys go
 constexpr qsizetype kEnd = std::numeric_limits<qsizetype>::max();
 
 bool isWordChar(QChar c)
@@ -230,7 +231,22 @@ void TerminalView::paintEvent(QPaintEvent *)
     std::optional<TextMatcher> found; // the find field's text, highlighted where it is in view
     if (m_findField->isVisible() && !m_findField->text().isEmpty())
         found.emplace(m_findField->text());
-    forVisibleRows([&](int y, Row r) { paintRow(p, r, y, found ? &*found : nullptr); });
+    // Where typing goes: a block after the text while the pane takes the keys, an outline otherwise.
+    const TextPos end = m_layout.textEnd();
+    const bool typing = typeToSwitch && hasFocus();
+    forVisibleRows([&](int y, Row r) {
+        paintRow(p, r, y, found ? &*found : nullptr);
+        if (r.line != end.line || end.col < r.start || end.col > r.end)
+            return;
+        const auto [a, b] = m_layout.span(r, end.col, end.col + 1, true);
+        if (b <= a)
+            return;
+        const QRectF cell(textLeft() + a * m_cellW, y, m_cellW, m_lineH);
+        if (typing)
+            p.fillRect(cell, kCursor);
+        else
+            p.setPen(kCursor), p.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
+    });
 }
 
 // Fills the cells of characters [from, to) of a row's line that lie in the row; breakToo adds
@@ -537,6 +553,18 @@ bool TerminalView::event(QEvent *event)
         }
     }
     return QAbstractScrollArea::event(event);
+}
+
+void TerminalView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update(); // the cursor shows whether keys go to the switch
+}
+
+void TerminalView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TerminalView::keyPressEvent(QKeyEvent *event)
