@@ -21,6 +21,8 @@ class QRadioButton;
 
 namespace tarnwell {
 
+class BackupDialog;
+class BatchDialog;
 class ConsoleTerminal;
 class PasteInput;
 class TerminalView;
@@ -65,6 +67,8 @@ public:
 
 public slots:
     void showHelp();
+    void showBatchDialog();
+    void showBackupDialog();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -108,6 +112,7 @@ private:
     QPushButton *m_breakButton = nullptr;
     QPushButton *m_maskButton = nullptr;
     QPushButton *m_portListButton = nullptr;
+    QPushButton *m_backupsButton = nullptr;
     QLabel *m_fontSizeLabel = nullptr;
     QComboBox *m_fontSizeList = nullptr;
     QLabel *m_programPicture = nullptr;
@@ -164,6 +169,9 @@ private:
     QPushButton *m_bindButton = nullptr;
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_helpButton = nullptr;
+    QPushButton *m_batchButton = nullptr;
+    BatchDialog *m_batchDialog = nullptr;   // made at the first click, kept
+    BackupDialog *m_backupDialog = nullptr; // likewise
 
     LineEditInputs m_scriptInputs;
     std::unique_ptr<ConsoleSession> m_session;
