@@ -26,7 +26,10 @@ ConsoleSession::ConsoleSession(std::unique_ptr<SerialControl> serial, ScriptInpu
             [this](const QString &text) { trapErrors([&] { m_backups.store(text); }); });
 
     connect(m_serial.get(), &SerialControl::onComm, this, [this] { m_terminal.append(m_serial->input()); });
-    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
+    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) {
+        m_scripts->received(text);
+        m_paste->received(text);
+    });
     connect(&m_model, &SwitchModelHolder::changed, this, &ConsoleSession::switchModelChanged);
     // A script or paste waiting when the port goes away would fail at its next write with a
     // second report of the loss: it ends quietly. The capture reports what came.
