@@ -84,7 +84,7 @@ Operation BatchBinding::steps(bool bind, bool skipRefused)
     } settleAtEnd{this};
     const std::unique_ptr<CommandScripts::PortBatch> batch = m_scripts.portBatch(m_name, bind);
     if (const std::optional<OperationEnd> end = co_await batch->login()) {
-        markRest(0, QStringLiteral("登录没有完成"));
+        markRest(0, end->message.section(u'\n', 0, 0));
         m_summary = end->message;
         co_return OperationEnd{QString(), QString(), end->outcome};
     }

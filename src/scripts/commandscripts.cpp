@@ -515,6 +515,11 @@ Task<CommandScripts::PortBatch::BlockEnd> CommandScripts::PortBatch::block(const
     run.end.reset();
     const std::vector<Line> lines = m_scripts.portLines(m_bind, [values] { return values; });
     BlockEnd end;
+    // The model may have changed since the rows were checked (a 3600 wants the IP).
+    end.message = bindvalues::problem(values.port, values.vlan, values.mac, values.ip,
+                                      m_scripts.m_inputs.switchModel() == SwitchModel::S3600);
+    if (!end.message.isEmpty())
+        co_return end;
     // A switch that left its command line (a login asking again, a question) takes no port lines.
     if (m_scripts.atCommandLine(run, lines, 0)
         && co_await m_scripts.sendScript(run, lines, 0, lines.size()) == Step::Next) {
