@@ -18,6 +18,7 @@ class TestE2eBatch : public QObject {
 private slots:
     void batch_data();
     void batch();
+    void unbindWhatWasBound();
 };
 
 void TestE2eBatch::batch_data()
@@ -114,6 +115,26 @@ void TestE2eBatch::batch()
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(log.readAll());
     QVERIFY2(text.contains(u"=== 批量绑定 第1行 端口"_qs + rows.rows[0].port + u"：完成"_qs), qPrintable(text.right(800)));
+}
+
+// The rows bound by one batch, unbound by another: the undo lines, and the listing afterwards
+// shows the ports shut down and without their bindings.
+void TestE2eBatch::unbindWhatWasBound()
+{
+    test::SessionRig rig;
+    QString error;
+    QVERIFY2(rig.start({"--model", "3600"}, u"<SW3600-A>"_qs, error), qPrintable(error));
+    rig.session->setSwitchModel(SwitchModel::S3600);
+    BatchBinding &batch = rig.session->batch();
+    const BatchTable rows = BatchTable::parse(u"3\t10\t000f-e2aa-0003\t10.1.1.3\n4\t10\t000f-e2aa-0004\t10.1.1.4\n"_qs, true);
+    for (const bool bind : {true, false}) {
+        QSignalSpy ended(&batch, &BatchBinding::ended);
+        QVERIFY(batch.start(rows.rows, bind, false));
+        QVERIFY(ended.wait(180000));
+        for (const BatchOutcome &o : batch.outcomes())
+            QVERIFY2(o.text() == u"完成"_qs && o.verified == u"已核实"_qs, qPrintable(o.text() + u' ' + o.verified));
+    }
+    QVERIFY(rig.session->terminal().text().contains(u"undo am user-bind mac-addr 000f-e2aa-0004 ip-addr 10.1.1.4\r\n"_qs));
 }
 
 QTEST_GUILESS_MAIN(TestE2eBatch)
