@@ -1,7 +1,7 @@
 // A batch of bindings against the simulated switch, through a console session: a 48-port 3600
 // and a 3100, a header row, a VLAN the switch lacks (stop, or skip and go on), Esc and a pulled
-// cable mid-batch, the listing that verifies each row afterwards, the backup it leaves and the
-// session log's record of every row.
+// cable mid-batch, unbinding what a batch bound, the listing that verifies each row afterwards,
+// the backup it leaves and the session log's record of every row.
 #include "sessionrig.h"
 
 #include "batch/batchtable.h"
