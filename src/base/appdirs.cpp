@@ -26,6 +26,16 @@ QString appStateDir()
     return appDir("XDG_STATE_HOME", QStringLiteral(".local/state"));
 }
 
+QString appDataDir()
+{
+    return appDir("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QString configBackupDirectory()
+{
+    return appDataDir() + QStringLiteral("/configs");
+}
+
 QString sessionLogDirectory()
 {
     return appStateDir() + QStringLiteral("/logs");

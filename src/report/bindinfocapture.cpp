@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace tarnwell {
@@ -73,52 +74,71 @@ void BindInfoCapture::run()
     m_engine.start(QString::fromUtf8(kOperationName), capture());
 }
 
+namespace {
+
+const char *const kOutcomes[] = {"完成", "没有收到配置列表", "未收完：交换机不再送出内容", "未收完：翻页次数到上限",
+                                 "未收完：时间到上限", "端口已关闭", "端口已断开"};
+
+} // namespace
+
 Operation BindInfoCapture::capture()
 {
     std::optional<End> end;
     try {
         m_view.clearReport();
         m_terminal.clear();
-        const quint32 start = delayClock().tickCount();
-        m_lastReceived = start;
-        m_serial.output(QStringLiteral("dis cu\r"));
-        m_engine.noteSent(QStringLiteral("dis cu"));
-        for (int i = 0; i < kPagingSpaces; ++i) {
-            if (m_portLost || !m_serial.portOpen()) {
-                end = portEnd();
-                break;
-            }
-            m_sizeAtSpace = m_terminal.text().size();
-            m_serial.output(QStringLiteral(" "));
-            m_engine.noteSent(QString::fromUtf8(kPagingSpaceShown));
-            // The last pause is spent paging on: a long listing's next page end gets its space at once.
-            if (i + 1 == kPagingSpaces)
-                break;
-            co_await pause(kPagingPauseMs);
-        }
-        if (!end)
-            end = co_await pageToEnd(start, delayClock().tickCount());
+        end = co_await pages(0);
     } catch (...) {
         // A failed write: the wait message must not stay behind as a command in the input line.
         m_view.setInputLine(QString());
         throw;
     }
-    static const char *const outcomes[] = {"完成", "没有收到配置列表", "未收完：交换机不再送出内容",
-                                           "未收完：翻页次数到上限", "未收完：时间到上限", "端口已关闭",
-                                           "端口已断开"};
     m_end = *end;
     m_timer1.start();
     m_view.setInputLine(QString());
     // The report and its message come on the timer's tick.
-    co_return OperationEnd{QString(), QString(), QString::fromUtf8(outcomes[int(*end)])};
+    co_return OperationEnd{QString(), QString(), QString::fromUtf8(kOutcomes[int(*end)])};
 }
 
-Task<BindInfoCapture::End> BindInfoCapture::pageToEnd(quint32 start, quint32 lastSpace)
+Task<BindInfoCapture::Listing> BindInfoCapture::listing()
+{
+    m_portLost = false;
+    const qsizetype from = m_terminal.text().size();
+    const End end = co_await pages(from);
+    Listing result{end == End::Complete, m_terminal.text().mid(from), QString::fromUtf8(kOutcomes[int(end)])};
+    if (result.complete)
+        emit listingCaptured(result.text);
+    co_return result;
+}
+
+Task<BindInfoCapture::End> BindInfoCapture::pages(qsizetype from)
+{
+    const quint32 start = delayClock().tickCount();
+    m_lastReceived = start;
+    m_serial.output(QStringLiteral("dis cu\r"));
+    m_engine.noteSent(QStringLiteral("dis cu"));
+    for (int i = 0; i < kPagingSpaces; ++i) {
+        if (m_portLost || !m_serial.portOpen())
+            co_return portEnd();
+        m_sizeAtSpace = m_terminal.text().size() - from;
+        m_serial.output(QStringLiteral(" "));
+        m_engine.noteSent(QString::fromUtf8(kPagingSpaceShown));
+        // The last pause is spent paging on: a long listing's next page end gets its space at once.
+        if (i + 1 == kPagingSpaces)
+            break;
+        co_await pause(kPagingPauseMs);
+    }
+    co_return co_await pageToEnd(from, start, delayClock().tickCount());
+}
+
+Task<BindInfoCapture::End> BindInfoCapture::pageToEnd(qsizetype from, quint32 start, quint32 lastSpace)
 {
     DelayClock &clock = delayClock();
     bool listing = false; // once seen, a listing stays in the terminal
     for (int extra = 0;;) {
-        const QString text = m_terminal.text();
+        // 清屏 meanwhile: what comes next is read from the start.
+        from = std::min(from, m_terminal.text().size());
+        const QString text = m_terminal.text().mid(from);
         const ListingEnd at = listingEnd(text);
         const quint32 now = clock.tickCount();
         if (!listing && (at == ListingEnd::Prompt || now - start >= quint32(kNoListingMs)))
@@ -173,8 +193,10 @@ void BindInfoCapture::report()
     m_view.setReport(text);
     emit reported(text);
     const End end = std::exchange(m_end, End::Complete);
-    if (end == End::Complete)
+    if (end == End::Complete) {
+        emit listingCaptured(m_terminal.text());
         return;
+    }
     if (end == End::NoListing) {
         messageBox(QStringLiteral("发出 dis cu 后交换机没有送来配置列表。请检查串口线、通讯设置(波特率等)，"
                                   "以及是否已登录到交换机的命令行(出现 <交换机名> 提示符)。"));

@@ -85,16 +85,32 @@ public:
 
     QTimer &timer1() { return m_timer1; }
 
+    // What a capture of the listing brought: the terminal's text from "dis cu" on, whether it
+    // ended at the switch's prompt, and how it ended in a few words.
+    struct Listing {
+        bool complete = false;
+        QString text;
+        QString outcome;
+    };
+    // "dis cu" and the paging of the click, as a step of an operation already running (a
+    // batch's verification): the terminal is not emptied and no report is written.
+    Task<Listing> listing();
+
 signals:
     // The report was written to the view.
     void reported(const QString &report);
+    // A listing ended at the switch's prompt (the click's or another operation's): its text
+    // from the command on, as received.
+    void listingCaptured(const QString &text);
 
 private:
     enum class End { Complete, NoListing, Silent, TooManySpaces, TooLong, Closed, Lost };
     // The capture once the wait message shows: "dis cu", the spaces, the report started.
     Operation capture();
+    // "dis cu", the nine spaces and the paging to the end, reading the terminal from `from` on.
+    Task<End> pages(qsizetype from);
     // Pages to the end of the listing from the ninth space (sent at lastSpace) on.
-    Task<End> pageToEnd(quint32 start, quint32 lastSpace);
+    Task<End> pageToEnd(qsizetype from, quint32 start, quint32 lastSpace);
     End portEnd() const { return m_portLost ? End::Lost : End::Closed; }
     void report();
 

@@ -101,6 +101,7 @@ struct CommandScripts::Run {
     bool skipLogin = false;   // the switch 管理IP leads to is reached already
     QString erased;           // the text typed on the switch's line that the run erased first
     bool loggedIn = false;    // the user name was not asked for: the switch is at its command line
+    QString refusal;          // where a refusal stopped the run: the line and the switch's words
 
     QStringView sinceSent() const { return QStringView(reply->text()).mid(sentAt); }
     QString shownText() const { return context + reply->text().right(16384); }
@@ -338,8 +339,11 @@ void CommandScripts::stop(Run &run, const std::vector<Line> &lines, size_t i, co
         const SwitchReply reply = readSwitchReply(QStringView(run.reply->text()).mid(run.lineStart));
         head = QStringLiteral("%1没有完成：交换机拒绝了 %2").arg(run.name, boundedLine(run.lastSent));
         out = QStringLiteral("\n\n交换机的回答：");
+        QStringList words;
         for (const SwitchReply::Refusal &r : reply.refusals.mid(0, kMaxErrorLines))
-            out += u'\n' + boundedLine(r.error);
+            words << boundedLine(r.error);
+        out += u'\n' + words.join(u'\n');
+        run.refusal = boundedLine(run.lastSent) + QStringLiteral("：") + words.join(QStringLiteral(" "));
         if (reply.refusals.size() > kMaxErrorLines)
             out += QStringLiteral("\n……另有%1行报错未列出").arg(reply.refusals.size() - kMaxErrorLines);
         run.end = OperationEnd{QString(), QString(), QStringLiteral("被交换机拒绝：") + boundedLine(run.lastSent)};
@@ -403,58 +407,128 @@ void CommandScripts::unbind()
     start(QStringLiteral("解除绑定"), portSteps(QStringLiteral("解除绑定"), PortScript::Unbind));
 }
 
+CommandScripts::PortValues CommandScripts::boxValues() const
+{
+    return {box(ScriptBox::PortNum), box(ScriptBox::Vlan), box(ScriptBox::Mac), box(ScriptBox::IP)};
+}
+
+std::vector<CommandScripts::Line> CommandScripts::portLines(bool bind, std::function<PortValues()> values) const
+{
+    const QString undo = bind ? QString() : QStringLiteral("undo ");
+    std::vector<Line> lines;
+    lines.push_back({[] { return QStringLiteral("sys"); }});
+    lines.push_back({[values] { return QStringLiteral("int eth 1/0/") + values().port; }});
+    lines.push_back({[bind] { return bind ? QStringLiteral("undo shut") : QStringLiteral("shut"); }});
+    lines.push_back({[values, undo] { return undo + QStringLiteral("port acc vlan ") + values().vlan; }});
+    // The values of the last line are read as it is sent.
+    lines.push_back({[this, values, undo] {
+                         const PortValues v = values();
+                         const QString mac = bindvalues::switchMac(v.mac);
+                         return m_inputs.switchModel() == SwitchModel::S3600
+                                    ? undo + QStringLiteral("am user-bind mac-addr ") + mac + QStringLiteral(" ip-addr ") + v.ip
+                                    : undo + QStringLiteral("mac-addr static ") + mac + QStringLiteral(" vlan ") + v.vlan;
+                     },
+                     m_watching ? kSettle : kNoPause});
+    return lines;
+}
+
+std::optional<OperationEnd> CommandScripts::modelRefusal(SwitchModel model)
+{
+    const auto refuse = [](const QString &text) {
+        return OperationEnd{text, QStringLiteral("无法操作"), QStringLiteral("没有发送：") + text};
+    };
+    if (model == SwitchModel::S5500)
+        return refuse(QStringLiteral("5500好多光口，绑定方法学习中"));
+    if (model == SwitchModel::S9512)
+        return refuse(QStringLiteral("9512好多光口，绑定方法学习中"));
+    if (model != SwitchModel::S3100 && model != SwitchModel::S3600)
+        return refuse(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"));
+    return std::nullopt;
+}
+
 Operation CommandScripts::portSteps(QString name, PortScript kind)
 {
     const bool bind = kind == PortScript::Bind;
     Run run = begin(name, QStringLiteral("操作完毕！"));
     // Every value is checked before the first line; the IP only matters to a 3600.
     const auto problem = [this] {
-        return bindvalues::problem(box(ScriptBox::PortNum), box(ScriptBox::Vlan), box(ScriptBox::Mac),
-                                   box(ScriptBox::IP), m_inputs.switchModel() == SwitchModel::S3600);
+        const PortValues v = boxValues();
+        return bindvalues::problem(v.port, v.vlan, v.mac, v.ip, m_inputs.switchModel() == SwitchModel::S3600);
     };
     if (const QString p = problem(); !p.isEmpty())
         co_return OperationEnd{p, QString(), QStringLiteral("没有发送：") + p};
     eraseTypedText(run);
-    const QString undo = bind ? QString() : QStringLiteral("undo ");
-    const auto mac = [this] { return bindvalues::switchMac(box(ScriptBox::Mac)); };
     std::vector<Line> lines = loginLines(bind ? kPassword : kStep);
-    const size_t portLines = lines.size();
-    lines.push_back({[] { return QStringLiteral("sys"); }});
-    lines.push_back({[this] { return QStringLiteral("int eth 1/0/") + box(ScriptBox::PortNum); }});
-    lines.push_back({[bind] { return bind ? QStringLiteral("undo shut") : QStringLiteral("shut"); }});
-    lines.push_back({[this, undo] { return undo + QStringLiteral("port acc vlan ") + box(ScriptBox::Vlan); }});
-    // Both boxes of the last line are read as it is sent.
-    lines.push_back({[this, undo, mac] {
-                         return m_inputs.switchModel() == SwitchModel::S3600
-                                    ? undo + QStringLiteral("am user-bind mac-addr ") + mac() + QStringLiteral(" ip-addr ")
-                                          + box(ScriptBox::IP)
-                                    : undo + QStringLiteral("mac-addr static ") + mac() + QStringLiteral(" vlan ")
-                                          + box(ScriptBox::Vlan);
-                     },
-                     m_watching ? kSettle : kNoPause});
-    if (co_await sendScript(run, lines, 0, portLines) != Step::Next)
+    const size_t portStart = lines.size();
+    for (Line &line : portLines(bind, [this] { return boxValues(); }))
+        lines.push_back(std::move(line));
+    if (co_await sendScript(run, lines, 0, portStart) != Step::Next)
         co_return *run.end;
     noteReached(run);
 
-    const SwitchModel model = m_inputs.switchModel();
-    const auto refuse = [](const QString &text) {
-        return OperationEnd{text, QStringLiteral("无法操作"), QStringLiteral("没有发送：") + text};
-    };
-    if (model == SwitchModel::S5500)
-        co_return refuse(QStringLiteral("5500好多光口，绑定方法学习中"));
-    if (model == SwitchModel::S9512)
-        co_return refuse(QStringLiteral("9512好多光口，绑定方法学习中"));
-    if (model != SwitchModel::S3100 && model != SwitchModel::S3600)
-        co_return refuse(QStringLiteral("不晓得是什么交换机！问交换机管理员吧。"));
+    if (const auto refusal = modelRefusal(m_inputs.switchModel()))
+        co_return *refusal;
     // The model learnt during the login may want the IP; the values may have changed meanwhile.
     if (const QString p = problem(); !p.isEmpty())
         co_return OperationEnd{p, QString(), QStringLiteral("没有发送：") + p};
     // A login still asking would take the port lines for a user name and a password.
-    if (!atCommandLine(run, lines, portLines))
+    if (!atCommandLine(run, lines, portStart))
         co_return *run.end;
-    if (co_await sendScript(run, lines, portLines, lines.size()) != Step::Next)
+    if (co_await sendScript(run, lines, portStart, lines.size()) != Step::Next)
         co_return *run.end;
     co_return OperationEnd{run.message()};
+}
+
+std::unique_ptr<CommandScripts::PortBatch> CommandScripts::portBatch(const QString &name, bool bind)
+{
+    return std::unique_ptr<PortBatch>(new PortBatch(*this, name, bind));
+}
+
+CommandScripts::PortBatch::PortBatch(CommandScripts &scripts, const QString &name, bool bind)
+    : m_scripts(scripts), m_run(std::make_unique<Run>(scripts.begin(name, QString()))), m_bind(bind)
+{
+}
+
+CommandScripts::PortBatch::~PortBatch() = default;
+
+Task<std::optional<OperationEnd>> CommandScripts::PortBatch::login()
+{
+    Run &run = *m_run;
+    m_scripts.eraseTypedText(run);
+    const std::vector<Line> lines = m_scripts.loginLines(m_bind ? kPassword : kStep);
+    if (co_await m_scripts.sendScript(run, lines, 0, lines.size()) != Step::Next)
+        co_return run.end;
+    m_scripts.noteReached(run);
+    if (auto refusal = modelRefusal(m_scripts.m_inputs.switchModel()))
+        co_return refusal;
+    if (!m_scripts.atCommandLine(run, lines, lines.size()))
+        co_return run.end;
+    co_return std::nullopt;
+}
+
+Task<CommandScripts::PortBatch::BlockEnd> CommandScripts::PortBatch::block(const PortValues &values)
+{
+    Run &run = *m_run;
+    run.accepted.clear();
+    run.notes.clear();
+    run.refusal.clear();
+    run.end.reset();
+    const std::vector<Line> lines = m_scripts.portLines(m_bind, [values] { return values; });
+    BlockEnd end;
+    // The model may have changed since the rows were checked (a 3600 wants the IP).
+    end.message = bindvalues::problem(values.port, values.vlan, values.mac, values.ip,
+                                      m_scripts.m_inputs.switchModel() == SwitchModel::S3600);
+    if (!end.message.isEmpty())
+        co_return end;
+    // A switch that left its command line (a login asking again, a question) takes no port lines.
+    if (m_scripts.atCommandLine(run, lines, 0)
+        && co_await m_scripts.sendScript(run, lines, 0, lines.size()) == Step::Next) {
+        end.done = true;
+        co_return end;
+    }
+    end.refusal = run.refusal;
+    end.message = run.end ? run.end->message : QString();
+    co_return end;
 }
 
 void CommandScripts::save()

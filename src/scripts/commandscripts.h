@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,7 +42,40 @@ class SerialControl;
 // scripts pause once more after their last line, so that the answer to it is in before the
 // message. The binding values are checked before anything is sent.
 class CommandScripts {
+    struct Run;
+    struct Line;
+
 public:
+    // The values of one port's lines: number, VLAN, MAC (any form the boxes convert) and IP.
+    struct PortValues {
+        QString port, vlan, mac, ip;
+    };
+
+    // One login followed by the lines of many ports, for a batch: made for one operation and
+    // awaited inside it. The login reads the boxes as the binding script does; each block sends
+    // the port lines of the binding (or unbinding) script with the block's values, watching
+    // the answers as a script does.
+    class PortBatch {
+    public:
+        struct BlockEnd {
+            bool done = false; // every line sent and none refused
+            QString refusal;   // the refused line and the switch's error lines; empty otherwise
+            QString message;   // why the block stopped, as a single script's message says it
+        };
+        ~PortBatch();
+        // The login lines, then the model and the command line checked: nothing when the blocks
+        // may follow, else the end of the operation (the reason in its message).
+        Task<std::optional<OperationEnd>> login();
+        Task<BlockEnd> block(const PortValues &values);
+
+    private:
+        friend class CommandScripts;
+        PortBatch(CommandScripts &scripts, const QString &name, bool bind);
+        CommandScripts &m_scripts;
+        std::unique_ptr<Run> m_run;
+        bool m_bind;
+    };
+
     CommandScripts(SerialControl &serial, ScriptInputs &inputs, OperationEngine &engine);
     CommandScripts(const CommandScripts &) = delete;
     CommandScripts &operator=(const CommandScripts &) = delete;
@@ -51,6 +85,8 @@ public:
     void unbind(); // Cmd_Try_Undo
     void save();   // Cmd_Save
     void reboot(); // Cmd_Reboot
+    // A batch of port blocks after one login, named `name` in its messages.
+    std::unique_ptr<PortBatch> portBatch(const QString &name, bool bind);
 
     // Text received from the switch, as the terminal gets it.
     void received(const QString &text);
@@ -59,8 +95,6 @@ public:
 
 private:
     enum class PortScript { Bind, Unbind };
-    struct Line;
-    struct Run;
     enum class Step { Next, Stopped };
     enum class LineKind { Command, Telnet, UserName, Password, Super, Key };
     // Whether a line goes out where the switch stands now.
@@ -77,6 +111,11 @@ private:
 
     // The five optional login steps, read as they are sent.
     std::vector<Line> loginLines(qint32 passwordPause);
+    // The five lines of a port script, the values read as each line is sent.
+    std::vector<Line> portLines(bool bind, std::function<PortValues()> values) const;
+    // The refusal of a model the port lines do not serve; nothing for a 3100 or 3600.
+    static std::optional<OperationEnd> modelRefusal(SwitchModel model);
+    PortValues boxValues() const;
     // Sends the lines [from, to) of a script; Stopped with run.end set.
     Task<Step> sendScript(Run &run, const std::vector<Line> &lines, size_t from, size_t to);
     // Sends one line and waits for its answer as the class comment says.

@@ -2,6 +2,7 @@
 
 #include "serial/serialcontrol.h"
 #include "engine/clock.h"
+#include "switch/switchreply.h"
 
 #include <QRegularExpression>
 
@@ -39,6 +40,23 @@ bool PasteSender::send(const QStringList &lines)
     return m_engine.start(QString::fromUtf8(kOperationName), sendLines(lines));
 }
 
+void PasteSender::received(const QString &text)
+{
+    const qsizetype end = std::max(text.lastIndexOf(u'\r'), text.lastIndexOf(u'\n'));
+    m_openLine = (end < 0 ? m_openLine + text : text.mid(end + 1)).right(256);
+    if (m_reply)
+        m_reply->add(text);
+}
+
+Task<void> PasteSender::awaitAnswer(qsizetype sentAt)
+{
+    DelayClock &clock = delayClock();
+    const quint32 start = clock.tickCount();
+    while (m_serial.portOpen() && answerState(QStringView(m_reply->text()).mid(sentAt)) == Answer::Unfinished
+           && qint64(clock.tickCount() - start) < kSlowAnswerMs)
+        co_await pause(50);
+}
+
 Operation PasteSender::sendLines(QStringList lines)
 {
     // However the send ends (the last line, stop(), a failed write), running() turns false and
@@ -48,12 +66,18 @@ Operation PasteSender::sendLines(QStringList lines)
         ~Running()
         {
             sender->m_running = false;
+            sender->m_reply.reset();
             emit sender->ended();
         }
     } running{this};
     const qsizetype total = lines.size();
+    m_reply = std::make_unique<ReplyCollector>();
+    m_reply->add(m_openLine);
     emit progress(0, total);
     for (qsizetype i = 0; i < total; ++i) {
+        const QString &all = m_reply->text();
+        const qsizetype sentAt = all.size();
+        const qsizetype lineStart = std::max(all.lastIndexOf(u'\n'), all.lastIndexOf(u'\r')) + 1;
         m_engine.setOutcome(QStringLiteral("已停止（已发送 %1/%2 行）").arg(i).arg(total));
         try {
             m_serial.output(lines[i] + u'\r');
@@ -64,8 +88,21 @@ Operation PasteSender::sendLines(QStringList lines)
         m_engine.noteSent(lines[i]);
         m_engine.setOutcome(QStringLiteral("已停止（已发送 %1/%2 行）").arg(i + 1).arg(total));
         emit progress(i + 1, total);
-        if (i + 1 < total)
-            co_await pause(kPaceMs);
+        co_await pause(kPaceMs);
+        co_await awaitAnswer(sentAt);
+        const SwitchReply reply = readSwitchReply(QStringView(m_reply->text()).mid(lineStart));
+        if (reply.refusals.isEmpty())
+            continue;
+        QStringList words;
+        for (const SwitchReply::Refusal &r : reply.refusals.mid(0, kMaxErrorLines))
+            words << boundedLine(r.error);
+        const qsizetype notSent = total - i - 1;
+        QString message = QStringLiteral("粘贴的第 %1 行（共 %2 行）被交换机拒绝：%3\n\n交换机的回答：\n%4")
+                              .arg(i + 1).arg(total).arg(boundedLine(lines[i]), words.join(u'\n'));
+        message += notSent ? QStringLiteral("\n\n其后的 %1 行没有发送，第一行是：\n%2").arg(notSent).arg(boundedLine(lines[i + 1]))
+                           : QStringLiteral("\n\n这是最后一行，其余各行都已发送。");
+        co_return OperationEnd{message, QString(),
+                               QStringLiteral("被交换机拒绝：第 %1 行，%2 行没有发送").arg(i + 1).arg(notSent)};
     }
     co_return OperationEnd{};
 }

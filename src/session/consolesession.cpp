@@ -1,5 +1,6 @@
 #include "session/consolesession.h"
 
+#include "base/usermessages.h"
 #include "serial/portserialcontrol.h"
 
 namespace tarnwell {
@@ -17,9 +18,18 @@ ConsoleSession::ConsoleSession(std::unique_ptr<SerialControl> serial, ScriptInpu
     m_scripts->watchReplies();
     m_capture = std::make_unique<BindInfoCapture>(*m_serial, m_terminal, view, m_model, m_engine);
     m_paste = std::make_unique<PasteSender>(*m_serial, m_engine);
+    m_batch = std::make_unique<BatchBinding>(*m_serial, *m_scripts, *m_capture, m_engine, m_model);
+
+    connect(m_batch.get(), &BatchBinding::note, this, [this](const QString &text) { m_recording->log().event(text); });
+    // A backup that cannot be written is told; the capture itself has succeeded.
+    connect(m_capture.get(), &BindInfoCapture::listingCaptured, this,
+            [this](const QString &text) { trapErrors([&] { m_backups.store(text); }); });
 
     connect(m_serial.get(), &SerialControl::onComm, this, [this] { m_terminal.append(m_serial->input()); });
-    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) { m_scripts->received(text); });
+    connect(&m_terminal, &Terminal::received, this, [this](const QString &text) {
+        m_scripts->received(text);
+        m_paste->received(text);
+    });
     connect(&m_model, &SwitchModelHolder::changed, this, &ConsoleSession::switchModelChanged);
     // A script or paste waiting when the port goes away would fail at its next write with a
     // second report of the loss: it ends quietly. The capture reports what came.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/configbackups.h"
+#include "batch/batchbinding.h"
 #include "engine/operationengine.h"
 #include "report/bindinfocapture.h"
 #include "scripts/commandscripts.h"
@@ -19,7 +21,8 @@ class ScriptInputs;
 
 // One console session: the serial port, the terminal it fills, the session log and the watch
 // that reopens a lost port, the operation engine with the scripts, the listing capture and the
-// paced paste, and the model of the switch at the other end. The window makes one, shows it
+// paced paste, the batch of bindings, the model of the switch at the other end and the backups of
+// its listings. The window makes one, shows it
 // and forwards clicks; tests and benchmarks drive one without a window.
 //
 // What the port receives goes into the terminal, which hands it on to the scripts and the log.
@@ -41,6 +44,9 @@ public:
     CommandScripts &scripts() { return *m_scripts; }
     BindInfoCapture &capture() { return *m_capture; }
     PasteSender &paste() { return *m_paste; }
+    BatchBinding &batch() { return *m_batch; }
+    // Where every whole listing captured is kept (the click's and a batch's).
+    const ConfigBackups &backups() const { return m_backups; }
 
     // The switch model the scripts and the report work for; set by the model buttons and by the
     // capture's parser, and nowhere else.
@@ -63,6 +69,8 @@ private:
     std::unique_ptr<CommandScripts> m_scripts;
     std::unique_ptr<BindInfoCapture> m_capture;
     std::unique_ptr<PasteSender> m_paste;
+    std::unique_ptr<BatchBinding> m_batch;
+    ConfigBackups m_backups;
 };
 
 } // namespace tarnwell

@@ -1,5 +1,8 @@
 #include "ui/frmmain.h"
 
+#include "ui/backupdialog.h"
+#include "ui/batchdialog.h"
+
 #include "serial/portserialcontrol.h"
 #include "session/consolesession.h"
 #include "base/usermessages.h"
@@ -157,6 +160,8 @@ void FrmMain::wireControls()
         m_accessButton->setChecked(true);
     });
     connect(m_helpButton, &QPushButton::clicked, this, &FrmMain::showHelp);
+    connect(m_batchButton, &QPushButton::clicked, this, &FrmMain::showBatchDialog);
+    connect(m_backupsButton, &QPushButton::clicked, this, &FrmMain::showBackupDialog);
     // After the console's own handler has set the report box's new font size.
     connect(m_fontSizeList, &QComboBox::currentIndexChanged, this, &FrmMain::applyReportTabs);
     auto *openLogs = new QAction(QStringLiteral("打开日志文件夹"), m_terminalView);
@@ -341,6 +346,26 @@ void FrmMain::togglePasswordDisplay()
         m_inputLine->setEchoMode(QLineEdit::Normal);
         m_maskButton->setText(QStringLiteral("明文"));
     }
+}
+
+void FrmMain::showBatchDialog()
+{
+    if (!m_batchDialog)
+        m_batchDialog = new BatchDialog(*m_session, this);
+    m_batchDialog->show();
+    m_batchDialog->raise();
+    m_batchDialog->activateWindow();
+}
+
+void FrmMain::showBackupDialog()
+{
+    if (!m_backupDialog)
+        m_backupDialog = new BackupDialog(m_session->backups(), this);
+    else
+        m_backupDialog->refresh();
+    m_backupDialog->show();
+    m_backupDialog->raise();
+    m_backupDialog->activateWindow();
 }
 
 void FrmMain::showHelp()

@@ -23,6 +23,8 @@ class QRadioButton;
 
 namespace tarnwell {
 
+class BackupDialog;
+class BatchDialog;
 class ConsoleTerminal;
 class PasteInput;
 class TerminalView;
@@ -67,6 +69,8 @@ public:
 
 public slots:
     void showHelp();
+    void showBatchDialog();
+    void showBackupDialog();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -112,6 +116,7 @@ private:
     QPushButton *m_breakButton = nullptr;
     QPushButton *m_maskButton = nullptr;
     QPushButton *m_portListButton = nullptr;
+    QPushButton *m_backupsButton = nullptr;
     QLabel *m_fontSizeLabel = nullptr;
     QComboBox *m_fontSizeList = nullptr;
     QLabel *m_programPicture = nullptr;
@@ -169,6 +174,9 @@ private:
     QPushButton *m_bindButton = nullptr;
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_helpButton = nullptr;
+    QPushButton *m_batchButton = nullptr;
+    BatchDialog *m_batchDialog = nullptr;   // made at the first click, kept
+    BackupDialog *m_backupDialog = nullptr; // likewise
 
     LineEditInputs m_scriptInputs;
     std::unique_ptr<ConsoleSession> m_session;

@@ -260,6 +260,9 @@ void FrmMain::createTerminalArea()
     m_enterButton->setDefault(true);
     m_portListButton = button(this, "Cmd_GetBindInfo", "端口列表", "自动提炼当前交换机绑定信息", 10080, 3840,
                              1095, 615);
+    // Beside the report, in the strip between the program's picture and the decoration.
+    m_backupsButton = button(this, "Cmd_Backups", "配置备份", "查看每次取得的配置列表的备份，以及两份之间的变化", 12720,
+                             4530, 1335, 375);
     m_fontSizeLabel = label(this, "Lbl_FontSize", "字号", 11280, 3840, 480, 240, true);
     m_fontSizeList = list(this, "Combo1", 12480, 3840, 1215, 480);
     m_fontSizeList->setFont(windowFont(18));
@@ -364,6 +367,9 @@ void FrmMain::createBindingFrame()
     m_bindButton = button(f, "Cmd_Try_Bind", "绑定", "根据输入的mac等形成绑定命令并执行", 8280, 1800, 735, 375);
     m_saveButton = button(f, "Cmd_Save", "保存", "]状态下保存当前交换机配置", 7560, 2160, 735, 375);
     m_helpButton = button(f, "C买的", "帮助", nullptr, 8280, 2160, 735, 375);
+    // In the free space right of the Vlan box.
+    m_batchButton = button(f, "Cmd_Batch", "批量绑定", "从电子表格粘贴多行，一次登录后逐行绑定或解绑，并重新列举核实", 6000,
+                           2160, 1455, 375);
 }
 
 void FrmMain::setFocusOrder()
@@ -373,7 +379,7 @@ void FrmMain::setFocusOrder()
         m_accessButton, m_trunkButton, m_macBox, m_userNameBox, m_passwordBox, m_superNameBox, m_superPasswordBox,
         m_bindButton, m_vlanBox, m_ipBox, m_portList, m_speedList, m_parityList, m_dataBitsList, m_stopBitsList, m_flowList, m_helpKeyButton,
         m_completeButton, m_openButton, m_maskButton, m_breakButton, m_unbindButton, m_portNumberBox, m_model3100Button, m_model3600Button,
-        m_backspaceButton, m_saveButton, m_rebootButton, m_loginButton, m_helpButton};
+        m_backspaceButton, m_saveButton, m_rebootButton, m_loginButton, m_helpButton, m_batchButton, m_backupsButton};
     for (QWidget *w : order)
         if (w->focusPolicy() == Qt::NoFocus)
             w->setFocusPolicy(Qt::StrongFocus);

@@ -48,18 +48,30 @@ PracticeSession::PracticeSession(const QString &simulator, const QStringList &ex
     }
     forwardErrors();
     QObject::connect(&m_simulator, &QProcess::readyReadStandardError, &m_simulator, [this] { forwardErrors(); });
-    // The settings go to the throw-away folder; the session logs stay where the person keeps them.
-    m_configWasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    // The settings and the simulated switches' configuration backups go to the throw-away
+    // folder; the session logs stay where the person keeps them.
     m_config = qgetenv("XDG_CONFIG_HOME");
+    m_data = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
 }
+
+namespace {
+
+void restore(const char *variable, const QByteArray &value)
+{
+    if (value.isNull())
+        qunsetenv(variable);
+    else
+        qputenv(variable, value);
+}
+
+} // namespace
 
 PracticeSession::~PracticeSession()
 {
-    if (m_configWasSet)
-        qputenv("XDG_CONFIG_HOME", m_config);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
+    restore("XDG_CONFIG_HOME", m_config);
+    restore("XDG_DATA_HOME", m_data);
     m_simulator.terminate();
     if (!m_simulator.waitForFinished(5000)) {
         m_simulator.kill();

@@ -44,8 +44,8 @@ private:
     QProcess m_simulator;
     QString m_terminal;
     QStringList m_extra;
-    bool m_configWasSet = false;
-    QByteArray m_config; // XDG_CONFIG_HOME as it was before the session
+    // XDG_CONFIG_HOME and XDG_DATA_HOME as they were before the session (null: unset).
+    QByteArray m_config, m_data;
 };
 
 // SIGTERM, SIGINT and SIGHUP end the event loop as closing the window does, so that a practice

@@ -25,6 +25,7 @@ private slots:
     void login_data();
     void login();
     void bindAfterTelnetLogin();
+    void pastedText_data();
     void pastedText();
 };
 
@@ -197,9 +198,26 @@ void TestE2eReplies::bindAfterTelnetLogin()
     QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
 }
 
-// Several pasted lines go to the switch one by one, once the question is answered.
+// Several pasted lines go to the switch one by one, once the question is answered; a line the
+// switch refuses ends the paste, and the message names it and what was not sent.
+void TestE2eReplies::pastedText_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");   // what the terminal shows at the end
+    QTest::addColumn<QString>("message"); // the message at the end; empty: none
+    QTest::newRow("all taken") << u"sys\r\nint eth 1/0/7\nreturn\n"_qs << u"[SW3100-A-Ethernet1/0/7]return\r\n<SW3100-A>"_qs
+                               << QString();
+    QTest::newRow("second refused: the third is not sent")
+        << u"sys\r\nint eth 1/0/77\nreturn\n"_qs << u"[SW3100-A]"_qs
+        << u"粘贴的第 2 行（共 3 行）被交换机拒绝：int eth 1/0/77\n\n交换机的回答：\n% Wrong parameter found at '^' position.\n\n"
+           u"其后的 1 行没有发送，第一行是：\nreturn"_qs;
+}
+
 void TestE2eReplies::pastedText()
 {
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    QFETCH(QString, message);
     SimBench t;
     QString error;
     QVERIFY2(t.start({}, error), qPrintable(error));
@@ -210,14 +228,16 @@ void TestE2eReplies::pastedText()
     QVERIFY2(t.waitForText(u"<SW3100-A>"_qs, from), qPrintable(t.since(from)));
     QString asked;
     w.pasteInput().ask = [&](QWidget *, const QString &question) { return asked = question, true; };
-    QGuiApplication::clipboard()->setText(u"sys\r\nint eth 1/0/7\nreturn\n"_qs);
+    QGuiApplication::clipboard()->setText(pasted);
     test::control<QLineEdit>(w, "Text2")->setFocus();
     from = t.mark();
     QTest::keyClick(test::control<QLineEdit>(w, "Text2"), Qt::Key_V, Qt::ControlModifier);
-    QVERIFY2(t.waitForText(u"[SW3100-A-Ethernet1/0/7]return\r\n<SW3100-A>"_qs, from), qPrintable(t.since(from)));
-    QVERIFY2(!t.since(from).contains(u"% "_qs), qPrintable(t.since(from)));
+    QVERIFY2(t.waitForText(shown, from), qPrintable(t.since(from)));
     QVERIFY2(asked.contains(u"3 行"_qs) && asked.contains(u"int eth 1/0/7"_qs), qPrintable(asked));
-    QCOMPARE(test::control<QLineEdit>(w, "Text2")->text(), QString());
+    // The paste ends once the answer to its last line is in.
+    QTRY_COMPARE_WITH_TIMEOUT(test::control<QLineEdit>(w, "Text2")->text(), QString(), test::kPromptTimeoutMs);
+    QCOMPARE(t.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QVERIFY2(!t.since(from).contains(u"]return"_qs) || message.isEmpty(), qPrintable(t.since(from)));
 }
 
 QTEST_MAIN(TestE2eReplies)

@@ -2,42 +2,13 @@
 // the simulated switch: the port, the terminal it fills, a binding script on the engine, the
 // capture that reports it and sets the switch model, and the session log that records it all.
 
-#include "serial/portserialcontrol.h"
-#include "session/consolesession.h"
-#include "simbench.h"
+#include "sessionrig.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace tarnwell;
-
-namespace {
-
-struct Boxes : ScriptInputs {
-    QString text(ScriptBox box) const override
-    {
-        switch (box) {
-        case ScriptBox::PortNum: return QStringLiteral("5");
-        case ScriptBox::Vlan: return QStringLiteral("10");
-        case ScriptBox::Mac: return QStringLiteral("000f-e212-3456");
-        case ScriptBox::IP: return QStringLiteral("10.1.1.5");
-        default: return QString();
-        }
-    }
-    SwitchModel switchModel() const override { return model ? model() : SwitchModel::S3100; }
-    std::function<SwitchModel()> model;
-};
-
-struct ReportView : BindInfoView {
-    void setInputLine(const QString &text) override { inputLine = text; }
-    void clearReport() override { report.clear(); }
-    void setReport(const QString &text) override { report = text; }
-    void selectModelButton(ModelButton) override {}
-    QString inputLine, report;
-};
-
-} // namespace
 
 class TestE2eSession : public QObject {
     Q_OBJECT
@@ -47,24 +18,15 @@ private slots:
 
 void TestE2eSession::bindAndReport()
 {
-    test::SimulatedSwitch sim;
+    test::SessionRig rig;
     QString error;
-    QVERIFY2(sim.start({"--model", "3600"}, error), qPrintable(error));
-    test::ConfigHome home;
-    home.linkPort(3, sim.terminalPath());
-    Boxes boxes;
-    ReportView view;
-    ConsoleSession session(nullptr, boxes, view);
-    boxes.model = [&] { return session.switchModel(); };
-    home.confine(*qobject_cast<PortSerialControl *>(&session.serial()));
-    session.serial().setCommPort(3);
-    session.serial().setPortOpen(true);
-    QVERIFY(session.serial().portOpen());
+    rig.boxes.values = {{ScriptBox::PortNum, u"5"_qs}, {ScriptBox::Vlan, u"10"_qs}, {ScriptBox::Mac, u"000f-e212-3456"_qs},
+                        {ScriptBox::IP, u"10.1.1.5"_qs}};
+    QVERIFY2(rig.start({"--model", "3600"}, u"<SW3600-A>"_qs, error), qPrintable(error));
+    ConsoleSession &session = *rig.session;
+    test::RigView &view = rig.view;
     const QString logFile = session.recording().log().filePath();
     QVERIFY(!logFile.isEmpty());
-
-    session.serial().output(QStringLiteral("\r"));
-    QTRY_VERIFY_WITH_TIMEOUT(session.terminal().text().contains(u"<SW3600-A>"_qs), test::kPromptTimeoutMs);
 
     // The listing sets the model, with one signal, and the binding then takes the 3600 form.
     QSignalSpy modelChanged(&session, &ConsoleSession::switchModelChanged);

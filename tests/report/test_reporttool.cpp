@@ -72,6 +72,11 @@ void TestReportTool::initTestCase()
     QFile f(m_example);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(gbk(test::workedExample()));
+    for (const char *name : {"A", "B"}) {
+        QFile backup(m_dir.filePath(QStringLiteral("%1.cfg").arg(name)));
+        QVERIFY(backup.open(QIODevice::WriteOnly));
+        backup.write(QByteArray("#\r\n sysname ") + name + "\r\n#\r\nreturn\r\n");
+    }
 }
 
 void TestReportTool::report_data()
@@ -191,6 +196,15 @@ void TestReportTool::commandLine_data()
     QTest::newRow("a directory") << QStringList{"@dir"} << 2 << QByteArray() << u"tarnwell-report: \"@dir\" 是目录, 不是文件\n"_qs;
     QTest::newRow("two files") << QStringList{"-", "-"} << 2 << QByteArray() << u"tarnwell-report: 只能给一个文件\n"_qs;
     QTest::newRow("- is standard input") << QStringList{"--all", "-"} << 0 << empty3100 << QString();
+    QTest::newRow("--diff of two backups: status 1")
+        << QStringList{"--diff", "@dir/A.cfg", "@dir/B.cfg"} << 1
+        << QByteArray("--- @dir/A.cfg\n+++ @dir/B.cfg\n@@ -1,4 +1,4 @@\n #\n- sysname A\n+ sysname B\n #\n return\n") << QString();
+    QTest::newRow("--diff of equal files: status 0, nothing")
+        << QStringList{"--diff", "@dir/A.cfg", "@dir/A.cfg"} << 0 << QByteArray() << QString();
+    QTest::newRow("--diff of one file") << QStringList{"--diff", "@dir/A.cfg"} << 2 << QByteArray()
+                                        << u"tarnwell-report: --diff 需要两个文件\n"_qs;
+    QTest::newRow("--diff of a directory") << QStringList{"--diff", "@dir/A.cfg", "@dir"} << 2 << QByteArray()
+                                           << u"tarnwell-report: \"@dir\" 是目录, 不是文件\n"_qs;
 }
 
 void TestReportTool::commandLine()
@@ -201,6 +215,7 @@ void TestReportTool::commandLine()
     QFETCH(QString, err);
     args.replaceInStrings(u"@dir"_qs, m_dir.path());
     err.replace(u"@dir"_qs, m_dir.path());
+    out.replace("@dir", m_dir.path().toUtf8());
     const Run r = runTool(args);
     QCOMPARE(r.exitCode, status);
     QCOMPARE(r.out.left(out.size()), out);

@@ -43,6 +43,8 @@ ConfigHome::ConfigHome()
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
     m_previousState = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", stateDir().toLocal8Bit());
+    m_previousData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dataDir().toLocal8Bit());
 }
 
 ConfigHome::~ConfigHome()
@@ -55,6 +57,10 @@ ConfigHome::~ConfigHome()
         qunsetenv("XDG_STATE_HOME");
     else
         qputenv("XDG_STATE_HOME", m_previousState);
+    if (m_previousData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_previousData);
 }
 
 QString ConfigHome::appDir() const

@@ -42,7 +42,8 @@ private:
 };
 
 // A throw-away configuration directory set as XDG_CONFIG_HOME for the test's lifetime, with
-// helpers to point COMn at a device; its folder "state" is XDG_STATE_HOME (the session logs).
+// helpers to point COMn at a device; its folder "state" is XDG_STATE_HOME (the session logs),
+// "data" XDG_DATA_HOME (the configuration backups).
 class ConfigHome {
 public:
     ConfigHome();
@@ -50,6 +51,7 @@ public:
     QString path() const { return m_dir.path(); }
     QString appDir() const;                  // <home>/tarnwell
     QString stateDir() const { return m_dir.path() + QStringLiteral("/state"); }
+    QString dataDir() const { return m_dir.path() + QStringLiteral("/data"); }
     void linkPort(int n, const QString &device);
     // Keeps the port to this home's links: no machine device is numbered for it, and lock files
     // are looked for in a private folder, so whatever the machine's own lock folder holds (a
@@ -61,6 +63,7 @@ private:
     QByteArray m_previous;
     bool m_hadPrevious = false;
     QByteArray m_previousState;
+    QByteArray m_previousData;
 };
 
 } // namespace tarnwell::test

@@ -1,6 +1,7 @@
 // tarnwell-report: the binding report of a captured "dis cu" listing or of a session log, offline.
 //
 //   tarnwell-report [--model M] [--all] [FILE]
+//   tarnwell-report --diff A B
 //
 // Reads FILE (or standard input) in blocks. A session log (first line "# Tarnwell ...", UTF-8)
 // gives the report of its last listing, or with --all of every listing, separated by an empty
@@ -10,8 +11,11 @@
 // ended with) and the report is written exactly as the report box holds it: UTF-8, CR LF line
 // ends. Memory stays bounded whatever the input: one port block, one block of input and a few
 // megabytes of rows, the rest in a temporary file until the listing ends. Usage errors and
-// unreadable input exit with status 2, a log without a listing with status 1.
+// unreadable input exit with status 2, a log without a listing with status 1. --diff prints what
+// changed from configuration backup A to B as a unified diff, as the 配置备份 view shows it; exit
+// status 0 when they are equal, 1 when they differ, 2 when one cannot be read (as diff does).
 
+#include "backup/unifieddiff.h"
 #include "base/error.h"
 #include "listingreport.h"
 #include "sessionlog.h"
@@ -19,6 +23,7 @@
 
 #include <QByteArray>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QStringDecoder>
@@ -37,6 +42,7 @@ constexpr qsizetype kReadBlock = 1 << 16;
 void printUsage(FILE *to)
 {
     std::fputs("用法: tarnwell-report [--model 型号] [--all] [文件]\n"
+               "      tarnwell-report --diff 文件A 文件B\n"
                "读取交换机 \"dis cu\" 的输出记录(GBK 编码; 不给文件时读标准输入),\n"
                "按端口列表的格式把绑定信息写到标准输出(UTF-8, CR LF 换行)。\n"
                "前面没有 CR 的 LF 都当作 CR LF; 单独的 CR 照原样保留。\n"
@@ -44,6 +50,8 @@ void printUsage(FILE *to)
                "最后一次 dis cu 的结果。\n"
                "  --model 型号   解析前的交换机型号: 3100(默认)、3600、5500 或 9512\n"
                "  --all          会话日志中每次 dis cu 的结果都按顺序给出, 相邻两份之间空一行\n"
+               "  --diff         以统一差异格式(unified diff)给出配置备份 文件A 到 文件B 的变化;\n"
+               "                 相同时退出码为 0, 不同为 1, 出错为 2\n"
                "  --help         显示本说明\n"
                "  --version      显示版本\n",
                to);
@@ -177,7 +185,7 @@ private:
 // takes none; empty when all are ours (a failed parse then lacks the value of a last "--model").
 QString unknownOption(const QStringList &args)
 {
-    static const QStringList flags{u"-h"_qs, u"--help"_qs, u"--version"_qs, u"--all"_qs};
+    static const QStringList flags{u"-h"_qs, u"--help"_qs, u"--version"_qs, u"--all"_qs, u"--diff"_qs};
     for (qsizetype i = 1; i < args.size() && args.at(i) != u"--"; ++i) {
         const QString &arg = args.at(i);
         if (arg == u"--model")
@@ -186,6 +194,40 @@ QString unknownOption(const QStringList &args)
             return arg;
     }
     return {};
+}
+
+// A backup's text for --diff; empty with `error` set when it cannot be read or is too large.
+QString readBackup(const QString &path, QString &error)
+{
+    constexpr qint64 kMaxDiffBytes = 64 << 20;
+    QFile file(path);
+    if (QFileInfo(path).isDir())
+        error = QStringLiteral("\"%1\" 是目录, 不是文件").arg(path);
+    else if (!file.open(QIODevice::ReadOnly))
+        error = QStringLiteral("无法读取文件 \"%1\": %2").arg(path, file.errorString());
+    else if (file.size() > kMaxDiffBytes)
+        error = QStringLiteral("文件 \"%1\" 超过 %2 MiB, 不是配置备份").arg(path).arg(kMaxDiffBytes >> 20);
+    else
+        return QString::fromUtf8(file.read(kMaxDiffBytes));
+    return QString();
+}
+
+int diffFiles(const QStringList &files)
+{
+    if (files.size() != 2)
+        return fail(QStringLiteral("--diff 需要两个文件"));
+    QString error;
+    const QString a = readBackup(files[0], error);
+    if (!error.isEmpty())
+        return fail(error);
+    const QString b = readBackup(files[1], error);
+    if (!error.isEmpty())
+        return fail(error);
+    const QString diff = tarnwell::unifiedDiff(tarnwell::diffLines(a), tarnwell::diffLines(b), files[0], files[1]);
+    std::fputs(diff.toUtf8().constData(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return fail(QStringLiteral("无法写入标准输出"));
+    return diff.isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -202,7 +244,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption version(u"version"_qs);
     const QCommandLineOption all(u"all"_qs);
     const QCommandLineOption modelOption(u"model"_qs, QString(), u"型号"_qs);
-    parser.addOptions({help, version, all, modelOption});
+    const QCommandLineOption diff(u"diff"_qs);
+    parser.addOptions({help, version, all, modelOption, diff});
     // Refused before anything else: a line the parser cannot take, and joined short options
     // ("-hh"), which it splits but which were never ours.
     const bool parsed = parser.parse(args);
@@ -233,6 +276,8 @@ int main(int argc, char *argv[])
         }
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(diff))
+        return diffFiles(files);
     if (files.size() > 1)
         return fail(QStringLiteral("只能给一个文件"));
     const QString path = files.value(0, u"-"_qs);
