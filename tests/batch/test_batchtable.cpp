@@ -109,7 +109,8 @@ void TestBatchTable::verify()
     QFETCH(QStringList, table);
     QFETCH(QString, difference);
     const QStringList v = row.split(u'|');
-    const BatchRow r{v[0], v[1], v[2], v[3]};
+    BatchRow r;
+    r.port = v[0], r.vlan = v[1], r.mac = v[2], r.ip = v[3];
     BindInfoTable rows;
     for (const QString &t : table) {
         const QStringList c = t.split(u'|');
