@@ -122,6 +122,7 @@ void FrmMain::setPractice(bool practice)
 void FrmMain::wireControls()
 {
     m_portSettings->connectLists();
+    wireLineControls();
     ConsoleTerminal *c = m_console;
     connect(m_openButton, &QPushButton::clicked, c, [this] {
         // Closing the port stops what runs on it: ask first, saying what it has sent.

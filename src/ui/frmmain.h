@@ -13,8 +13,11 @@
 
 class QComboBox;
 class QGroupBox;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
+class QProgressBar;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -76,6 +79,12 @@ private:
     void createTerminalArea();
     void createSettingsFrame();
     void createBindingFrame();
+    void createLineControls(); // file send, break, the boot menu's Ctrl+B
+    void wireLineControls();
+    void sendFile();
+    void showTransferProgress(qsizetype blocks, qsizetype totalBlocks, qsizetype bytes, qsizetype totalBytes);
+    // The switch waits for the terminal to change its speed: asked in a box that does not wait.
+    void offerSpeedChange(qint32 baud);
     void setFocusOrder();
     void wireControls();
     void togglePasswordDisplay(); // m_maskButton
@@ -164,6 +173,13 @@ private:
     QPushButton *m_bindButton = nullptr;
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_helpButton = nullptr;
+
+    QPushButton *m_sendFileButton = nullptr;
+    QPushButton *m_serialBreakButton = nullptr;
+    QCheckBox *m_bootMenuBox = nullptr;
+    QProgressBar *m_transferBar = nullptr; // over the input line while a file is sent
+    QMessageBox *m_speedQuestion = nullptr;
+    QString m_transferFile;
 
     LineEditInputs m_scriptInputs;
     std::unique_ptr<ConsoleSession> m_session;
