@@ -7,6 +7,7 @@
 #include "serial/linesettings.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -26,6 +27,29 @@ qint32 listNumber(const QComboBox *list, const char *what)
         throw Error(QStringLiteral("%1“%2”不是数字").arg(QString::fromUtf8(what), list->currentText()));
     return value;
 }
+
+// Takes Enter in a typed speed: it applies the speed, and goes no further (to the window, whose
+// Enter sends the input line).
+class ReturnKey : public QObject {
+public:
+    ReturnKey(QObject *parent, std::function<void()> pressed) : QObject(parent), m_pressed(std::move(pressed)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_pressed();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_pressed;
+};
 
 bool selectIndex(QComboBox *list, int index)
 {
@@ -77,7 +101,7 @@ void PortSettings::connectLists()
     for (QComboBox *list : {m_c.portList, m_c.parityList, m_c.dataBitsList, m_c.stopBitsList, m_c.flowList})
         QObject::connect(list, &QComboBox::currentIndexChanged, list, [this] { applyCommSettings(); });
     QObject::connect(m_c.speedList, &QComboBox::currentIndexChanged, m_c.speedList, [this] { speedChosen(); });
-    QObject::connect(m_c.speedList->lineEdit(), &QLineEdit::returnPressed, m_c.speedList, [this] { speedChosen(); });
+    m_c.speedList->lineEdit()->installEventFilter(new ReturnKey(m_c.speedList, [this] { speedChosen(); }));
     // A speed changed elsewhere (the boot menu's download) is shown and remembered.
     QObject::connect(&m_serial, &SerialControl::speedChanged, m_c.speedList, [this](qint32 baud) { showSpeed(baud); });
 }
@@ -129,16 +153,19 @@ void PortSettings::applySteps()
     const int parityIndex = m_c.parityList->currentIndex();
     const QString parity = (parityIndex >= 0 && parityIndex < 3)
                                ? QString::fromLatin1(kParityLetters[parityIndex]) : QString();
-    commSettings.PortNum = qint16(m_c.portList->currentData().toInt());
-    m_serial.setCommPort(commSettings.PortNum);
-    commSettings.Speed = listNumber(m_c.speedList, "波特率");
-    commSettings.Check = parity;
-    commSettings.Data = qint16(listNumber(m_c.dataBitsList, "数据位"));
-    commSettings.Stop = m_c.stopBitsList->currentText();
-    commSettings.HandShake = qint16(m_c.flowList->currentIndex());
+    // The record takes the new values once the serial control has taken them all.
+    tarnwell::commSettings next;
+    next.PortNum = qint16(m_c.portList->currentData().toInt());
+    m_serial.setCommPort(next.PortNum);
+    next.Speed = listNumber(m_c.speedList, "波特率");
+    next.Check = parity;
+    next.Data = qint16(listNumber(m_c.dataBitsList, "数据位"));
+    next.Stop = m_c.stopBitsList->currentText();
+    next.HandShake = qint16(m_c.flowList->currentIndex());
     m_serial.setSettings(m_c.speedList->currentText() + u',' + parity + u',' + m_c.dataBitsList->currentText()
                          + u',' + m_c.stopBitsList->currentText());
     m_serial.setHandshaking(m_c.flowList->currentIndex());
+    commSettings = next;
     showLabel();
     m_applied = true;
 }
