@@ -121,17 +121,29 @@ int main(int argc, char **argv)
         FileSender sender(serial, engine);
         QObject::connect(&serial, &SerialControl::onComm, &sender, [&] { sender.take(serial.inputBytes()); });
         bool sent = false;
+        bool ended = false;
         QElapsedTimer t;
+        qint64 ms = 0;
+        // Over when the sender has its last ACK and rx has written the file, whichever is later.
+        const auto over = [&] {
+            if (ended && rx.state() == QProcess::NotRunning) {
+                ms = t.elapsed();
+                app.quit();
+            }
+        };
         QObject::connect(&engine, &OperationEngine::finished, &app, [&](const OperationEnd &end) {
             sent = end.outcome.startsWith(QStringLiteral("完成"));
+            ended = true;
+            if (!sent)
+                std::printf("sender: %s\n", qPrintable(end.message));
+            over();
         });
         startRx(rx, pty, out.path());
         t.start();
         sender.send(image);
-        QObject::connect(&rx, &QProcess::finished, &app, &QCoreApplication::quit);
+        QObject::connect(&rx, &QProcess::finished, &app, over);
         QTimer::singleShot(600000, &app, &QCoreApplication::quit);
         app.exec();
-        const qint64 ms = t.elapsed();
         report("Tarnwell FileSender -> rx -c", size, ms, sent && sameFile(out.filePath("got.bin"), data));
     }
     return 0;
