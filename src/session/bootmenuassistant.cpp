@@ -12,8 +12,10 @@ namespace {
 // "Please change the terminal's baudrate to 115200 bps, press ENTER when ready"
 const QRegularExpression &speedQuestion()
 {
-    static const QRegularExpression re(QStringLiteral("change the terminal's baudrate to (\\d{3,7}) bps[^\\n]*ENTER"),
-                                       QRegularExpression::CaseInsensitiveOption);
+    // Also "... baudrate back to 9600 bps ... Press enter key when ready" of other images.
+    static const QRegularExpression re(
+        QStringLiteral("change the terminal's (?:baudrate|baud rate|speed) (?:back )?to (\\d{3,7}) ?bps[^\\n]*ENTER"),
+        QRegularExpression::CaseInsensitiveOption);
     return re;
 }
 

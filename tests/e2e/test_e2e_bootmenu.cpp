@@ -110,6 +110,18 @@ void TestE2eBootMenu::downloadsThroughTheBootMenu()
     // The transfer's bytes never reached the terminal; the switch's words around it did.
     QVERIFY(!session.terminal().text().contains(QChar(0x1A)));
     QVERIFY(session.terminal().text().contains(u"bytes received"_qs));
+
+    // The log has the send's start and end with the file, its size and blocks, not its data.
+    const QString logFile = session.recording().log().filePath();
+    serial.setPortOpen(false);
+    QFile log(logFile);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    const QString name = QStringLiteral("发送文件 image.bin（%1 字节）").arg(size);
+    QVERIFY2(text.contains(u"=== 开始："_qs + name) && text.contains(u"=== 结束："_qs + name + u"(完成（"_qs)
+                 && text.contains(QStringLiteral("%1 块").arg(padded / (kind == u"累加和" ? 128 : 1024))),
+             qPrintable(text.right(800)));
+    QVERIFY(!text.contains(u"^Z"_qs)); // the padding, had the data been logged
 }
 
 QTEST_GUILESS_MAIN(TestE2eBootMenu)
