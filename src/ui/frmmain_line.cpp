@@ -78,11 +78,14 @@ void FrmMain::showTransferProgress(qsizetype blocks, qsizetype totalBlocks, qsiz
     }
     m_transferBar->setRange(0, int(qMax<qsizetype>(1, totalBlocks)));
     m_transferBar->setValue(int(blocks));
-    const QString name = QFileInfo(m_transferFile).fileName();
-    m_transferBar->setFormat(blocks == 0 && bytes == 0
-                                 ? QStringLiteral("%1：等交换机开始接收(XMODEM)…  按 Esc 停止").arg(name)
-                                 : QStringLiteral("%1：已发送 %2/%3 块，%4/%5 字节  按 Esc 停止")
-                                       .arg(name).arg(blocks).arg(totalBlocks).arg(bytes).arg(totalBytes));
+    const QString rest = blocks == 0 && bytes == 0
+                             ? QStringLiteral("：等交换机开始接收(XMODEM)…，Esc 停止")
+                             : QStringLiteral("：%1/%2 块，%3/%4 字节，Esc 停止").arg(blocks).arg(totalBlocks).arg(bytes).arg(totalBytes);
+    // One line: a long file name gives way to the figures.
+    const QFontMetrics metrics(m_transferBar->font());
+    const QString name = metrics.elidedText(QFileInfo(m_transferFile).fileName(), Qt::ElideMiddle,
+                                            qMax(40, m_transferBar->width() - 16 - metrics.horizontalAdvance(rest)));
+    m_transferBar->setFormat(name + rest);
 }
 
 void FrmMain::offerSpeedChange(qint32 baud)

@@ -93,7 +93,7 @@ void TestLineUi::sendFileShowsProgressAndEscStops()
     t.serial->receiveBytes("C");
     QTRY_COMPARE(t.serial->bytesWritten.size(), 1029);
     t.serial->receiveBytes("\x06");
-    QTRY_VERIFY(bar->text().contains(u"1/3 块，1024/3000 字节"_qs));
+    QTRY_VERIFY(bar->text().contains(u"s3100.bin：1/3 块，1024/3000 字节"_qs));
     QVERIFY(!test::control<QLineEdit>(w, "Text2")->isVisible());
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
