@@ -13,10 +13,15 @@ namespace tarnwell {
 // How an operation ended, for the person: the message the window shows (none when empty) and
 // what the session log records.
 struct OperationEnd {
+    OperationEnd(QString message = {}, QString title = {}, QString outcome = QStringLiteral("完成"),
+                 bool clearInputLine = false)
+        : message(std::move(message)), title(std::move(title)), outcome(std::move(outcome)), clearInputLine(clearInputLine)
+    {
+    }
     QString message;
     QString title;  // empty: the application title
-    QString outcome = QStringLiteral("完成");
-    bool clearInputLine = false; // the input line is emptied (and focused) after the message
+    QString outcome;
+    bool clearInputLine; // the input line is emptied (and focused) after the message
 };
 using Operation = Task<OperationEnd>;
 

@@ -60,6 +60,18 @@ public:
         writeText(sendableSecret(secret) + after);
         emit sent(QStringLiteral("******") + after);
     }
+    // Sends keys typed one at a time at the terminal, as output() does; typed() reports them,
+    // with every character but the control ones as "*" when secret (typed at a password prompt).
+    void outputTyped(const QString &keys, bool secret = false)
+    {
+        writeText(secret ? sendableSecret(keys) : keys);
+        QString shown = keys;
+        if (secret)
+            for (QChar &c : shown)
+                if (c.unicode() >= 0x20)
+                    c = u'*';
+        emit typed(shown);
+    }
     // All received characters waiting, removed from the receive buffer; empty when none wait.
     virtual QString input() = 0;
 
@@ -82,6 +94,8 @@ signals:
     void speedChanged(qint32 baud);
     // Text was written to the line; a password as "******".
     void sent(const QString &shown);
+    // Keys typed one at a time were written (see outputTyped).
+    void typed(const QString &shown);
     // setPortOpen opened or closed the port (a lost device reports portLost instead).
     void opened();
     void closed();

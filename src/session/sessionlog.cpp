@@ -173,6 +173,7 @@ void SessionLog::close(const QString &why)
 {
     if (!m_file.isOpen())
         return;
+    writeTyped();
     writeUnfinishedLine();
     if (!why.isEmpty())
         addLine("=== ", why);
@@ -187,6 +188,8 @@ void SessionLog::received(const QString &text)
 {
     if (!m_file.isOpen() || text.isEmpty())
         return;
+    if (!m_typed.isEmpty() && text.contains(u'\n'))
+        writeTyped(); // what was typed comes before the lines it brought
     const QByteArray now = stamp(); // the time of every line that begins in this text
     // Encoded straight into the buffer, in slices for which room is made beforehand: at most 3
     // bytes per character, and a line's start (time, "+++ ", a held-back ^M) and the end of a
@@ -277,6 +280,7 @@ void SessionLog::sent(const QString &shown)
 {
     if (!m_file.isOpen() || shown.isEmpty())
         return;
+    writeTyped();
     writeUnfinishedLine();
     // One log line per CR-ended line; a last part without CR (a key such as ^K) is a line too.
     const QStringView all(shown);
@@ -292,10 +296,39 @@ void SessionLog::sent(const QString &shown)
     afterAdding();
 }
 
+void SessionLog::typed(const QString &shown)
+{
+    if (!m_file.isOpen())
+        return;
+    constexpr qsizetype kLongest = 4096; // a key held down writes a line now and then
+    for (QChar c : shown) {
+        if (c == u'\r') {
+            writeTyped(true); // Enter alone is a line too
+        } else {
+            m_typed += c;
+            if (m_typed.size() >= kLongest)
+                writeTyped();
+        }
+    }
+    afterAdding();
+    if (!m_typed.isEmpty() && !m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void SessionLog::writeTyped(bool evenEmpty)
+{
+    if (m_typed.isEmpty() && !evenEmpty)
+        return;
+    writeUnfinishedLine();
+    addLine(">>> ", m_typed == u" " ? QStringView(u"<space>") : QStringView(m_typed));
+    m_typed.clear();
+}
+
 void SessionLog::event(const QString &text)
 {
     if (!m_file.isOpen())
         return;
+    writeTyped();
     writeUnfinishedLine();
     addLine("=== ", text);
     afterAdding();
@@ -364,6 +397,7 @@ void SessionLog::flush()
 {
     if (!m_file.isOpen())
         return;
+    writeTyped();
     writeUnfinishedLine();
     writeBlankCount(false); // a run going on is counted on from here
     if (!m_buffer.isEmpty()) {

@@ -21,7 +21,8 @@ namespace tarnwell {
 //   a received line (the time its first character came), control characters in caret
 //   notation (ESC as ^[, a lone CR as ^M), the CR LF or LF that ended it left out;
 //   "+++ " and more of the previous received line, whose first part was written early;
-//   ">>> " and a line we sent, without its CR (a lone space as <space>);
+//   ">>> " and a line we sent, without its CR (a lone space as <space>), or the keys typed at
+//   the terminal up to a CR;
 //   "=== " and an event (an operation began or ended, the port closed, was lost or came back);
 //   a run of empty received lines as the first of them and "=== 又收到 N 个空行" for the rest.
 // Lines collect in memory and go to the file within a second, so the event loop never waits on
@@ -66,6 +67,9 @@ public:
 
     void received(const QString &text);
     void sent(const QString &shown);
+    // Keys typed one at a time: collected into one ">>> " line, written at the CR that ends it,
+    // when a received line ends or something else is recorded, or within the second.
+    void typed(const QString &shown);
     void event(const QString &text);
     // Writes everything collected so far to the file, an unfinished received line included
     // (continued with "+++" when more of it comes).
@@ -90,6 +94,7 @@ private:
     void writeBlankCount(bool over);
     void endBlankRun() { writeBlankCount(true); }
     void addLine(const char *marker, QStringView text);
+    void writeTyped(bool evenEmpty = false);
     void startFile();
     void afterAdding();
     void fail(const QString &description);
@@ -111,6 +116,7 @@ private:
     qint64 m_fileBytes = 0; // written to the current file
     QByteArray m_buffer;    // log lines not yet written
     QTimer m_flushTimer;
+    QString m_typed; // keys typed since the last line of them was written
 
     // The received line in progress: whether its log line is open at the end of the buffer (its
     // time written, no line end yet), whether an earlier part of it was ended early (what follows

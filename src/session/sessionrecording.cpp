@@ -47,6 +47,7 @@ SessionRecording::SessionRecording(SerialControl &serial, Terminal &terminal, Op
     });
     connect(&m_reconnector, &PortReconnector::superseded, this, &SessionRecording::takeOver);
     connect(&serial, &SerialControl::sent, &m_log, &SessionLog::sent);
+    connect(&serial, &SerialControl::typed, &m_log, &SessionLog::typed);
     connect(&terminal, &Terminal::received, &m_log, &SessionLog::received);
     // An operation may end after this object, when the window closed inside one of its pauses.
     const QPointer<SessionRecording> self(this);

@@ -171,6 +171,51 @@ std::optional<TextFinder::Match> TextFinder::previous(const QString &needle, Tex
     return backward(needle, before, {m_lines.count() - 1, kLineEnd});
 }
 
+qsizetype TextFinder::count(const QString &needle, std::optional<TextPos> before, qsizetype limit) const
+{
+    if (needle.isEmpty() || m_lines.count() == 0)
+        return 0;
+    const TextMatcher matcher(needle);
+    const TextPos end = before.value_or(TextPos{m_lines.count() - 1, kLineEnd});
+    qsizetype found = 0;
+    // Lines shown as received, in the received text up to the end place.
+    const QStringView received = m_lines.received();
+    const qsizetype rawEnd = rawOffset(end);
+    for (qsizetype at = matcher.indexIn(received); at >= 0 && at < rawEnd && found < limit;) {
+        const qsizetype line = m_lines.lineAt(at);
+        if (m_lines.isRedrawn(line)) {
+            if (line + 1 >= m_lines.count())
+                break;
+            at = matcher.indexIn(received, m_lines.receivedStart(line + 1));
+            continue;
+        }
+        ++found;
+        at = matcher.indexIn(received, at + 1);
+    }
+    // Each redrawn line in its part of the pool, and the line being redrawn.
+    const auto &redrawn = m_lines.redrawnLines();
+    const QStringView pool = m_lines.redrawnText();
+    for (auto e = redrawn.begin(); e != redrawn.end() && e->first <= end.line && found < limit; ++e) {
+        const qsizetype entryEnd = e + 1 != redrawn.end() ? (e + 1)->second : pool.size();
+        const QStringView part = pool.sliced(e->second, entryEnd - e->second);
+        for (qsizetype at = matcher.indexIn(part); at >= 0 && found < limit; at = matcher.indexIn(part, at + 1)) {
+            if (e->first == end.line && at >= end.col)
+                break;
+            ++found;
+        }
+    }
+    const qsizetype open = m_lines.count() - 1;
+    if (m_lines.editingOpenLine() && open <= end.line) {
+        const QStringView text = m_lines.line(open);
+        for (qsizetype at = matcher.indexIn(text); at >= 0 && found < limit; at = matcher.indexIn(text, at + 1)) {
+            if (open == end.line && at >= end.col)
+                break;
+            ++found;
+        }
+    }
+    return qMin(found, limit);
+}
+
 // Where a place is in the received text: for a line shown as received the place itself, for a
 // redrawn one a place in it, at most its end.
 qsizetype TextFinder::rawOffset(TextPos p) const

@@ -69,6 +69,9 @@ public:
     std::optional<Match> next(const QString &needle, TextPos from) const;
     // The last match starting before `before`, else the last one from the bottom.
     std::optional<Match> previous(const QString &needle, TextPos before) const;
+    // How many matches start before `before` (the whole text when not given), counting at most
+    // `limit` of them, so that a needle found everywhere in a long session costs no more than that.
+    qsizetype count(const QString &needle, std::optional<TextPos> before = std::nullopt, qsizetype limit = 9999) const;
 
 private:
     std::optional<Match> forward(const QString &needle, TextPos from, TextPos to) const;

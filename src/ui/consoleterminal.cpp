@@ -1,6 +1,7 @@
 #include "ui/consoleterminal.h"
 
 #include "serial/serialcontrol.h"
+#include "terminal/consolekeys.h"
 #include "terminal/terminal.h"
 #include "base/usermessages.h"
 #include "ui/portsettings.h"
@@ -182,9 +183,11 @@ bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
         sendLineWithTab();
         return true;
     }
-    if (key->key() == Qt::Key_Z && mods == Qt::ControlModifier && m_c.inputLine->text().isEmpty()) {
-        send(QString(QChar(0x1a)));
-        return true;
+    if (m_c.inputLine->text().isEmpty() && !windowShortcut(key->key(), mods, false)) {
+        if (const std::optional<QChar> control = controlCharacter(key->key(), mods)) {
+            send(QString(*control));
+            return true;
+        }
     }
     if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && mods == Qt::NoModifier
         && m_c.inputLine->echoMode() == QLineEdit::Normal && !m_c.inputLine->isReadOnly()) {
@@ -195,6 +198,18 @@ bool ConsoleTerminal::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool ConsoleTerminal::typeKeys(const QString &keys)
+{
+    if (!lineFree())
+        return false;
+    trapErrors([&] {
+        m_serial.outputTyped(keys, m_passwordPrompt);
+        if (keys.contains(u'\r'))
+            setPasswordPrompt(false);
+    });
+    return true;
 }
 
 void ConsoleTerminal::applyFontSize()

@@ -22,7 +22,9 @@ class Terminal;
 // Open/close, the line and key sends, the space rule of the input line, the font size
 // and the communication lamp. Each handler that acts on the port traps its errors with the
 // error dialog. The input line works as the console's own line: Up and Down walk the lines sent
-// with Enter, Tab sends the text and a Tab (as 补齐), Ctrl+Z in an empty line sends Ctrl+Z.
+// with Enter, Tab sends the text and a Tab (as 补齐), Ctrl+<letter> in an empty line sends its
+// control character (Ctrl+C 0x03, Ctrl+B 0x02, Ctrl+Z 0x1A…) but for the window's own keys
+// (consolekeys.h). Keys typed in the terminal pane go to the switch one at a time (typeKeys).
 // While the switch's last line asks for a password ("Password:", "password:") the line typed
 // next is one: masked while typed, shown as ****** wherever sent text is shown or recorded, kept
 // out of the history, and a space in the blank line is part of it rather than a page.
@@ -57,6 +59,9 @@ public:
     void sendBreak();       // Cmd_Break
     void sendBackspace();   // Cmd_Back: one BS, as its tooltip and the help text say
     void applyFontSize();   // Combo1 selection
+    // Keys typed in the terminal pane, sent as they are; false (not taken) while a paste or the
+    // listing capture owns the line.
+    bool typeKeys(const QString &keys);
     void lampTick();        // Timer2
 
     const CommandHistory &history() const { return m_history; }

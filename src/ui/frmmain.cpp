@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
@@ -70,6 +71,7 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
                                     {m_openButton, m_inputLine, m_lampTimer, m_lampUnlit, m_lampLit, m_fontSizeList, m_fontSizeLabel,
                                      m_terminalView, m_reportBox},
                                     this);
+    m_terminalView->typeToSwitch = [this](const QString &keys) { return m_console->typeKeys(keys); };
 
     m_scriptInputs.setBox(ScriptBox::ManageIP, m_manageIpBox);
     m_scriptInputs.setBox(ScriptBox::UserName, m_userNameBox);
@@ -293,6 +295,18 @@ void FrmMain::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     if (key == Qt::Key_Escape && paste().running()) { // Esc that no control took stops a paste
         paste().stop();
+        return;
+    }
+    if (event->matches(QKeySequence::Find)) { // from the input line too
+        m_terminalView->openFind();
+        return;
+    }
+    const bool terminalPaste = key == Qt::Key_V && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+    if ((event->matches(QKeySequence::Paste) || terminalPaste) && !m_inputLine->hasFocus()) {
+        // A paste in the terminal pane goes where pastes are sent from: the input line.
+        m_inputLine->setFocus();
+        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString());
+        QCoreApplication::sendEvent(m_inputLine, &paste);
         return;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)

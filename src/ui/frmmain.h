@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -73,9 +75,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createControls();
+    void placeForSize(); // the designed layout, the terminal pane taking what the window grew
     void createTerminalArea();
     void createSettingsFrame();
     void createBindingFrame();
@@ -123,6 +127,7 @@ private:
     QPlainTextEdit *m_reportBox = nullptr;
     QLabel *m_decorationPicture = nullptr;
     QGroupBox *m_settingsFrame = nullptr;
+    std::vector<std::pair<QWidget *, QRect>> m_designed; // each control's place at the designed size
     QGroupBox *m_bindingFrame = nullptr;
     QTimer *m_lampTimer = nullptr;
 

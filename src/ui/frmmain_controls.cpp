@@ -22,6 +22,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStyleOptionGroupBox>
 
 #include <initializer_list>
@@ -191,7 +192,10 @@ void FrmMain::createControls()
     setObjectName(QStringLiteral("FrmMain"));
     setFont(windowFont(12));
     setWindowIcon(programIcon());
-    setFixedSize(twips(14715), twips(9735));
+    // The designed size is the default and the least; a larger window (or a maximized one) gives
+    // the terminal pane the room (placeForSize).
+    resize(twips(14715), twips(9735));
+    setMinimumSize(size());
     createTerminalArea();
     createSettingsFrame();
     createBindingFrame();
@@ -199,6 +203,40 @@ void FrmMain::createControls()
     fillWithFrameColour(m_settingsFrame, {m_lampUnlit, m_lampLit});
     m_inputCaption->raise(); // the caption lies over the input line's lower right corner
     setFocusOrder();
+    for (QObject *child : children())
+        if (auto *w = qobject_cast<QWidget *>(child); w && !w->isWindow())
+            m_designed.emplace_back(w, w->geometry());
+}
+
+void FrmMain::placeForSize()
+{
+    const int dx = qMax(0, width() - minimumWidth());
+    const int dy = qMax(0, height() - minimumHeight());
+    const int reportDy = qMin(dy / 5, 160); // the report pane grows a little, the terminal the rest
+    const int terminalDy = dy - reportDy;
+    const QRect terminal = twipsRect(240, 120, 14295, 3615);
+    const QSet<QWidget *> rightSide{m_programPicture, m_decorationPicture, m_settingsFrame};
+    for (const auto &[w, place] : m_designed) {
+        QRect r = place;
+        if (w == m_terminalView) {
+            r.setSize(r.size() + QSize(dx, terminalDy));
+        } else if (place.top() >= twips(6960)) {
+            r.translate(0, dy); // the two frames at the bottom
+        } else if (place.top() >= terminal.bottom() - 30) { // the input row and the report
+            r.translate(0, terminalDy);
+            if (w == m_reportBox)
+                r.setSize(r.size() + QSize(dx, reportDy));
+        }
+        if (rightSide.contains(w))
+            r.translate(dx, 0);
+        w->setGeometry(r);
+    }
+}
+
+void FrmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeForSize();
 }
 
 void FrmMain::createTerminalArea()

@@ -1,6 +1,7 @@
 #include "ui/terminalview.h"
 
 #include "base/error.h"
+#include "terminal/consolekeys.h"
 #include "terminal/terminal.h"
 #include "base/usermessages.h"
 
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -27,6 +29,7 @@ constexpr int kMargin = 2; // pixels left of the first column
 const QColor kText(Qt::white);
 const QColor kControl(0x90, 0x90, 0x90); // caret notation, dimmer than the text
 const QColor kFound(0x80, 0x60, 0x00);   // matches of the find field's text in view
+const QColor kCursor(0x00, 0xC0, 0x00);  // where typed keys go
 constexpr qsizetype kEnd = std::numeric_limits<qsizetype>::max();
 
 bool isWordChar(QChar c)
@@ -72,11 +75,16 @@ TerminalView::TerminalView(QWidget *parent) : QAbstractScrollArea(parent)
     m_findField->setClearButtonEnabled(true);
     m_findField->hide();
     m_findField->installEventFilter(this);
+    m_findStatus = new QLabel(this);
+    m_findStatus->setObjectName(QStringLiteral("findStatus"));
+    m_findStatus->setAutoFillBackground(true);
+    m_findStatus->hide();
     connect(m_findField, &QLineEdit::textEdited, this, [this] {
         if (const auto m = m_finder.next(m_findField->text(), m_findFrom)) {
             select(m->start, {m->start.line, m->start.col + m->length});
             scrollToLine(m->start);
         }
+        showFindStatus();
         viewport()->update();
     });
 
@@ -223,7 +231,22 @@ void TerminalView::paintEvent(QPaintEvent *)
     std::optional<TextMatcher> found; // the find field's text, highlighted where it is in view
     if (m_findField->isVisible() && !m_findField->text().isEmpty())
         found.emplace(m_findField->text());
-    forVisibleRows([&](int y, Row r) { paintRow(p, r, y, found ? &*found : nullptr); });
+    // Where typing goes: a block after the text while the pane takes the keys, an outline otherwise.
+    const TextPos end = m_layout.textEnd();
+    const bool typing = typeToSwitch && hasFocus();
+    forVisibleRows([&](int y, Row r) {
+        paintRow(p, r, y, found ? &*found : nullptr);
+        if (r.line != end.line || end.col < r.start || end.col > r.end)
+            return;
+        const auto [a, b] = m_layout.span(r, end.col, end.col + 1, true);
+        if (b <= a)
+            return;
+        const QRectF cell(textLeft() + a * m_cellW, y, m_cellW, m_lineH);
+        if (typing)
+            p.fillRect(cell, kCursor);
+        else
+            p.setPen(kCursor), p.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
+    });
 }
 
 // Fills the cells of characters [from, to) of a row's line that lie in the row; breakToo adds
@@ -333,6 +356,13 @@ void TerminalView::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
+void TerminalView::publishSelection() const
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
 void TerminalView::openFind()
 {
     m_findFrom = hasSelection() ? selectionStart() : TextPos{m_layout.lineOfRow(verticalScrollBar()->value()), 0};
@@ -341,14 +371,43 @@ void TerminalView::openFind()
     m_findField->raise();
     m_findField->setFocus();
     m_findField->selectAll();
+    showFindStatus();
     viewport()->update();
 }
 
 void TerminalView::placeFindField()
 {
     const int w = qMin(viewport()->width(), 260);
-    m_findField->setGeometry(viewport()->geometry().right() - w, viewport()->geometry().top(), w,
-                             m_findField->sizeHint().height());
+    const int h = m_findField->sizeHint().height();
+    m_findField->setGeometry(viewport()->geometry().right() - w, viewport()->geometry().top(), w, h);
+    m_findStatus->setGeometry(m_findField->x(), m_findField->y() + h, w, m_findStatus->sizeHint().height());
+}
+
+QString TerminalView::findStatus() const
+{
+    const QString needle = m_findField->text();
+    if (needle.isEmpty())
+        return QString();
+    constexpr qsizetype kLimit = 9999;
+    const qsizetype total = m_finder.count(needle, std::nullopt, kLimit);
+    if (total == 0)
+        return QStringLiteral("没有找到");
+    const QString of = total >= kLimit ? QStringLiteral("超过 %1 处").arg(kLimit) : QStringLiteral("共 %1 处").arg(total);
+    if (!hasSelection() || shownText(selectionStart(), selectionEnd()).compare(needle, Qt::CaseInsensitive) != 0)
+        return of;
+    const qsizetype before = m_finder.count(needle, selectionStart(), kLimit);
+    return before >= kLimit ? of : QStringLiteral("第 %1 处，%2").arg(before + 1).arg(of);
+}
+
+void TerminalView::showFindStatus()
+{
+    const QString status = m_findField->isVisible() ? findStatus() : QString();
+    m_findStatus->setText(status);
+    m_findStatus->setVisible(!status.isEmpty());
+    if (!status.isEmpty()) {
+        placeFindField();
+        m_findStatus->raise();
+    }
 }
 
 bool TerminalView::findNext(bool backward)
@@ -356,12 +415,13 @@ bool TerminalView::findNext(bool backward)
     const QString needle = m_findField->text();
     const TextPos at = hasSelection() ? selectionStart() : m_findFrom;
     const auto m = backward ? m_finder.previous(needle, at) : m_finder.next(needle, {at.line, at.col + (hasSelection() ? 1 : 0)});
-    if (!m)
-        return false;
-    m_findFrom = m->start;
-    select(m->start, {m->start.line, m->start.col + m->length});
-    scrollToLine(m->start);
-    return true;
+    if (m) {
+        m_findFrom = m->start;
+        select(m->start, {m->start.line, m->start.col + m->length});
+        scrollToLine(m->start);
+    }
+    showFindStatus();
+    return m.has_value();
 }
 
 // Scrolls so that the row holding a place is in view, to the middle of the pane when it was not.
@@ -387,6 +447,7 @@ bool TerminalView::eventFilter(QObject *watched, QEvent *event)
             return true;
         case Qt::Key_Escape: // the selection stays, to be copied
             m_findField->hide();
+            m_findStatus->hide();
             setFocus();
             viewport()->update();
             return true;
@@ -481,17 +542,62 @@ void TerminalView::changeEvent(QEvent *event)
     }
 }
 
+bool TerminalView::event(QEvent *event)
+{
+    // Tab goes to the switch (completion) rather than moving the focus, when keys go there.
+    if (event->type() == QEvent::KeyPress && typeToSwitch) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TerminalView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update(); // the cursor shows whether keys go to the switch
+}
+
+void TerminalView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void TerminalView::keyPressEvent(QKeyEvent *event)
 {
+    if (typeToSwitch) {
+        if (const auto keys = paneKeySequence(event->key(), event->modifiers(), event->text(), hasSelection())) {
+            if (typeToSwitch(*keys)) {
+                event->accept();
+                return;
+            }
+            event->ignore(); // not taken now (a paste or the listing owns the line): the window decides
+            return;
+        }
+    }
     QScrollBar *bar = verticalScrollBar();
-    if (event == QKeySequence::Copy || (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier))
+    if (event == QKeySequence::Copy && typeToSwitch) {
+        copy(); // with a selection only (else Ctrl+C went to the switch); the next Ctrl+C interrupts
+        select(m_cursor, m_cursor);
+    } else if (event == QKeySequence::Copy || (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier)
+               || (event->key() == Qt::Key_C && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)))
         copy();
+    else if ((event->key() == Qt::Key_Insert && event->modifiers() == Qt::ShiftModifier)
+             || (event->key() == Qt::Key_V && (event->modifiers() & Qt::ControlModifier)))
+        event->ignore(); // paste: the window puts the clipboard into the input line
     else if (event == QKeySequence::SelectAll)
         selectAll();
     else if (event == QKeySequence::Find)
         openFind();
     else if (event->key() == Qt::Key_F3 && !m_findField->text().isEmpty())
         findNext(event->modifiers() & Qt::ShiftModifier);
+    else if ((event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)
+             && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier)
+        bar->triggerAction(event->key() == Qt::Key_PageUp ? QAbstractSlider::SliderPageStepSub : QAbstractSlider::SliderPageStepAdd);
     else if (event == QKeySequence::MoveToStartOfDocument)
         bar->setValue(bar->minimum());
     else if (event == QKeySequence::MoveToEndOfDocument)
@@ -522,6 +628,7 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
         // Third click: the whole line, without its line break.
         m_doubleClicked = false;
         select({pos.line, 0}, m_layout.lineEnd(pos.line));
+        publishSelection();
         return;
     }
     select(event->modifiers() & Qt::ShiftModifier ? m_anchor : pos, pos);
@@ -544,6 +651,8 @@ void TerminalView::mouseMoveEvent(QMouseEvent *event)
 
 void TerminalView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_dragging)
+        publishSelection();
     m_dragging = false;
     event->accept();
 }
@@ -562,6 +671,7 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
     while (end < text.size() && isWordChar(text[end]))
         ++end;
     select({pos.line, start}, {pos.line, end});
+    publishSelection();
     m_dragging = false;
     m_doubleClicked = true;
     m_doubleClickTime = event->timestamp();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -62,6 +63,14 @@ public:
     // when there is none.
     bool findNext(bool backward = false);
 
+    // What the find field reports: "没有找到", or which match is selected of how many.
+    QString findStatus() const;
+
+    // Keys typed in the pane go to the switch as typed, one at a time (consolekeys.h says what
+    // each sends): through this, which says whether it took them. Keys it does not take (or all
+    // keys, when unset) keep their ordinary effect and reach the window.
+    std::function<bool(const QString &keys)> typeToSwitch;
+
     // Writes the text as drawn to a file as UTF-8; throws Error when it cannot.
     void saveTo(const QString &path) const;
     // Asks where to save; replaceable so that tests need no dialog. Empty means cancelled.
@@ -84,6 +93,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     using Row = TerminalLayout::Row;
@@ -102,6 +114,8 @@ private:
     void saveToFileAsked();
     void placeFindField();
     void scrollToLine(TextPos pos);
+    void showFindStatus();
+    void publishSelection() const; // to the X primary selection, for a middle click elsewhere
     int cellsForWidth() const; // cells across the viewport, the time column included
     qreal textLeft() const;    // where the first text column begins
     TextPos positionAt(QPoint p) const;
@@ -125,6 +139,7 @@ private:
     QPoint m_doubleClickAt;
 
     QLineEdit *m_findField = nullptr;
+    QLabel *m_findStatus = nullptr;
     TextPos m_findFrom; // where the text typed into the find field is looked for from
     std::vector<ViewOption> m_viewOptions;
 };

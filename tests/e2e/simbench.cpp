@@ -114,7 +114,8 @@ qsizetype SimBench::typeLine(const QString &line)
 void SimBench::run(QPushButton *button)
 {
     button->click();
-    QTest::qWaitFor([this] { return !m_window->engine().busy(); }, 120000);
+    if (!QTest::qWaitFor([this] { return !m_window->engine().busy(); }, 120000))
+        qFatal("the operation did not end within two minutes");
     QCoreApplication::processEvents(); // the end is shown once it is over
 }
 

@@ -66,7 +66,8 @@ private slots:
 
 void TestSessionLog::lines_data()
 {
-    // Steps: "r:" received text, "s:" sent text, "e:" an event, "f" a flush, "+N" N ms pass.
+    // Steps: "r:" received text, "s:" sent text, "k:" keys typed, "e:" an event, "f" a flush,
+    // "+N" N ms pass.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("expected");
     const QString t0 = QStringLiteral("09:05:03.007 ");
@@ -106,6 +107,16 @@ void TestSessionLog::lines_data()
         << QStringList{"s: ", "s:\x0b", "s:int\t", "s:a\rb\r", "s:\r", "s:******\r"}
         << QStringList{t0 + ">>> <space>", t0 + ">>> ^K", t0 + ">>> int^I", t0 + ">>> a", t0 + ">>> b", t0 + ">>> ",
                        t0 + ">>> ******"};
+    // Keys typed one at a time make one line, at their CR or before the lines they brought.
+    QTest::newRow("typed keys: one line at the CR, echo continues the prompt")
+        << QStringList{"r:<H3C>", "k:d", "r:d", "k:i", "r:i", "k:s", "r:s", "+50", "k:\r", "r:\r\nok\r\n"}
+        << QStringList{t0 + "<H3C>dis", t1 + ">>> dis", t1 + "ok"};
+    QTest::newRow("typed keys: a page's space before the page, ^C, a flush")
+        << QStringList{"k: ", "r:a\r\n", "k:\x03", "f", "k:\r"}
+        << QStringList{t0 + ">>> <space>", t0 + "a", t0 + ">>> ^C", t0 + ">>> "};
+    QTest::newRow("typed keys before a sent line and an event")
+        << QStringList{"k:ab", "s:x\r", "k:c", "e:开始：登录"}
+        << QStringList{t0 + ">>> ab", t0 + ">>> x", t0 + ">>> c", t0 + "=== 开始：登录"};
     QTest::newRow("event after a prompt")
         << QStringList{"r:[H3C]", "e:开始：登录", "r:\r\n"} << QStringList{t0 + "[H3C]", t0 + "=== 开始：登录"};
 }
@@ -122,6 +133,8 @@ void TestSessionLog::lines()
             rig.log.received(arg);
         else if (step.startsWith(u"s:"))
             rig.log.sent(arg);
+        else if (step.startsWith(u"k:"))
+            rig.log.typed(arg);
         else if (step.startsWith(u"e:"))
             rig.log.event(arg);
         else if (step == u"f")

@@ -53,9 +53,11 @@ struct WindowRig {
         QVERIFY(window->serial().portOpen());
     }
     // What reached the far end once n bytes have (or the wait ran out), and nothing after them.
-    QByteArray sent(int n)
+    // A write goes out within a turn or two of the event loop: to see that nothing was sent,
+    // half a second is enough.
+    QByteArray sent(int n, int timeoutMs = 5000)
     {
-        if (pty.waitForReceived(n))
+        if (pty.waitForReceived(n, timeoutMs))
             QTest::qWait(30);
         return pty.received();
     }

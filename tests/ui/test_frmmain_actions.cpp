@@ -67,6 +67,8 @@ private slots:
     void cursorBlinksAgainOnInput_data();
     void cursorBlinksAgainOnInput();
     void logFolderFromMenu();
+    void resizedWindowGrowsTheTerminal_data();
+    void resizedWindowGrowsTheTerminal();
     void stoppingAScriptAsksFirst_data();
     void stoppingAScriptAsksFirst();
 };
@@ -206,6 +208,44 @@ void TestFrmMainActions::logFolderFromMenu()
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
     QVERIFY(QFileInfo(folder).isDir()); // made when missing, so the file manager has something to show
     QVERIFY(win.boxes.boxes.isEmpty());
+}
+
+// The designed size is the least; what the window grows goes to the terminal pane (the report
+// pane takes a fifth of the height, at most 160 pixels), the rest keeps its place, moved along.
+void TestFrmMainActions::resizedWindowGrowsTheTerminal_data()
+{
+    QTest::addColumn<QSize>("grown");
+    QTest::addColumn<QSize>("terminalGrows");
+    QTest::addColumn<int>("reportGrows");
+    QTest::newRow("designed size") << QSize(0, 0) << QSize(0, 0) << 0;
+    QTest::newRow("wider and taller") << QSize(200, 300) << QSize(200, 240) << 60;
+    QTest::newRow("much taller: the report grows a little") << QSize(0, 1000) << QSize(0, 840) << 160;
+    QTest::newRow("smaller than designed") << QSize(-100, -100) << QSize(0, 0) << 0;
+}
+
+void TestFrmMainActions::resizedWindowGrowsTheTerminal()
+{
+    QFETCH(QSize, grown);
+    QFETCH(QSize, terminalGrows);
+    QFETCH(int, reportGrows);
+    Window win;
+    FrmMain &w = *win.w;
+    const QSize designed(981, 649);
+    QCOMPARE(w.size(), designed);
+    const auto place = [&](const char *name) { return test::control<QWidget>(w, name)->geometry(); };
+    const QRect terminal = place("Text1"), report = place("Text3"), input = place("Text2"),
+                binding = place("Frame1"), settings = place("FrameSettings"), picture = place("Image4");
+    w.show(); // a hidden window is laid out when shown
+    w.resize(designed + grown);
+    QCOMPARE(w.size(), designed.expandedTo(designed + grown));
+    const int dy = qMax(0, grown.height());
+    QCOMPARE(place("Text1"), QRect(terminal.topLeft(), terminal.size() + terminalGrows));
+    QCOMPARE(place("Text2"), input.translated(0, terminalGrows.height()));
+    QCOMPARE(place("Text3"), QRect(report.topLeft() + QPoint(0, terminalGrows.height()),
+                                   report.size() + QSize(terminalGrows.width(), reportGrows)));
+    QCOMPARE(place("Image4"), picture.translated(terminalGrows.width(), terminalGrows.height()));
+    QCOMPARE(place("Frame1"), binding.translated(0, dy));
+    QCOMPARE(place("FrameSettings"), settings.translated(terminalGrows.width(), dy));
 }
 
 void TestFrmMainActions::stoppingAScriptAsksFirst_data()

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -162,6 +163,7 @@ private slots:
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<int>("pagesUp"); // from the end afterwards; -1: at the top
         QTest::newRow("page up") << QKeySequence(Qt::Key_PageUp) << 1;
+        QTest::newRow("shift+page up twice") << QKeySequence(Qt::SHIFT | Qt::Key_PageUp, Qt::SHIFT | Qt::Key_PageUp) << 2;
         QTest::newRow("ctrl+home") << QKeySequence(Qt::CTRL | Qt::Key_Home) << -1;
         QTest::newRow("ctrl+home, ctrl+end") << QKeySequence(Qt::CTRL | Qt::Key_Home, Qt::CTRL | Qt::Key_End) << 0;
     }
@@ -258,15 +260,19 @@ private slots:
         const TextPos first{0, 4}, second{302, 0}, third{302, 19};
         QCOMPARE(p.view.selectionStart(), first);
         QCOMPARE(p.view.selectedText(), QStringLiteral("000F-E"));
+        const auto status = [&] { return p.view.findChild<QLabel *>("findStatus")->text(); };
+        QCOMPARE(status(), QStringLiteral("第 1 处，共 3 处")); // the erased 000f of line 1 is not counted
         const struct {
             Qt::Key key;
             Qt::KeyboardModifiers mods;
             TextPos at;
         } steps[] = {{Qt::Key_Return, {}, second}, {Qt::Key_F3, {}, third}, {Qt::Key_Return, {}, first},
                      {Qt::Key_Return, Qt::ShiftModifier, third}, {Qt::Key_F3, Qt::ShiftModifier, second}};
+        const QString nth[] = {"第 2 处，共 3 处", "第 3 处，共 3 处", "第 1 处，共 3 处", "第 3 处，共 3 处", "第 2 处，共 3 处"};
         for (const auto &step : steps) {
             QTest::keyClick(field, step.key, step.mods);
             QCOMPARE(p.view.selectionStart(), step.at);
+            QCOMPARE(status(), nth[&step - steps]);
             const qint64 row = step.at.line; // one row per line here
             QVERIFY(row >= p.bar()->value() && row < p.bar()->value() + p.bar()->pageStep());
         }
@@ -277,6 +283,7 @@ private slots:
         QTest::keyClick(&p.view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(field, QStringLiteral("dis 0")); // erased from the screen: not found
         QCOMPARE(p.view.selectedText(), QStringLiteral("dis "));
+        QCOMPARE(status(), QStringLiteral("没有找到"));
     }
 
     // 显示时间: each line's arrival time (its first character's) before it, taking columns from

@@ -51,6 +51,11 @@ QString helpText()
         QStringLiteral("操作完毕后，最好点击“绑定列表”核对。核对无误就可以点击保存，保存所有更改。有的仅需要重启的，直接点击重启即可。"),
         // 21
         QStringLiteral("通讯设置区用于快速设置当前RS232口的通讯参数，一般是9600 n 8 1居多，有记忆功能，每次打开会自动调用上次关闭前的设置。（首次使用仅启用默认值）。参数设置完毕后，只有点击启动按钮，通讯灯闪烁表示端口开启后方可进行调试。"),
+        // 22: the keys
+        QStringLiteral("键盘：输入区为空时，Ctrl+字母发送相应的控制字符，比如Ctrl+C中止ping，Ctrl+B在启动时进入Boot菜单，Ctrl+D，Ctrl+K，Ctrl+Z回到用户视图。"
+                       "在终端窗口里点一下，之后的每个按键都直接发给交换机，回车、退格、Tab、方向键也一样，就像超级终端。"
+                       "这几个键留给本程序自己用：Ctrl+V粘贴，Ctrl+F查找，Ctrl+A全选，选中了文字时Ctrl+C复制（没有选中时发送Ctrl+C），"
+                       "Ctrl+Shift+C复制，Ctrl+Shift+V粘贴。PgUp、PgDn和Shift+方向键翻看屏幕。在终端窗口里选中的文字也能用鼠标中键粘贴到别处。"),
     }.join(QStringLiteral("\r\n\r\n"));
     return text;
 }
