@@ -64,6 +64,7 @@ public:
     // with every character but the control ones as "*" when secret (typed at a password prompt).
     void outputTyped(const QString &keys, bool secret = false)
     {
+        checkNotHeld();
         writeText(secret ? sendableSecret(keys) : keys);
         QString shown = keys;
         if (secret)

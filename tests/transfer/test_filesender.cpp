@@ -155,6 +155,7 @@ void TestFileSender::rxKilledCancels()
     });
     rig.send(numbered(8 << 20));
     QVERIFY_THROWS_EXCEPTION(Error, rig.serial.output(QStringLiteral("dis cu\r")));
+    QVERIFY_THROWS_EXCEPTION(Error, rig.serial.outputTyped(QStringLiteral("q")));
     QTRY_VERIFY_WITH_TIMEOUT(rig.end.has_value(), 60000);
     QVERIFY2(rig.end->message.contains(QStringLiteral("接收方取消")), qPrintable(rig.end->message));
     QVERIFY(rig.end->outcome.startsWith(QStringLiteral("接收方取消")));
