@@ -29,8 +29,12 @@ LineSettings parseLineSettings(const QString &settings)
     LineSettings out;
     bool ok = false;
     out.baudRate = fields[0].toInt(&ok);
-    if (!ok || std::find(kRates.begin(), kRates.end(), out.baudRate) == kRates.end())
-        throw invalid(settings, QStringLiteral("不支持的波特率“%1”").arg(fields[0]));
+    if (!ok || std::find(kRates.begin(), kRates.end(), out.baudRate) == kRates.end()) {
+        QStringList rates;
+        for (qint32 rate : kRates)
+            rates << QString::number(rate);
+        throw invalid(settings, QStringLiteral("不支持的波特率“%1”，可用的有 %2").arg(fields[0], rates.join(u'、')));
+    }
 
     const QString parity = fields[1].toLower();
     if (parity == QLatin1String("n"))

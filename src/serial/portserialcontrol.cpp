@@ -22,6 +22,8 @@ PortSerialControl::PortSerialControl(QObject *parent) : SerialControl(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::onComm);
     connect(&m_port, &QSerialPort::errorOccurred, this, &PortSerialControl::onError);
+    m_breakTimer.setSingleShot(true);
+    connect(&m_breakTimer, &QTimer::timeout, this, &PortSerialControl::endBreak);
 }
 
 PortSerialControl::~PortSerialControl()
@@ -44,7 +46,34 @@ void PortSerialControl::setCommPort(int port)
 void PortSerialControl::setSettings(const QString &settings)
 {
     parseLineSettings(settings); // throws when unusable
+    if (m_port.isOpen() && settings != m_settings) {
+        const QString before = m_settings;
+        try {
+            applyLine(settings);
+        } catch (const Error &) {
+            m_port.clearError();
+            try {
+                applyLine(before);
+            } catch (const Error &) {
+            }
+            throw;
+        }
+    }
     m_settings = settings;
+}
+
+// Sets the line's speed, parity, data and stop bits on the port; on an open port at once.
+void PortSerialControl::applyLine(const QString &settings)
+{
+    const LineSettings line = parseLineSettings(settings);
+    // termios has no 1.5 stop bits: QSerialPort would put 1 on the line while the label says 1.5.
+    if (line.stopBits == QSerialPort::OneAndHalfStop)
+        throw Error(QStringLiteral("COM%1 不能用 1.5 个停止位：Linux 的串口驱动只能发出 1 个或 2 个停止位。"
+                                   "请在“停止位”中选择 1 或 2(H3C 交换机的控制台用 1)")
+                        .arg(m_commPort));
+    if (!m_port.setBaudRate(line.baudRate) || !m_port.setParity(line.parity) || !m_port.setDataBits(line.dataBits)
+        || !m_port.setStopBits(line.stopBits))
+        throw Error(QStringLiteral("%1 不接受设置 %2：%3").arg(portLabel(m_device), settings, m_port.errorString()));
 }
 
 void PortSerialControl::setHandshaking(int mode)
@@ -134,12 +163,8 @@ void PortSerialControl::open()
     const PortResolver::Result where = m_resolver.resolve(m_commPort);
     if (where.device.isEmpty())
         throw Error(QStringLiteral("COM%1 没有对应的串口设备。%2").arg(m_commPort).arg(noDeviceAdvice()));
-    const LineSettings line = parseLineSettings(m_settings);
-    // termios has no 1.5 stop bits: QSerialPort would put 1 on the line while the label says 1.5.
-    if (line.stopBits == QSerialPort::OneAndHalfStop)
-        throw Error(QStringLiteral("COM%1 不能用 1.5 个停止位打开：Linux 的串口驱动只能发出 1 个或 2 个停止位。"
-                                   "请在“停止位”中选择 1 或 2(H3C 交换机的控制台用 1)")
-                        .arg(m_commPort));
+    if (parseLineSettings(m_settings).stopBits == QSerialPort::OneAndHalfStop)
+        applyLine(m_settings); // says why it cannot be opened so
     if (QFileInfo::exists(where.device))
         LockFiles::check(where.device, m_lockDirs, portLabel(where.device));
     const int probe = QFileInfo(where.device).isDir() ? -1 : probeExclusive(where.device);
@@ -150,10 +175,7 @@ void PortSerialControl::open()
 
     m_device = where.device;
     m_port.setPortName(where.device);
-    m_port.setBaudRate(line.baudRate);
-    m_port.setParity(line.parity);
-    m_port.setDataBits(line.dataBits);
-    m_port.setStopBits(line.stopBits);
+    applyLine(m_settings);
     switch (m_handshaking) {
     case 1: m_port.setFlowControl(QSerialPort::SoftwareControl); break;
     case 2:
@@ -213,6 +235,7 @@ QString PortSerialControl::openFailure(const QString &device) const
 
 void PortSerialControl::close()
 {
+    m_breakTimer.stop(); // closing ends a break
     // Closing a serial device waits until its unsent bytes are out, up to 30 s in the driver
     // when flow control holds them (XOFF, CTS low): they get 100 ms, the rest is dropped.
     if (m_port.isOpen()) {
@@ -245,6 +268,42 @@ void PortSerialControl::writeText(const QString &text)
         m_port.clearError();
         throw Error(sendFailure(m_device));
     }
+}
+
+void PortSerialControl::writeBytes(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        throw Error(QStringLiteral("端口未打开，无法发送"));
+    if (m_port.write(bytes) != bytes.size())
+        throw Error(sendFailure(m_device));
+    m_port.flush();
+    if (!m_port.isOpen())
+        throw PortLostError(QStringLiteral("串口设备 %1 已断开,未能发送").arg(m_device));
+}
+
+QByteArray PortSerialControl::inputBytes()
+{
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void PortSerialControl::sendBreak(int ms)
+{
+    if (!m_port.isOpen())
+        throw Error(QStringLiteral("端口未打开，无法发送中断信号"));
+    if (m_breakTimer.isActive())
+        return;
+    if (!m_port.setBreakEnabled(true)) {
+        const QString why = m_port.errorString();
+        m_port.clearError();
+        throw Error(QStringLiteral("%1 不能发送中断信号：%2").arg(portLabel(m_device), why));
+    }
+    m_breakTimer.start(ms);
+}
+
+void PortSerialControl::endBreak()
+{
+    if (m_port.isOpen())
+        m_port.setBreakEnabled(false);
 }
 
 QString PortSerialControl::input()

@@ -7,6 +7,7 @@
 #include <QSerialPort>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTimer>
 
 namespace tarnwell {
 
@@ -33,7 +34,12 @@ public:
     bool portOpen() const override { return m_port.isOpen(); }
     void setPortOpen(bool open) override;
     void writeText(const QString &text) override;
+    void writeBytes(const QByteArray &bytes) override;
     QString input() override;
+    QByteArray inputBytes() override;
+    void sendBreak(int ms = kBreakMs) override;
+    // True while a break is on the line.
+    bool breakActive() const { return m_breakTimer.isActive(); }
 
     // Folders searched for other programs' lock files (LCK..name); tests point it elsewhere.
     static QStringList defaultLockDirectories();
@@ -46,6 +52,8 @@ private:
     void open();
     void close();
     void applyExtraFlowControl();
+    void applyLine(const QString &settings);
+    void endBreak();
     void onError(QSerialPort::SerialPortError error);
     QString openFailure(const QString &device) const;
     int probeExclusive(const QString &device) const;
@@ -64,6 +72,7 @@ private:
     int m_handshaking = defaultCommSettings().HandShake;
     QStringDecoder m_decoder{"GB18030"};
     QStringEncoder m_encoder{"GBK"};
+    QTimer m_breakTimer;
 };
 
 } // namespace tarnwell

@@ -7,11 +7,14 @@
 #include "scripts/commandscripts.h"
 #include "scripts/pastesender.h"
 #include "serial/serialcontrol.h"
+#include "session/bootmenuassistant.h"
 #include "session/sessionrecording.h"
 #include "switch/switchmodelholder.h"
 #include "terminal/terminal.h"
+#include "transfer/filesender.h"
 
 #include <QObject>
+#include <QStringDecoder>
 
 #include <memory>
 
@@ -25,7 +28,9 @@ class ScriptInputs;
 // its listings. The window makes one, shows it
 // and forwards clicks; tests and benchmarks drive one without a window.
 //
-// What the port receives goes into the terminal, which hands it on to the scripts and the log.
+// What the port receives goes into the terminal, which hands it on to the scripts, the boot
+// menu assistant and the log; while a file is sent, the bytes go to the sender instead, and only
+// the text it hands back (the switch's words before and after the transfer) to the terminal.
 // A lost port ends a running script or paste quietly (the loss is reported once, by whoever
 // shows the session); a running capture reports what came.
 class ConsoleSession : public QObject {
@@ -47,6 +52,8 @@ public:
     BatchBinding &batch() { return *m_batch; }
     // Where every whole listing captured is kept (the click's and a batch's).
     const ConfigBackups &backups() const { return m_backups; }
+    FileSender &fileSender() { return *m_fileSender; }
+    BootMenuAssistant &bootAssistant() { return *m_bootAssistant; }
 
     // The switch model the scripts and the report work for; set by the model buttons and by the
     // capture's parser, and nowhere else.
@@ -61,6 +68,8 @@ signals:
     void switchModelChanged(SwitchModel model);
 
 private:
+    void receive();
+
     std::unique_ptr<SerialControl> m_serial;
     Terminal m_terminal;
     OperationEngine m_engine;
@@ -71,6 +80,9 @@ private:
     std::unique_ptr<PasteSender> m_paste;
     std::unique_ptr<BatchBinding> m_batch;
     ConfigBackups m_backups;
+    std::unique_ptr<FileSender> m_fileSender;
+    std::unique_ptr<BootMenuAssistant> m_bootAssistant;
+    QStringDecoder m_transferText{"GB18030"}; // the text a transfer hands back
 };
 
 } // namespace tarnwell

@@ -93,9 +93,10 @@ FrmMain::FrmMain(std::unique_ptr<SerialControl> serial, QWidget *parent)
     m_pasteInput = new PasteInput(m_inputLine, *port, m_session->paste(), this);
     // A paste being sent owns the input line; so does the capture, whose wait message shows in it
     // (also once edited: nothing typed may reach the switch in the middle of its listing).
+    // A file being sent owns the line too: keys typed meanwhile would be part of its data.
     m_console->lineTaken = [this] {
         return (m_pasteInput && m_pasteInput->takesLine()) || BindInfoCapture::isWaitText(m_inputLine->text())
-               || m_session->capturing();
+               || m_session->capturing() || m_session->fileSender().running();
     };
     // An operation's end is shown once it is over: no message box holds one up.
     connect(&engine(), &OperationEngine::finished, this, &FrmMain::showOperationEnd, Qt::QueuedConnection);
@@ -127,6 +128,7 @@ void FrmMain::setPractice(bool practice)
 void FrmMain::wireControls()
 {
     m_portSettings->connectLists();
+    wireLineControls();
     ConsoleTerminal *c = m_console;
     connect(m_openButton, &QPushButton::clicked, c, [this] {
         // Closing the port stops what runs on it: ask first, saying what it has sent.

@@ -15,8 +15,11 @@
 
 class QComboBox;
 class QGroupBox;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
+class QProgressBar;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -84,6 +87,12 @@ private:
     void createTerminalArea();
     void createSettingsFrame();
     void createBindingFrame();
+    void createLineControls(); // file send, break, the boot menu's Ctrl+B
+    void wireLineControls();
+    void sendFile();
+    void showTransferProgress(qsizetype blocks, qsizetype totalBlocks, qsizetype bytes, qsizetype totalBytes);
+    // The switch waits for the terminal to change its speed: asked in a box that does not wait.
+    void offerSpeedChange(qint32 baud);
     void setFocusOrder();
     void wireControls();
     void togglePasswordDisplay(); // m_maskButton
@@ -177,6 +186,13 @@ private:
     QPushButton *m_batchButton = nullptr;
     BatchDialog *m_batchDialog = nullptr;   // made at the first click, kept
     BackupDialog *m_backupDialog = nullptr; // likewise
+
+    QPushButton *m_sendFileButton = nullptr;
+    QPushButton *m_serialBreakButton = nullptr;
+    QCheckBox *m_bootMenuBox = nullptr;
+    QProgressBar *m_transferBar = nullptr; // over the input line while a file is sent
+    QMessageBox *m_speedQuestion = nullptr;
+    QString m_transferFile;
 
     LineEditInputs m_scriptInputs;
     std::unique_ptr<ConsoleSession> m_session;

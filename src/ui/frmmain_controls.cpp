@@ -10,6 +10,7 @@
 #include "ui/portlistcombobox.h"
 #include "ui/terminalview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -197,6 +199,7 @@ void FrmMain::createControls()
     createTerminalArea();
     createSettingsFrame();
     createBindingFrame();
+    createLineControls();
     fillWithFrameColour(m_settingsFrame, {m_lampUnlit, m_lampLit});
     m_inputCaption->raise(); // the caption lies over the input line's lower right corner
     setFocusOrder();
@@ -372,6 +375,28 @@ void FrmMain::createBindingFrame()
                            2160, 1455, 375);
 }
 
+// Beside the form's controls, in room it leaves free: 发送文件 under 字号, the break beside the
+// lamp, the boot menu's Ctrl+B beside Vlan (near 重启); the progress of a file send lies over the
+// input line while it runs.
+void FrmMain::createLineControls()
+{
+    m_sendFileButton = button(this, "Cmd_SendFile", "发送文件",
+                              "用 XMODEM 把文件(如交换机的程序文件)发给交换机：先在交换机的 Boot 菜单中选择 XMODEM 下载",
+                              11280, 4110, 1185, 390);
+    m_serialBreakButton = button(m_settingsFrame, "Cmd_SerialBreak", "中断\n信号",
+                                 "发送约250毫秒的串口中断(Break)信号，快捷键 Ctrl+Break。\n“中断”按钮发送的是 Ctrl+K",
+                                 4215, 1290, 720, 510);
+    m_serialBreakButton->setFont(windowFont(9));
+    m_bootMenuBox = button<QCheckBox>(m_bindingFrame, "Chk_BootMenu", "进Boot菜单",
+                                      "勾选后，交换机一出现“Press Ctrl-B to enter Boot Menu”就自动发送 Ctrl+B"
+                                      "(只一次，之后自动取消勾选)。先勾选，再点“重启”",
+                                      5985, 2160, 1560, 375);
+    m_transferBar = make<QProgressBar>(this, "Bar_SendFile", 240, 3840, 7215, 615);
+    m_transferBar->setVisible(false);
+    m_transferBar->setTextVisible(true);
+    m_transferBar->setAlignment(Qt::AlignCenter);
+}
+
 void FrmMain::setFocusOrder()
 {
     const QList<QWidget *> order = {
@@ -379,7 +404,8 @@ void FrmMain::setFocusOrder()
         m_accessButton, m_trunkButton, m_macBox, m_userNameBox, m_passwordBox, m_superNameBox, m_superPasswordBox,
         m_bindButton, m_vlanBox, m_ipBox, m_portList, m_speedList, m_parityList, m_dataBitsList, m_stopBitsList, m_flowList, m_helpKeyButton,
         m_completeButton, m_openButton, m_maskButton, m_breakButton, m_unbindButton, m_portNumberBox, m_model3100Button, m_model3600Button,
-        m_backspaceButton, m_saveButton, m_rebootButton, m_loginButton, m_helpButton, m_batchButton, m_backupsButton};
+        m_backspaceButton, m_saveButton, m_rebootButton, m_loginButton, m_helpButton, m_batchButton, m_backupsButton,
+        m_sendFileButton, m_serialBreakButton, m_bootMenuBox};
     for (QWidget *w : order)
         if (w->focusPolicy() == Qt::NoFocus)
             w->setFocusPolicy(Qt::StrongFocus);

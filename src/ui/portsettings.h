@@ -12,8 +12,9 @@ namespace tarnwell {
 class SerialControl;
 
 // The six port-setting lists, the status label and the record of the last applied settings.
-// Picks are pushed into the serial control while the port is closed; the lists are disabled
-// (and applyEnabled false) while it is open.
+// Picks are pushed into the serial control while the port is closed; the lists but the speed
+// are disabled (and applyEnabled false) while it is open. The speed list also takes a rate typed
+// in, and a new speed on an open port is applied at once without closing it.
 class PortSettings {
 public:
     struct Controls {
@@ -49,12 +50,16 @@ public:
 
 private:
     void applySteps();
+    void speedChosen();
+    void showSpeed(qint32 baud);
+    void showLabel();
     // Selects a record's settings in the lists; false at the first that is not in its list.
     bool select(const tarnwell::commSettings &settings);
 
     SerialControl &m_serial;
     Controls m_c;
     bool m_applied = false;
+    bool m_showingSpeed = false;
 };
 
 } // namespace tarnwell

@@ -4,6 +4,7 @@
 #include "serial/portserialcontrol.h"
 #include "support/pty.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,9 @@ private slots:
     void decodesGbkSplitAcrossReads();
     void lineSettingsReachTheDevice_data();
     void lineSettingsReachTheDevice();
+    void speedChangesWhileOpen_data();
+    void speedChangesWhileOpen();
+    void breakHoldsTheLineForAWhile();
 };
 
 void TestSerialControl::opensTheOverriddenDeviceAndSendsBytesExactly()
@@ -120,6 +124,67 @@ void TestSerialControl::lineSettingsReachTheDevice()
     QCOMPARE(int(cfgetospeed(&tio)), speed);
     QCOMPARE(uint(tio.c_cflag & (PARODD | CSTOPB | CRTSCTS)), cflagsSet);
     QCOMPARE(uint(tio.c_iflag & (IXON | IXOFF)), iflagsSet);
+}
+
+void TestSerialControl::speedChangesWhileOpen_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("speed"); // what the device is set to afterwards
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("115200") << "115200,n,8,1" << int(B115200) << false;
+    QTest::newRow("57600") << "57600,n,8,1" << int(B57600) << false;
+    QTest::newRow("down to 1200") << "1200,n,8,1" << int(B1200) << false;
+    QTest::newRow("1.5 stop bits refused, speed kept") << "115200,n,8,1.5" << int(B9600) << true;
+}
+
+// A new speed reaches the open device without closing it, and bytes still flow afterwards.
+void TestSerialControl::speedChangesWhileOpen()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, speed);
+    QFETCH(bool, refused);
+    test::ConfigHome home;
+    test::Pty pty;
+    home.linkPort(2, pty.slavePath());
+    PortSerialControl serial;
+    home.confine(serial);
+    serial.setCommPort(2);
+    serial.setPortOpen(true);
+    QSignalSpy closed(&serial, &SerialControl::closed);
+    if (refused)
+        QVERIFY_THROWS_EXCEPTION(Error, serial.setSettings(settings));
+    else
+        serial.setSettings(settings);
+    QCOMPARE(serial.settings(), refused ? QStringLiteral("9600,n,8,1") : settings);
+    termios tio{};
+    QCOMPARE(::tcgetattr(pty.masterFd(), &tio), 0);
+    QCOMPARE(int(cfgetospeed(&tio)), speed);
+    QVERIFY(serial.portOpen());
+    QCOMPARE(closed.count(), 0);
+    serial.outputBytes(QByteArray("\x01\x00\xfe", 3));
+    QVERIFY(pty.waitForReceived(3));
+    QCOMPARE(pty.received(), QByteArray("\x01\x00\xfe", 3));
+}
+
+// A pty has no line to hold, so what is seen is the call: the break state on, then off by itself.
+void TestSerialControl::breakHoldsTheLineForAWhile()
+{
+    test::ConfigHome home;
+    test::Pty pty;
+    home.linkPort(3, pty.slavePath());
+    PortSerialControl serial;
+    home.confine(serial);
+    serial.setCommPort(3);
+    QVERIFY_THROWS_EXCEPTION(Error, serial.sendBreak());
+    serial.setPortOpen(true);
+    QElapsedTimer held;
+    held.start();
+    serial.sendBreak();
+    QVERIFY(serial.breakActive());
+    serial.sendBreak(); // part of the one that lasts
+    QTRY_VERIFY_WITH_TIMEOUT(!serial.breakActive(), 5000);
+    QVERIFY(held.elapsed() >= SerialControl::kBreakMs - 5);
+    QVERIFY(serial.portOpen());
 }
 
 QTEST_MAIN(TestSerialControl)

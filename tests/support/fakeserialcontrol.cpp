@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace tarnwell::test {
 
 FakeSerialControl::FakeSerialControl()
@@ -45,7 +47,26 @@ QString FakeSerialControl::input()
 {
     QString out;
     out.swap(m_pending);
-    return out;
+    return out + QString::fromLatin1(std::exchange(m_pendingBytes, {}));
+}
+
+void FakeSerialControl::writeBytes(const QByteArray &bytes)
+{
+    if (!m_open)
+        throw Error(QStringLiteral("端口未打开"));
+    bytesWritten += bytes;
+}
+
+QByteArray FakeSerialControl::inputBytes()
+{
+    return std::exchange(m_pending, {}).toLatin1() + std::exchange(m_pendingBytes, {});
+}
+
+void FakeSerialControl::sendBreak(int ms)
+{
+    if (!m_open)
+        throw Error(QStringLiteral("端口未打开"));
+    breaks << ms;
 }
 
 void FakeSerialControl::receive(const QString &text)
@@ -53,6 +74,15 @@ void FakeSerialControl::receive(const QString &text)
     m_pending += text;
     QTimer::singleShot(0, this, [this] {
         if (!m_pending.isEmpty())
+            emit onComm();
+    });
+}
+
+void FakeSerialControl::receiveBytes(const QByteArray &bytes)
+{
+    m_pendingBytes += bytes;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_pendingBytes.isEmpty())
             emit onComm();
     });
 }

@@ -30,13 +30,19 @@ public:
     void setPortOpen(bool open) override;
     void writeText(const QString &text) override;
     QString input() override;
+    void writeBytes(const QByteArray &bytes) override;
+    QByteArray inputBytes() override;
+    void sendBreak(int ms) override;
 
-    // Queues received text and raises onComm from the event loop.
+    // Queues received text (or bytes) and raises onComm from the event loop.
     void receive(const QString &text);
+    void receiveBytes(const QByteArray &bytes);
     // Concatenation of every write.
     QString written() const;
 
     QList<Write> writes;
+    QByteArray bytesWritten; // by outputBytes
+    QList<int> breaks;       // the length of each break sent
     int openCount = 0;
     // When set, the next setPortOpen(true) throws this description.
     QString failOpenWith;
@@ -50,6 +56,7 @@ private:
     int m_handshake = 0;
     bool m_open = false;
     QString m_pending;
+    QByteArray m_pendingBytes;
     QElapsedTimer m_timer;
 };
 

@@ -34,7 +34,7 @@ private slots:
         QVERIFY(closedState(w));
         t.open();
         QCOMPARE(test::control<QPushButton>(w, "Cmd_Switch")->text(), QStringLiteral("点击关闭"));
-        QVERIFY(!test::control<QComboBox>(w, "Combo3")->isEnabled() && test::control<QTimer>(w, "Timer2")->isActive() && !w.portSettings().applyEnabled);
+        QVERIFY(!test::control<QComboBox>(w, "Combo2")->isEnabled() && test::control<QTimer>(w, "Timer2")->isActive() && !w.portSettings().applyEnabled);
         QTest::mouseClick(test::control<QPushButton>(w, "Cmd_Switch"), Qt::LeftButton);
         QVERIFY(closedState(w));
         test::control<QComboBox>(w, "Combo3")->setCurrentIndex(test::control<QComboBox>(w, "Combo3")->findText("19200")); // applied at once when closed

@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev          # sanitizer runtime and libFuzzer
   dpkg-dev                          # dpkg-shlibdeps: library dependencies of the .deb
   perl lintian                      # pod2man for the manual pages; the .deb's check
+  lrzsz                             # rx and sx: the independent XMODEM peer of the tests and benchmark
 )
 
 install_missing() {

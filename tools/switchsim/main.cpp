@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/signalfd.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace tarnwell::sim;
@@ -29,6 +30,17 @@ int watchSignals()
     sigaddset(&set, SIGINT);
     sigprocmask(SIG_BLOCK, &set, nullptr);
     return signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+int baudOf(speed_t speed)
+{
+    static const std::pair<speed_t, int> rates[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+                                                     {B9600, 9600},   {B19200, 19200}, {B38400, 38400},
+                                                     {B57600, 57600}, {B115200, 115200}};
+    for (const auto &[code, baud] : rates)
+        if (code == speed)
+            return baud;
+    return 0;
 }
 
 QByteArray escaped(const QByteArray &bytes)
@@ -100,6 +112,20 @@ int main(int argc, char **argv)
                         [&pty](std::string_view text) { pty.write(QByteArray(text.data(), qsizetype(text.size()))); });
     simulator.logEvery(options.logEveryMs);
     simulator.setBaud(options.baud);
+    BootLoader::Settings boot;
+    boot.waitSeconds = options.bootWaitSeconds;
+    boot.checksum = options.xmodemChecksum;
+    // The master reads the speed the program on the slave set: a baud change is seen without a line.
+    boot.lineSpeed = [&pty] {
+        termios tio{};
+        return ::tcgetattr(pty.masterFd(), &tio) == 0 ? baudOf(cfgetospeed(&tio)) : 0;
+    };
+    boot.received = [&options](const std::string &image) {
+        QSaveFile file(options.downloadTo);
+        if (!options.downloadTo.isEmpty() && file.open(QIODevice::WriteOnly))
+            file.write(image.data(), qint64(image.size())) == qint64(image.size()) && file.commit();
+    };
+    simulator.setBoot(std::move(boot));
     QObject::connect(&pty, &tarnwell::PtyMaster::received, &app, [&](const QByteArray &bytes) {
         if (options.trace)
             std::fprintf(stderr, "in: %s\n", escaped(bytes).constData());

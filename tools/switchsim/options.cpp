@@ -175,6 +175,9 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         "- whether a prompt is shown again after an asynchronous log line is a guess (after\n"
         "  --log-every it is, after --log-after-login it is not);\n"
         "- telnet login levels, banners and boot messages are shortened;\n"
+        "- the boot menu has only the XMODEM download (with its baud rates) and reboot; the\n"
+        "  download is kept in memory (and in --download-to), never written to a flash; an Enter\n"
+        "  at the wrong terminal speed is ignored rather than read as garbage;\n"
         "- with --baud, typed keys wait in a 4 KiB buffer until the output has gone out and are\n"
         "  read then (real: read as the output buffer drains); what does not fit is lost;\n"
         "- a port keeps at most 128 static MACs or user binds; further ones are ignored silently.");
@@ -203,6 +206,11 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
                                                          "as over a slow telnet hop, in milliseconds.", "ms", "0");
     const QCommandLineOption baud("baud", "Pace the output as a serial line of this speed does (10 bits a byte); "
                                           "0: at once. What is typed meanwhile waits in a 4 KiB buffer.", "bits/s", "0");
+    const QCommandLineOption bootWait("boot-wait", "How long the start-up after a reboot offers Ctrl+B for "
+                                                   "the boot menu, in seconds.", "s", "3");
+    const QCommandLineOption xmodemChecksum("xmodem-checksum", "The boot menu's download asks with NAK (128-byte "
+                                                               "blocks, checksum) instead of C (CRC).");
+    const QCommandLineOption downloadTo("download-to", "Write each file the boot menu receives to this file.", "file");
     const QCommandLineOption bindAll("bind-every-port", "Start the entry switch with every port in VLAN 10 and a "
                                                         "binding on it (with --ports 48: over ten screens).");
     parser.addOption(help);
@@ -211,7 +219,8 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
     parser.addOption(noRemote);
     parser.addOptions(remote.all());
     parser.addOptions({lineDelay, saveDelay, bootDelay, pathFile, link, trace, erase, strictVlans, strictReboot,
-                       quickSave, logAfterLogin, logInListing, logEvery, bindAll, answerDelay, baud});
+                       quickSave, logAfterLogin, logInListing, logEvery, bindAll, answerDelay, baud, bootWait,
+                       xmodemChecksum, downloadTo});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText();
@@ -252,6 +261,12 @@ OptionsResult parseOptions(const QStringList &arguments, Options &options, QStri
         message = "--baud takes 0 to 115200 bits per second";
         return OptionsResult::Error;
     }
+    if (!number(parser.value(bootWait), 0, 60, options.bootWaitSeconds)) {
+        message = "--boot-wait takes 0 to 60 seconds";
+        return OptionsResult::Error;
+    }
+    options.xmodemChecksum = parser.isSet(xmodemChecksum);
+    options.downloadTo = parser.value(downloadTo);
     common.eraseColumns = parser.value(erase).toInt();
     common.strictVlans = parser.isSet(strictVlans);
     common.strictReboot = parser.isSet(strictReboot);

@@ -12,6 +12,9 @@ struct Options {
     int lineDelayMs = 0;
     int logEveryMs = 0;
     int baud = 0;
+    int bootWaitSeconds = 3;
+    bool xmodemChecksum = false;
+    QString downloadTo;
     QString pathFile;
     QString link;
     bool trace = false;

@@ -39,7 +39,7 @@ std::string logLine(const std::string &sysname, const std::string &what)
 
 std::string bootBanner(const SwitchProfile &p)
 {
-    return std::string("\r\nStarting......\r\n\r\n")
+    return std::string("\r\n")
            + " H3C S" + modelNumber(p.model) + " Ethernet Switch, " + std::to_string(p.ports)
            + " Fast Ethernet ports\r\n"
            + " Board checking............................ OK\r\n"
@@ -95,6 +95,10 @@ std::string Session::prompt() const
 
 void Session::input(std::string_view bytes)
 {
+    if (m_mode == Mode::Booting && m_boot) {
+        m_boot->input(bytes);
+        return;
+    }
     std::string out;
     for (char c : bytes)
         feed(c, out);
@@ -471,13 +475,21 @@ void Session::reboot(std::string &out)
         m_level = 0;
         m_view = View::User;
         setMode(Mode::Booting);
+        m_device.reboot(m_clock, {});
+        // The boot ROM first (its countdown, perhaps the boot menu), then the application's start.
+        send(o);
+        o.clear();
         std::weak_ptr<bool> alive = m_alive;
-        m_device.reboot(m_clock, [this, alive] {
-            if (alive.expired())
-                return;
-            send(bootBanner(m_device.profile()));
-            setMode(Mode::Idle);
+        m_boot = std::make_unique<BootLoader>(m_clock, m_bootSettings, [this](std::string_view t) { send(t); },
+                                              [this, alive] {
+            m_clock.after(m_device.profile().bootDelayMs, [this, alive] {
+                if (alive.expired())
+                    return;
+                send(bootBanner(m_device.profile()));
+                setMode(Mode::Idle);
+            });
         });
+        m_boot->start();
     }, out);
 }
 

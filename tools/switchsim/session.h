@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bootloader.h"
 #include "clock.h"
 #include "device.h"
 #include "grammar.h"
@@ -30,6 +31,8 @@ public:
 
     // A console waits silently for Enter; a telnet session shows its login at once.
     void start();
+    // How the console's start-up after a reboot runs (the boot menu, its download).
+    void setBoot(BootLoader::Settings settings) { m_bootSettings = std::move(settings); }
     void input(std::string_view bytes);
     // An asynchronous log line printed now, wherever the session is; at a command prompt the
     // prompt and the typed text are shown again below it.
@@ -93,6 +96,8 @@ private:
     std::function<void(const std::string &, std::string &)> m_answer;
     std::string m_typeAhead; // typed while busy, read when the switch is ready again; bounded
     std::unique_ptr<Session> m_remote;
+    BootLoader::Settings m_bootSettings;
+    std::unique_ptr<BootLoader> m_boot;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -29,6 +29,8 @@ public:
     void logEvery(int ms);
     ~Simulator() override;
 
+    // How the console's start-up after a reboot runs (boot menu, download).
+    void setBoot(BootLoader::Settings settings) { m_console->setBoot(std::move(settings)); }
     // Paces the console's output as a serial line of this many baud would (0: at once).
     void setBaud(int baud) { m_pacer.setBaud(baud); }
     // Typed bytes wait in a buffer of kTypeAhead bytes while output is still going out, as in a
