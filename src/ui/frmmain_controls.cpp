@@ -215,7 +215,8 @@ void FrmMain::placeForSize()
     const int reportDy = qMin(dy / 5, 160); // the report pane grows a little, the terminal the rest
     const int terminalDy = dy - reportDy;
     const QRect terminal = twipsRect(240, 120, 14295, 3615);
-    const QSet<QWidget *> rightSide{m_programPicture, m_decorationPicture, m_settingsFrame};
+    const QSet<QWidget *> rightSide{m_programPicture, m_decorationPicture, m_settingsFrame, m_backupsButton,
+                                    m_bootMenuBox};
     for (const auto &[w, place] : m_designed) {
         QRect r = place;
         if (w == m_terminalView) {
@@ -376,8 +377,8 @@ void FrmMain::createBindingFrame()
 }
 
 // Beside the form's controls, in room it leaves free: 发送文件 under 字号, the break beside the
-// lamp, the boot menu's Ctrl+B beside Vlan (near 重启); the progress of a file send lies over the
-// input line while it runs.
+// lamp, the boot menu's Ctrl+B under the switch's picture, above 通讯设置 (批量绑定 has the room
+// beside Vlan); the progress of a file send lies over the input line while it runs.
 void FrmMain::createLineControls()
 {
     m_sendFileButton = button(this, "Cmd_SendFile", "发送文件",
@@ -387,10 +388,10 @@ void FrmMain::createLineControls()
                                  "发送约250毫秒的串口中断(Break)信号，快捷键 Ctrl+Break。\n“中断”按钮发送的是 Ctrl+K",
                                  4215, 1290, 720, 510);
     m_serialBreakButton->setFont(windowFont(9));
-    m_bootMenuBox = button<QCheckBox>(m_bindingFrame, "Chk_BootMenu", "进Boot菜单",
+    m_bootMenuBox = button<QCheckBox>(this, "Chk_BootMenu", "进Boot菜单",
                                       "勾选后，交换机一出现“Press Ctrl-B to enter Boot Menu”就自动发送 Ctrl+B"
                                       "(只一次，之后自动取消勾选)。先勾选，再点“重启”",
-                                      5985, 2160, 1560, 375);
+                                      12720, 6615, 1815, 330);
     m_transferBar = make<QProgressBar>(this, "Bar_SendFile", 240, 3840, 7215, 615);
     m_transferBar->setVisible(false);
     m_transferBar->setTextVisible(true);
