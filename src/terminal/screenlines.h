@@ -48,6 +48,9 @@ public:
     QStringView redrawnText() const { return m_redrawn; }
     const std::vector<std::pair<qsizetype, qsizetype>> &redrawnLines() const { return m_redrawnAt; }
     bool editingOpenLine() const { return m_editing; }
+    // Where the far end's cursor stands in the open line: after its text, or where the editing
+    // (backspaces, cursor moves) left it.
+    qsizetype cursorColumn() const { return m_editing ? m_cursor : line(m_count - 1).size(); }
     // The line holding a place in the received text.
     qsizetype lineAt(qsizetype received) const;
 

@@ -231,8 +231,9 @@ void TerminalView::paintEvent(QPaintEvent *)
     std::optional<TextMatcher> found; // the find field's text, highlighted where it is in view
     if (m_findField->isVisible() && !m_findField->text().isEmpty())
         found.emplace(m_findField->text());
-    // Where typing goes: a block after the text while the pane takes the keys, an outline otherwise.
-    const TextPos end = m_layout.textEnd();
+    // Where typing goes (the switch's cursor): a block while the pane takes the keys, an outline
+    // otherwise.
+    const TextPos end{m_layout.lineCount() - 1, m_layout.lines().cursorColumn()};
     const bool typing = typeToSwitch && hasFocus();
     forVisibleRows([&](int y, Row r) {
         paintRow(p, r, y, found ? &*found : nullptr);
