@@ -183,3 +183,5 @@ QString BatchBinding::resultText() const
 }
 
 } // namespace tarnwell
+
+#include "moc_batchbinding.cpp" // compiled with this file (and its library's unit), not on its own

@@ -73,3 +73,5 @@ void OperationEngine::complete()
 }
 
 } // namespace tarnwell
+
+#include "moc_operationengine.cpp" // compiled with this file (and its library's unit), not on its own

@@ -229,3 +229,5 @@ void BindInfoCapture::report()
 }
 
 } // namespace tarnwell
+
+#include "moc_bindinfocapture.cpp" // compiled with this file (and its library's unit), not on its own

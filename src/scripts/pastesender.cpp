@@ -119,3 +119,5 @@ void PasteSender::stop()
 }
 
 } // namespace tarnwell
+
+#include "moc_pastesender.cpp" // compiled with this file (and its library's unit), not on its own

@@ -87,3 +87,5 @@ void PortReconnector::check()
 }
 
 } // namespace tarnwell
+
+#include "moc_portreconnector.cpp" // compiled with this file (and its library's unit), not on its own

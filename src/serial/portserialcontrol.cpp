@@ -331,3 +331,5 @@ void PortSerialControl::onError(QSerialPort::SerialPortError error)
 }
 
 } // namespace tarnwell
+
+#include "moc_portserialcontrol.cpp" // compiled with this file (and its library's unit), not on its own

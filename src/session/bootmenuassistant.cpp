@@ -68,3 +68,5 @@ void BootMenuAssistant::acceptSpeed(qint32 baud)
 }
 
 } // namespace tarnwell
+
+#include "moc_bootmenuassistant.cpp" // compiled with this file (and its library's unit), not on its own

@@ -63,3 +63,5 @@ ConsoleSession::~ConsoleSession()
 }
 
 } // namespace tarnwell
+
+#include "moc_consolesession.cpp" // compiled with this file (and its library's unit), not on its own

@@ -459,3 +459,5 @@ QStringList SessionLog::prune(const QString &dir, const QDateTime &now, int maxA
 }
 
 } // namespace tarnwell
+
+#include "moc_sessionlog.cpp" // compiled with this file (and its library's unit), not on its own

@@ -110,3 +110,5 @@ void SessionRecording::portOpened()
 }
 
 } // namespace tarnwell
+
+#include "moc_sessionrecording.cpp" // compiled with this file (and its library's unit), not on its own

@@ -53,3 +53,5 @@ void Terminal::clear()
 }
 
 } // namespace tarnwell
+
+#include "moc_terminal.cpp" // compiled with this file (and its library's unit), not on its own

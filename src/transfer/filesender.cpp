@@ -139,3 +139,5 @@ Operation FileSender::run(QString file, QByteArray data)
 }
 
 } // namespace tarnwell
+
+#include "moc_filesender.cpp" // compiled with this file (and its library's unit), not on its own

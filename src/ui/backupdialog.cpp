@@ -109,3 +109,5 @@ void BackupDialog::showDiff()
 }
 
 } // namespace tarnwell
+
+#include "moc_backupdialog.cpp" // compiled with this file (and its library's unit), not on its own

@@ -245,3 +245,5 @@ bool BatchDialog::eventFilter(QObject *watched, QEvent *event)
 }
 
 } // namespace tarnwell
+
+#include "moc_batchdialog.cpp" // compiled with this file (and its library's unit), not on its own

@@ -234,3 +234,5 @@ void ConsoleTerminal::lampTick()
 }
 
 } // namespace tarnwell
+
+#include "moc_consoleterminal.cpp" // compiled with this file (and its library's unit), not on its own

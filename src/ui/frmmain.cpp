@@ -424,3 +424,5 @@ void FrmMain::selectModelButton(ModelButton button)
 }
 
 } // namespace tarnwell
+
+#include "moc_frmmain.cpp" // compiled with this file (and its library's unit), not on its own

@@ -18,3 +18,5 @@ void KeyButton::paintEvent(QPaintEvent *)
 }
 
 } // namespace tarnwell
+
+#include "moc_keybutton.cpp" // compiled with this file (and its library's unit), not on its own

@@ -236,3 +236,5 @@ bool PasteInput::eventFilter(QObject *watched, QEvent *event)
 }
 
 } // namespace tarnwell
+
+#include "moc_pasteinput.cpp" // compiled with this file (and its library's unit), not on its own

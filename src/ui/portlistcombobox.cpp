@@ -17,3 +17,5 @@ void PortListComboBox::showPopup()
 }
 
 } // namespace tarnwell
+
+#include "moc_portlistcombobox.cpp" // compiled with this file (and its library's unit), not on its own

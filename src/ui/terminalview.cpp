@@ -680,3 +680,5 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
 }
 
 } // namespace tarnwell
+
+#include "moc_terminalview.cpp" // compiled with this file (and its library's unit), not on its own

@@ -67,3 +67,5 @@ void FrmHelp::centreOnScreen()
 }
 
 } // namespace tarnwell
+
+#include "moc_frmhelp.cpp" // compiled with this file (and its library's unit), not on its own
