@@ -58,7 +58,7 @@ void TestReportBounds::craftedLog()
     QVERIFY(in.open() && in.write(log) == log.size() && in.flush());
 
     QProcess tool;
-#ifndef __SANITIZE_ADDRESS__ // AddressSanitizer reserves terabytes of address space up front
+#ifndef TARNWELL_SANITIZED // AddressSanitizer reserves terabytes of address space up front
     tool.setChildProcessModifier([] { // without the bounds it needed gigabytes for a 1 MB log
         const rlimit limit{768u << 20, 768u << 20};
         ::setrlimit(RLIMIT_AS, &limit);
@@ -100,7 +100,7 @@ void TestReportBounds::largeInput_data()
 
 void TestReportBounds::largeInput()
 {
-#ifdef __SANITIZE_ADDRESS__
+#ifdef TARNWELL_SANITIZED
     QSKIP("AddressSanitizer's shadow memory counts as resident");
 #endif
     QFETCH(QString, file);

@@ -43,7 +43,7 @@ void SwitchSimFlood::configRefused()
     QVERIFY(big.open(QIODevice::WriteOnly) && big.write(QByteArray((1 << 20) + 1, '#')) == (1 << 20) + 1);
     big.close();
     QProcess sim;
-#ifndef __SANITIZE_ADDRESS__ // the sanitizer's shadow memory needs more address space
+#ifndef TARNWELL_SANITIZED // the sanitizer's shadow memory needs more address space
     sim.setChildProcessModifier([] {
         const rlimit limit{1ul << 30, 1ul << 30}; // a run away read fails here, not in the machine
         ::setrlimit(RLIMIT_AS, &limit);
@@ -69,7 +69,7 @@ void SwitchSimFlood::memoryBounded_data()
 
 void SwitchSimFlood::memoryBounded()
 {
-#ifdef __SANITIZE_ADDRESS__
+#ifdef TARNWELL_SANITIZED
     QSKIP("AddressSanitizer's shadow memory and quarantine count as resident");
 #endif
     QFETCH(QString, baud);
