@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, then runs the three CMake workflows of CMakePresets.json, each from
-# configure through build to its tests:
+# Installs what is missing, then builds and runs the three kinds of CMakePresets.json:
 #   default  the normal build in build/: every test (CTest labels unit, widget, e2e) and the
 #            package checks (label packaging: the desktop entry, the AppStream metadata, and
 #            lintian on the .deb: no error, no warning);
@@ -10,7 +9,9 @@
 #            program a test starts, fails;
 #   fuzz     the libFuzzer targets built with clang in build-fuzz/, each fuzzed for
 #            TARNWELL_FUZZ_SECONDS (default 20) from its seed corpus (label fuzz).
-# The summary at the end prints the time of each workflow and the total. One kind alone:
+# The tests spend most of their time waiting on the simulated console's pace, the builds on the
+# processor: so each kind's tests run while the next kind builds, and their output is shown when
+# they end. The summary at the end prints the time of each step and the total. One kind alone:
 # `cmake --workflow --preset asan`, or `ctest --preset unit` after a build.
 # Idempotent: a second run rebuilds only what changed. .ci/run calls this.
 set -euo pipefail
@@ -24,14 +25,42 @@ status=0
 summary=()
 clock() { date +%s; }
 started=$(clock)
-workflow() { # workflow PRESET DESCRIPTION
-  local t result
+note() { # note DESCRIPTION RESULT SECONDS
+  summary+=("$(printf '  %-44s %-6s %4d s' "$1" "$2" "$3")")
+  [ "$2" = ok ] || status=1
+}
+build() { # build PRESET DESCRIPTION: configures and builds in the foreground
+  local t result=ok
   t=$(clock)
-  if cmake --workflow --preset "$1"; then result=ok; else result=FAILED; status=1; fi
-  summary+=("$(printf '  %-34s %-6s %4d s' "$2" "$result" "$(( $(clock) - t ))")")
+  { cmake --preset "$1" && cmake --build --preset "$1"; } || result=FAILED
+  note "$2" $result $(( $(clock) - t ))
+  [ $result = ok ]
+}
+tests_pid=
+trap '[ -z "$tests_pid" ] || kill "$tests_pid" 2>/dev/null || true' EXIT
+tests_name=
+tests_log=
+tests_started=0
+start_tests() { # start_tests PRESET DESCRIPTION: runs the preset's tests in the background
+  tests_name=$2
+  tests_log=$(mktemp)
+  tests_started=$(clock)
+  ctest --preset "$1" >"$tests_log" 2>&1 &
+  tests_pid=$!
+}
+finish_tests() { # waits for the tests started last, shows their output and notes the result
+  [ -n "$tests_pid" ] || return 0
+  local result=ok
+  wait "$tests_pid" || result=FAILED
+  cat "$tests_log"
+  rm -f "$tests_log"
+  note "$tests_name" $result $(( $(clock) - tests_started ))
+  tests_pid=
 }
 
-workflow default "normal build, tests, package"
+if build default "normal build"; then
+  start_tests default "its tests and package checks"
+fi
 
 # Sanitizer reports go to files (the test preset names the folder), so that findings in child
 # processes are seen too. No leak suppressions are needed: Qt leaves nothing LeakSanitizer
@@ -39,18 +68,30 @@ workflow default "normal build, tests, package"
 logs="$top/build-asan/sanitizer-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
-workflow asan "ASan+UBSan build and tests, leaks"
+asan_built=no
+build asan "ASan+UBSan build" && asan_built=yes
+finish_tests
+if [ $asan_built = yes ]; then
+  start_tests asan "ASan+UBSan tests, leaks"
+fi
+
+fuzz_built=no
+build fuzz "fuzz targets (clang)" && fuzz_built=yes
+finish_tests
 if compgen -G "$logs/*" >/dev/null; then
   echo "Sanitizer findings:" >&2
   for f in "$logs"/*; do echo "== $f" >&2; cat "$f" >&2; done
-  summary+=("  sanitizer findings                 FAILED")
-  status=1
+  note "sanitizer findings" FAILED 0
+fi
+if [ $fuzz_built = yes ]; then
+  t=$(clock)
+  result=ok
+  ctest --preset fuzz || result=FAILED
+  note "fuzzing" $result $(( $(clock) - t ))
 fi
 
-workflow fuzz "fuzz targets (clang), fuzzing"
-
 echo
-echo "test.sh summary:"
+echo "test.sh summary (tests run while the next build compiles):"
 printf '%s\n' "${summary[@]}"
 echo "  total $(( $(clock) - started )) s: $([ $status -eq 0 ] && echo passed || echo FAILED)"
 exit $status
