@@ -10,8 +10,8 @@
 #   fuzz     the libFuzzer targets built with clang in build-fuzz/, each fuzzed for
 #            TARNWELL_FUZZ_SECONDS (default 20) from its seed corpus (label fuzz).
 # The tests spend most of their time waiting on the simulated console's pace, the builds on the
-# processor: so each kind's tests run while the next kind builds, and their output is shown when
-# they end. The summary at the end prints the time of each step and the total. One kind alone:
+# processor: so each kind's tests run while the next kind builds (the sanitizer tree's while the
+# fuzz targets build and fuzz), and their output is shown when they end. The summary at the end prints the time of each step and the total. One kind alone:
 # `cmake --workflow --preset asan`, or `ctest --preset unit` after a build.
 # Idempotent: a second run rebuilds only what changed. .ci/run calls this.
 set -euo pipefail
@@ -45,16 +45,18 @@ start_tests() { # start_tests PRESET DESCRIPTION: runs the preset's tests in the
   tests_name=$2
   tests_log=$(mktemp)
   tests_started=$(clock)
-  ctest --preset "$1" >"$tests_log" 2>&1 &
+  # The time noted is the tests' own, up to their end (not to when they are waited for).
+  { rc=0; ctest --preset "$1" >"$tests_log" 2>&1 || rc=$?; echo "$rc $(clock)" >"$tests_log.end"; } &
   tests_pid=$!
 }
 finish_tests() { # waits for the tests started last, shows their output and notes the result
   [ -n "$tests_pid" ] || return 0
-  local result=ok
-  wait "$tests_pid" || result=FAILED
+  local rc ended
+  wait "$tests_pid" || true
+  read -r rc ended <"$tests_log.end" || { rc=1; ended=$(clock); }
   cat "$tests_log"
-  rm -f "$tests_log"
-  note "$tests_name" $result $(( $(clock) - tests_started ))
+  rm -f "$tests_log" "$tests_log.end"
+  note "$tests_name" "$([ "$rc" = 0 ] && echo ok || echo FAILED)" $(( ended - tests_started ))
   tests_pid=
 }
 
@@ -75,23 +77,21 @@ if [ $asan_built = yes ]; then
   start_tests asan "ASan+UBSan tests, leaks"
 fi
 
-fuzz_built=no
-build fuzz "fuzz targets (clang)" && fuzz_built=yes
+if build fuzz "fuzz targets (clang)"; then
+  t=$(clock)
+  result=ok
+  ctest --preset fuzz || result=FAILED
+  note "fuzzing" $result $(( $(clock) - t ))
+fi
 finish_tests
 if compgen -G "$logs/*" >/dev/null; then
   echo "Sanitizer findings:" >&2
   for f in "$logs"/*; do echo "== $f" >&2; cat "$f" >&2; done
   note "sanitizer findings" FAILED 0
 fi
-if [ $fuzz_built = yes ]; then
-  t=$(clock)
-  result=ok
-  ctest --preset fuzz || result=FAILED
-  note "fuzzing" $result $(( $(clock) - t ))
-fi
 
 echo
-echo "test.sh summary (tests run while the next build compiles):"
+echo "test.sh summary (each kind's tests run alongside the next kind's build):"
 printf '%s\n' "${summary[@]}"
 echo "  total $(( $(clock) - started )) s: $([ $status -eq 0 ] && echo passed || echo FAILED)"
 exit $status
